@@ -1,0 +1,44 @@
+#include "ui/form.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+#include "ui/colors.h"
+#include "ui/command.h"
+#include "ui/widgets.h"
+
+TForm::TForm(AppContext& context, const QString& className, const QString& caption,
+             int clientWidth, int clientHeight)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      context_(context) {
+  setObjectName(className);
+  setWindowTitle(caption);
+  setFixedSize(clientWidth, clientHeight);
+  setFont(SansFont());
+  SetWindowColour(this, kButtonShadow);
+}
+
+void TForm::ShowForm() {
+  if (isVisible()) {
+    raise();
+    activateWindow();
+    return;
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void TForm::Run(const std::function<void()>& handler) { RunHandler(context_.desktop, handler); }
+
+void TForm::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  // A spontaneous show is the window manager restoring the window, not an opening.
+  if (!e->spontaneous()) Run([this] { FormShow(); });
+}
+
+void TForm::closeEvent(QCloseEvent* e) {
+  Run([this] { FormClose(); });
+  e->accept();
+}

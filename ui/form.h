@@ -1,0 +1,31 @@
+// Base of the secondary windows: created once, hidden and shown many times. The show handler
+// runs only when a hidden window becomes visible; closing only hides.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "ui/context.h"
+
+class TForm : public QWidget {
+  Q_OBJECT
+ public:
+  // A fixed dialog frame with only a close box, the given caption and client size.
+  TForm(AppContext& context, const QString& className, const QString& caption, int clientWidth,
+        int clientHeight);
+
+  // Shows a hidden window (its FormShow runs) or brings a visible one to the front.
+  void ShowForm();
+
+ protected:
+  virtual void FormShow() {}
+  virtual void FormClose() {}
+
+  // Runs a handler through the program's one error path.
+  void Run(const std::function<void()>& handler);
+
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+  AppContext& context_;
+};

@@ -1,0 +1,131 @@
+#include "ui/widgets.h"
+
+#include <QFont>
+#include <QKeyEvent>
+#include <QLabel>
+
+QFont SansFont(int pixelHeight, bool bold) {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(pixelHeight);
+  font.setBold(bold);
+  return font;
+}
+
+QFont ComicFont(int pixelHeight, bool bold, bool italic) {
+  QFont font(QStringLiteral("Comic Sans MS"));
+  font.setPixelSize(pixelHeight);
+  font.setBold(bold);
+  font.setItalic(italic);
+  return font;
+}
+
+TEdit::TEdit(QWidget* parent) : QLineEdit(parent) { setMouseTracking(true); }
+
+namespace {
+
+// The character a key press delivers, as the filter sees it: printable text, or the control
+// character of Ctrl+letter, Backspace, Enter and Escape. Keys that deliver no character
+// (arrows, Delete, Home ...) give nothing and are not filtered.
+std::optional<char32_t> TypedCharacter(const QKeyEvent* e) {
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  const int key = e->key();
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<char32_t>(key - Qt::Key_A + 1);
+    return std::nullopt;
+  }
+  switch (key) {
+    case Qt::Key_Backspace:
+      return U'\b';
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return U'\r';
+    case Qt::Key_Escape:
+      return U'\x1b';
+    default:
+      break;
+  }
+  const QString text = e->text();
+  if (text.isEmpty()) return std::nullopt;
+  const QList<uint> ucs4 = text.toUcs4();
+  if (ucs4.isEmpty() || ucs4.front() < 0x20 || ucs4.front() == 0x7F) return std::nullopt;
+  return static_cast<char32_t>(ucs4.front());
+}
+
+}  // namespace
+
+bool TEdit::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* ke = static_cast<QKeyEvent*>(e);
+    // Ctrl+letter belongs to the field only where it filters it (then it is refused like a
+    // letter); otherwise the program's menu shortcuts (Ctrl+F, Ctrl+K, ...) must fire.
+    if ((ke->modifiers() & Qt::ControlModifier) && ke->key() >= Qt::Key_A &&
+        ke->key() <= Qt::Key_Z) {
+      const bool standard = ke->matches(QKeySequence::Copy) || ke->matches(QKeySequence::Cut) ||
+                            ke->matches(QKeySequence::Paste) || ke->matches(QKeySequence::Undo) ||
+                            ke->matches(QKeySequence::Redo) || ke->matches(QKeySequence::SelectAll);
+      if (standard) {
+        if (!filter_) return QLineEdit::event(e);
+        e->accept();
+        return true;
+      }
+      e->ignore();
+      return false;
+    }
+  }
+  return QLineEdit::event(e);
+}
+
+void TEdit::keyPressEvent(QKeyEvent* e) {
+  if (filter_) {
+    if (std::optional<char32_t> ch = TypedCharacter(e)) {
+      std::optional<char32_t> result = filter_(*ch);
+      if (!result) {
+        e->accept();
+        return;
+      }
+      if (*result != *ch) {
+        const char32_t out = *result;
+        insert(QString::fromUcs4(&out, 1));
+        e->accept();
+        return;
+      }
+    }
+  }
+  QLineEdit::keyPressEvent(e);
+}
+
+void TEdit::focusInEvent(QFocusEvent* e) {
+  QLineEdit::focusInEvent(e);
+  if (e->reason() != Qt::MouseFocusReason) selectAll();
+}
+
+void TEdit::mousePressEvent(QMouseEvent* e) {
+  pressed_ = true;
+  QLineEdit::mousePressEvent(e);
+}
+
+void TEdit::mouseReleaseEvent(QMouseEvent* e) {
+  QLineEdit::mouseReleaseEvent(e);
+  if (pressed_) {
+    pressed_ = false;
+    emit Clicked();
+  }
+}
+
+void TEdit::mouseDoubleClickEvent(QMouseEvent* e) {
+  QLineEdit::mouseDoubleClickEvent(e);
+  emit DoubleClicked();
+}
+
+void TEdit::mouseMoveEvent(QMouseEvent* e) {
+  QLineEdit::mouseMoveEvent(e);
+  emit MouseMoved();
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(font);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}

@@ -1,0 +1,55 @@
+// Controls shared by the windows.
+#pragma once
+
+#include <QLineEdit>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QFont;
+
+// The program's font: "MS Sans Serif" (mapped to an installed family), by pixel height.
+QFont SansFont(int pixelHeight = 11, bool bold = false);
+QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
+
+// A text field. A key filter, when set, sees each typed character before the field does:
+// it returns the character to insert, or nothing to drop it. The control characters that the
+// copy, paste, cut and undo shortcuts deliver reach the filter as characters too.
+// Receiving the focus by keyboard or by a command selects the whole text; by a mouse click not.
+class TEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  using KeyFilter = std::function<std::optional<char32_t>(char32_t)>;
+
+  explicit TEdit(QWidget* parent = nullptr);
+  void SetKeyFilter(KeyFilter filter) { filter_ = std::move(filter); }
+
+ signals:
+  void DoubleClicked();
+  void Clicked();
+  void MouseMoved();
+
+ protected:
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+
+ private:
+  KeyFilter filter_;
+  bool pressed_ = false;
+};
+
+// Places a control at its layout position (left, top, width, height) inside its parent.
+template <typename W>
+W* Place(W* widget, int left, int top, int width, int height) {
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+// A label at (left, top) that sizes itself to its text.
+class QLabel;
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font);
