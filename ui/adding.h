@@ -10,6 +10,8 @@
 #include "ui/context.h"
 
 class QAction;
+class QImage;
+class QSize;
 class QCalendarWidget;
 class QFrame;
 class QLabel;
@@ -59,6 +61,16 @@ class TForm1 : public QMainWindow {
   // Adds a tick mark on a slider.
   void AddTick(TTrackBar* bar, int32_t position);
 
+  // Colours, picture and default settings (adding_appearance.cpp).
+  void N10Click();     // field colour
+  void N11Click();     // window colour
+  void N12Click();     // calendar colour
+  void N3Click();      // picture command
+  void Image1Click();  // the same picture command
+  void N19Click();     // default settings
+  // Decodes a picture file by its extension; throws with the program's message on failure.
+  static QImage LoadPicture(const QString& path, QSize minimum, uint32_t background);
+
  protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
@@ -79,4 +91,5 @@ class TForm1 : public QMainWindow {
   SliderModel slider1_;
   SliderModel slider2_;
   bool shown_once_ = false;
+  uint32_t picker_colour_ = 0;  // last confirmed colour of the shared colour picker
 };
