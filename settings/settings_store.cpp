@@ -1,0 +1,276 @@
+#include "settings/settings_store.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <utility>
+
+#include "core/number_text.h"
+#include "settings/ini_text.h"
+
+namespace {
+
+constexpr std::string_view kFileName = "Tallymate.ini";
+// Temporary files are the settings file's name, this, and six letters or digits.
+constexpr std::string_view kTempMark = ".tmp";
+constexpr size_t kTempLetters = 6;
+constexpr std::string_view kLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+class FileHandle {
+ public:
+  explicit FileHandle(int fd = -1) : fd_(fd) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  void Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+  // Closes now and tells whether the close succeeded (it can report a failed write-back).
+  bool Close() {
+    int fd = std::exchange(fd_, -1);
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// Reads a whole regular file; nothing (with errno set) when it cannot.
+std::optional<std::string> ReadAll(int fd) {
+  std::string text;
+  char buffer[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) return text;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Opens for reading without blocking on a FIFO and without following into anything but a
+// regular file's content.
+int OpenForReading(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+std::optional<std::string> ReadSettingsText(const std::string& path) {
+  FileHandle fd(OpenForReading(path));
+  if (fd.get() < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return ReadAll(fd.get());
+}
+
+// Names end up between brackets or before '=' in a line of their own; anything that would
+// change how the line reads back is a programming error.
+void CheckName(std::string_view name) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  if (name.empty() || blank(name.front()) || blank(name.back()) || name.front() == ';' ||
+      name.find_first_of("\r\n=[]") != std::string_view::npos) {
+    throw std::invalid_argument("bad settings name: " + std::string(name));
+  }
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Writes go to the file a symbolic link points to, so the link stays a link.
+std::string WriteTarget(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      std::string target = real;
+      std::free(real);
+      return target;
+    }
+  }
+  return path;
+}
+
+std::string TempSuffix() {
+  static std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
+  std::string suffix(kTempMark);
+  for (size_t i = 0; i < kTempLetters; ++i) suffix += kLetters[pick(random)];
+  return suffix;
+}
+
+bool IsTempName(std::string_view name, std::string_view base) {
+  if (name.size() != base.size() + kTempMark.size() + kTempLetters) return false;
+  if (name.substr(0, base.size()) != base) return false;
+  name.remove_prefix(base.size());
+  if (name.substr(0, kTempMark.size()) != kTempMark) return false;
+  name.remove_prefix(kTempMark.size());
+  return name.find_first_not_of(kLetters) == std::string_view::npos;
+}
+
+// Temporary files of writes that a crash cut short. Only one copy of the program runs, so
+// no other writer can still be using one.
+void RemoveLeftovers(const std::string& dir, const std::string& base) {
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* entry = ::readdir(d)) {
+    if (IsTempName(entry->d_name, base)) ::unlinkat(::dirfd(d), entry->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// Replaces `target` with `text` so that the file is at every moment either complete old or
+// complete new content: temporary file, flush, rename. `old` is the replaced file's status,
+// or null for a new file. False when any step fails; the old file is then untouched.
+bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* old) {
+  std::string temp;
+  FileHandle fd;
+  for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
+    temp = target + TempSuffix();
+    // A new file gets the usual 0666 less the umask; a replaced one its old bits below.
+    fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0 && errno != EEXIST) return false;
+  }
+  if (fd.get() < 0) return false;
+
+  bool ok = WriteAll(fd.get(), text);
+  if (ok && old != nullptr) {
+    // Keeping the owner only works for a privileged writer; the bits always.
+    [[maybe_unused]] int ignored = ::fchown(fd.get(), old->st_uid, old->st_gid);
+    ok = ::fchmod(fd.get(), old->st_mode & 07777) == 0;
+  }
+  ok = ok && ::fsync(fd.get()) == 0;
+  ok = fd.Close() && ok;
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+
+  // Make the rename itself durable. A directory that cannot be opened for reading can still
+  // have been written; the file is consistent either way.
+  const std::string dir = DirectoryOf(target);
+  FileHandle dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir_fd.get() >= 0 && ::fsync(dir_fd.get()) != 0 && errno != EINVAL) return false;
+  RemoveLeftovers(dir, BaseNameOf(target));
+  return true;
+}
+
+}  // namespace
+
+SettingsWriteError::SettingsWriteError(const std::string& path)
+    : MessageError("Unable to write to " + path) {}
+
+SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
+
+std::string SettingsStore::DefaultPath() {
+  std::string exe;
+  if (char* real = ::realpath("/proc/self/exe", nullptr)) {
+    exe = real;
+    std::free(real);
+  } else {
+    // A replaced executable reads "<path> (deleted)"; its directory is still right.
+    char buffer[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n > 0) exe.assign(buffer, static_cast<size_t>(n));
+  }
+  size_t slash = exe.rfind('/');
+  std::string dir = slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+  return dir + std::string(kFileName);
+}
+
+int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view key,
+                                   int32_t def) const noexcept {
+  try {
+    std::optional<std::string> text = ReadSettingsText(path_);
+    if (!text) return def;
+    std::optional<std::string> value = ini::FindValue(*text, section, key);
+    if (!value || value->empty()) return def;
+    if (value->size() > 2 && (*value)[0] == '0' && ((*value)[1] == 'x' || (*value)[1] == 'X')) {
+      // Hexadecimal from the third character: the same digits and limits as "$".
+      *value = "$" + value->substr(2);
+    }
+    return TextToInteger(*value);
+  } catch (...) {
+    // Malformed values included: reading never fails.
+    return def;
+  }
+}
+
+bool SettingsStore::ReadBool(std::string_view section, std::string_view key,
+                             bool def) const noexcept {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void SettingsStore::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+  WriteValue(section, key, IntegerToText(value));
+}
+
+void SettingsStore::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteValue(section, key, value ? "1" : "0");
+}
+
+void SettingsStore::WriteValue(std::string_view section, std::string_view key,
+                               std::string_view value) {
+  CheckName(section);
+  CheckName(key);
+  const std::string target = WriteTarget(path_);
+
+  std::string old_text;
+  struct stat old {};
+  bool exists = false;
+  {
+    FileHandle fd(OpenForReading(target));
+    if (fd.get() < 0) {
+      if (errno != ENOENT) throw SettingsWriteError(path_);
+    } else {
+      exists = true;
+      // Only a regular file the user may write is replaced: a read-only file stays read-only
+      // even for a user whom permissions do not stop, and a file that cannot be read would
+      // lose its other lines.
+      if (::fstat(fd.get(), &old) != 0 || !S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0 ||
+          ::access(target.c_str(), W_OK) != 0) {
+        throw SettingsWriteError(path_);
+      }
+      std::optional<std::string> text = ReadAll(fd.get());
+      if (!text) throw SettingsWriteError(path_);
+      old_text = std::move(*text);
+    }
+  }
+
+  std::string new_text = ini::SetValue(old_text, section, key, value);
+  if (!ReplaceFile(target, new_text, exists ? &old : nullptr)) throw SettingsWriteError(path_);
+}

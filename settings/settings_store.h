@@ -1,0 +1,55 @@
+// The settings file "Tallymate.ini": whole numbers and flags in sections, read and written
+// by name.
+//
+// Every read opens the file anew and sees what is on disk at that moment; reading never fails.
+// Every write is carried out at once (write-through): the whole new text goes to a temporary
+// file beside the settings file, is flushed to disk and renamed over the old file. A reader, a
+// crash or a power cut therefore finds either the old or the new file, never a truncated one.
+// Write-through also keeps a handler that fails half-way sound: the keys written before the
+// failing write are in the file, the failing one and those after it are not, and every state
+// the file passes through is a complete, well-formed file. Nothing is buffered, so Close() has
+// nothing left to do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/faults.h"
+
+// A write that could not be carried out: "Unable to write to <full path>".
+class SettingsWriteError : public MessageError {
+ public:
+  explicit SettingsWriteError(const std::string& path);
+};
+
+class SettingsStore {
+ public:
+  // Touches no file; a missing file is no error.
+  explicit SettingsStore(std::string path);
+
+  // The executable's directory (of its real path) followed by "Tallymate.ini", formed anew on
+  // each call; the working directory plays no part.
+  static std::string DefaultPath();
+
+  const std::string& Path() const { return path_; }
+
+  // The value of `key` in `section`; `def` when the file, section or key is missing, the
+  // value is empty or is no whole number. "0x"/"0X" followed by at least one character reads
+  // the rest as hexadecimal; anything else goes by TextToInteger.
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const noexcept;
+  // A whole number with the default 1 or 0; true when not 0.
+  bool ReadBool(std::string_view section, std::string_view key, bool def) const noexcept;
+
+  // Throw SettingsWriteError when the file cannot be written; the file is then unchanged.
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" / "0"
+
+  // Every write is already on disk when it returns; kept for the open-use-close pattern.
+  void Close() {}
+
+ private:
+  void WriteValue(std::string_view section, std::string_view key, std::string_view value);
+
+  std::string path_;
+};

@@ -1,0 +1,377 @@
+#include "settings/settings_store.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "tests/settings/temp_dir.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st.st_mode;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
+  return param.param.name;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  std::string path_ = dir_.File("Tallymate.ini");
+};
+
+// ---- writing: exact bytes ---------------------------------------------------------------
+
+struct WriteCase {
+  const char* name;
+  std::optional<std::string> before;  // nothing: no file
+  const char* section;
+  const char* key;
+  std::variant<int32_t, bool> value;
+  std::string after;
+};
+
+// Comments, odd blanks, a header without its bracket, lone CRs and a NUL byte.
+const std::string kForeignLines =
+    "; \xD0\xBA\xD0\xBE\xD0\xBC\r\n[Other]\n\tkey with blanks = some text \r\nno equals sign\r\n"
+    "[broken\r\n\r\n\r\nodd\rline\0end\n"s;
+
+class WriteTest : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteTest, GivesExactBytes) {
+  const WriteCase& c = GetParam();
+  TempDir dir;
+  std::string path = dir.File("Tallymate.ini");
+  if (c.before) WriteBytes(path, *c.before);
+  SettingsStore store(path);
+  if (const bool* flag = std::get_if<bool>(&c.value)) {
+    store.WriteBool(c.section, c.key, *flag);
+    EXPECT_EQ(store.ReadBool(c.section, c.key, !*flag), *flag);
+  } else {
+    int32_t value = std::get<int32_t>(c.value);
+    store.WriteInteger(c.section, c.key, value);
+    EXPECT_EQ(store.ReadInteger(c.section, c.key, value ^ 1), value);
+  }
+  store.Close();
+  EXPECT_EQ(ReadBytes(path), c.after);
+  // Nothing else is left in the directory.
+  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Tallymate.ini"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, WriteTest,
+    ::testing::Values(
+        WriteCase{"ReplaceInPlace", "[Color]\r\nFormColor=1\r\nEdit=2\r\n[Trackbar]\r\nmax=3\r\n",
+                  "Color", "Edit", 16777215,
+                  "[Color]\r\nFormColor=1\r\nEdit=16777215\r\n[Trackbar]\r\nmax=3\r\n"},
+        WriteCase{"ReplaceKeepsKeySpellingAndBlanks", "[COLOR]\r\n  formcolor =  7  \r\nEdit=2\r\n",
+                  "Color", "FormColor", -16777200,
+                  "[COLOR]\r\n  formcolor =  -16777200  \r\nEdit=2\r\n"},
+        WriteCase{"ReplaceEmptyValue", "[var]\r\nc=\r\n", "var", "c", true, "[var]\r\nc=1\r\n"},
+        WriteCase{"ReplaceKeepsForeignLineEnds", "[Trackbar]\nmax=5\nmin=1", "Trackbar", "min", 0,
+                  "[Trackbar]\nmax=5\nmin=0"},
+        WriteCase{"NewKeyAfterLastKeyOfSection",
+                  "[Color]\r\nEdit=1\r\n\r\n; colours end here\r\n[Trackbar]\r\nmax=2\r\n", "Color",
+                  "FormColor", 3,
+                  "[Color]\r\nEdit=1\r\nFormColor=3\r\n\r\n; colours end here\r\n[Trackbar]\r\n"
+                  "max=2\r\n"},
+        WriteCase{"NewKeyInSectionWithoutKeys", "[var]\r\n\r\n[Color]\r\nEdit=1\r\n", "var", "c",
+                  false, "[var]\r\nc=0\r\n\r\n[Color]\r\nEdit=1\r\n"},
+        WriteCase{"NewKeyAfterLastLineWithoutLineEnd", "[Calendar]\nx=1", "Calendar", "color",
+                  8421376, "[Calendar]\nx=1\r\ncolor=8421376\r\n"},
+        WriteCase{"NewSectionAtEnd", "[Color]\r\nEdit=1\r\n", "Trackbar", "max", 200,
+                  "[Color]\r\nEdit=1\r\n[Trackbar]\r\nmax=200\r\n"},
+        WriteCase{"NewSectionAfterLastLineWithoutLineEnd", "[Other]\r\nname=value", "Trackbar",
+                  "min", 0, "[Other]\r\nname=value\r\n[Trackbar]\r\nmin=0\r\n"},
+        WriteCase{"NewFile", std::nullopt, "var", "c", true, "[var]\r\nc=1\r\n"},
+        WriteCase{"EmptyFile", "", "Calendar", "color", 100, "[Calendar]\r\ncolor=100\r\n"},
+        WriteCase{"KeyAboveFirstSectionBelongsToNone", "max=1\r\n[Trackbar]\r\n", "Trackbar", "max",
+                  2, "max=1\r\n[Trackbar]\r\nmax=2\r\n"},
+        WriteCase{"KeyOfOtherSectionLeftAlone", "[Other]\r\nmax=1\r\n", "Trackbar", "max", 2,
+                  "[Other]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n"},
+        WriteCase{"CommentedKeyIsNoKey", "[Trackbar]\r\n;max=1\r\n", "Trackbar", "max", 2,
+                  "[Trackbar]\r\nmax=2\r\n;max=1\r\n"},
+        WriteCase{"ExistingKeyInRepeatedSection",
+                  "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=2\r\n", "Color",
+                  "FormColor", 5, "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=5\r\n"},
+        WriteCase{"NewKeyGoesToFirstOfRepeatedSections",
+                  "[Trackbar]\r\nmax=1\r\n[Other]\r\n[TRACKBAR]\r\n", "Trackbar", "min", 0,
+                  "[Trackbar]\r\nmax=1\r\nmin=0\r\n[Other]\r\n[TRACKBAR]\r\n"},
+        WriteCase{"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\nMAX=2\r\n", "Trackbar", "max", 9,
+                  "[Trackbar]\r\nmax=9\r\nMAX=2\r\n"},
+        WriteCase{"HeaderWithBlanksAndTrailingText", " [ Color ] ; main\r\nEdit=1\r\n", "Color",
+                  "Edit", 2, " [ Color ] ; main\r\nEdit=2\r\n"},
+        WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF[Color]\r\nEdit=1\r\n", "Color", "Edit", 2,
+                  "\xEF\xBB\xBF[Color]\r\nEdit=2\r\n"},
+        WriteCase{"UnknownLinesKeptByteForByte", kForeignLines, "Color", "Edit", -1,
+                  kForeignLines + "[Color]\r\nEdit=-1\r\n"}),
+    CaseName<WriteCase>);
+
+TEST_F(SettingsStoreTest, SettingsWindowThenDefaultsThenCloseGiveTheTenLineFile) {
+  SettingsStore ok(path_);
+  ok.WriteBool("var", "c", true);
+  ok.Close();
+
+  SettingsStore close(path_);
+  close.WriteInteger("Color", "FormColor", static_cast<int32_t>(0xFF000010u));
+  close.WriteInteger("Color", "Edit", 0xFFFFFF);
+  close.WriteInteger("Trackbar", "max", 200);
+  close.WriteInteger("Trackbar", "min", 0);
+  close.WriteInteger("Calendar", "color", 0x808000);
+  close.Close();
+  const std::string ten_lines =
+      "[var]\r\nc=1\r\n[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=200\r\n"
+      "min=0\r\n[Calendar]\r\ncolor=8421376\r\n";
+  EXPECT_EQ(ReadBytes(path_), ten_lines);
+
+  // A second close with other values rewrites the same lines in place.
+  SettingsStore again(path_);
+  again.WriteInteger("Color", "FormColor", 255);
+  again.WriteInteger("Color", "Edit", 100);
+  again.WriteInteger("Trackbar", "max", 50);
+  again.WriteInteger("Trackbar", "min", -3);
+  again.WriteInteger("Calendar", "color", 0);
+  EXPECT_EQ(ReadBytes(path_),
+            "[var]\r\nc=1\r\n[Color]\r\nFormColor=255\r\nEdit=100\r\n[Trackbar]\r\nmax=50\r\n"
+            "min=-3\r\n[Calendar]\r\ncolor=0\r\n");
+}
+
+// ---- reading ----------------------------------------------------------------------------
+
+struct ReadCase {
+  const char* name;
+  std::string text;
+  const char* section;
+  const char* key;
+  int32_t expected;  // the default is 100
+};
+
+class ReadTest : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadTest, GivesValueOrDefault) {
+  const ReadCase& c = GetParam();
+  TempDir dir;
+  std::string path = dir.File("Tallymate.ini");
+  WriteBytes(path, c.text);
+  EXPECT_EQ(SettingsStore(path).ReadInteger(c.section, c.key, 100), c.expected);
+}
+
+ReadCase Max(const char* name, const char* value, int32_t expected) {
+  return {name, std::string("[Trackbar]\r\nmax=") + value + "\r\n", "Trackbar", "max", expected};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ReadTest,
+    ::testing::Values(
+        ReadCase{"CapitalSectionLowerKey", "[COLOR]\r\nformcolor=255\r\n", "Color", "Formcolor",
+                 255},
+        ReadCase{"WrittenSpellingReadSpelling", "[Color]\r\nFormColor=255\r\n", "Color",
+                 "Formcolor", 255},
+        ReadCase{"BlanksAroundKeyAndValue", "[Trackbar]\r\n \t max \t= \t 42 \t\r\n", "Trackbar",
+                 "max", 42},
+        ReadCase{"LfLineEnds", "[Trackbar]\nmin=1\nmax=2\n", "Trackbar", "max", 2},
+        ReadCase{"NoFinalLineEnd", "[Trackbar]\r\nmax=2", "Trackbar", "max", 2},
+        ReadCase{"MissingKey", "[Trackbar]\r\nmax=7\r\n", "Trackbar", "min", 100},
+        ReadCase{"MissingSection", "[Color]\r\nmax=7\r\n", "Trackbar", "max", 100},
+        ReadCase{"KeyAboveFirstSection", "max=7\r\n[Trackbar]\r\n", "Trackbar", "max", 100},
+        ReadCase{"SectionNameIsWhole", "[Trackbar2]\r\nmax=7\r\n", "Trackbar", "max", 100},
+        ReadCase{"CommentedKey", "[Trackbar]\r\n;max=7\r\n", "Trackbar", "max", 100},
+        ReadCase{"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n",
+                 "Trackbar", "max", 1},
+        ReadCase{"ByteOrderMark", "\xEF\xBB\xBF[Trackbar]\r\nmax=3\r\n", "Trackbar", "max", 3},
+        ReadCase{"EmptyFile", "", "Trackbar", "max", 100}),
+    CaseName<ReadCase>);
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ReadTest,
+    ::testing::Values(
+        Max("Letters", "abc", 100), Max("Empty", "", 100), Max("OnlyBlanks", "   ", 100),
+        Max("Negative", "-42", -42), Max("Plus", "+7", 7), Max("LeadingZeros", "007", 7),
+        Max("Lowest", "-2147483648", INT32_MIN), Max("Highest", "2147483647", INT32_MAX),
+        Max("TooHigh", "2147483648", 100), Max("Comma", "1,5", 100), Max("Exponent", "1E3", 100),
+        Max("InnerBlank", "4 2", 100), Max("Dollar", "$1F", 31), Max("Hex", "0x1F", 31),
+        Max("HexCapitalX", "0X1f", 31), Max("HexSystemColour", "0xFF000010", -16777200),
+        Max("HexAllOnes", "0xFFFFFFFF", -1), Max("HexLeadingZeros", "0x000000001F", 31),
+        Max("HexNineDigits", "0x100000000", 100), Max("HexPrefixAlone", "0x", 100),
+        Max("HexBadDigit", "0x1G", 100), Max("HexSignAfterPrefix", "0x-1", 100),
+        Max("HexBlankAfterPrefix", "0x 1", 100), Max("MinusBeforeHex", "-0x10", -16),
+        Max("Zero", "0", 0)),
+    CaseName<ReadCase>);
+
+TEST_F(SettingsStoreTest, FlagIsAnyNonZeroWholeNumber) {
+  struct Case {
+    const char* value;
+    bool def;
+    bool expected;
+  };
+  for (const Case& c :
+       {Case{"1", false, true}, Case{"2", false, true}, Case{"-1", false, true},
+        Case{"0", true, false}, Case{"", false, false}, Case{"", true, true},
+        Case{"abc", true, true}, Case{"abc", false, false}, Case{"0x0", true, false}}) {
+    WriteBytes(path_, std::string("[var]\r\nc=") + c.value + "\r\n");
+    EXPECT_EQ(SettingsStore(path_).ReadBool("var", "c", c.def), c.expected)
+        << "value '" << c.value << "', default " << c.def;
+  }
+}
+
+TEST_F(SettingsStoreTest, MissingFileGivesDefaults) {
+  SettingsStore store(path_);
+  EXPECT_EQ(store.ReadInteger("Color", "Formcolor", 100), 100);
+  EXPECT_EQ(store.ReadInteger("Color", "Formcolor", -5), -5);
+  EXPECT_FALSE(store.ReadBool("var", "c", false));
+  EXPECT_TRUE(store.ReadBool("var", "c", true));
+  EXPECT_EQ(SettingsStore(dir_.File("no/such/dir/Tallymate.ini")).ReadInteger("a", "b", 7), 7);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+TEST_F(SettingsStoreTest, EachReadSeesTheFileAsItIsNow) {
+  SettingsStore store(path_);  // opened before the file exists
+  EXPECT_EQ(store.ReadInteger("Trackbar", "max", 100), 100);
+  WriteBytes(path_, "[Trackbar]\r\nmax=5\r\n");
+  EXPECT_EQ(store.ReadInteger("Trackbar", "max", 100), 5);
+  WriteBytes(path_, "[Trackbar]\r\nmax=6\r\n");
+  EXPECT_EQ(store.ReadInteger("Trackbar", "max", 100), 6);
+  // A write starts from what is on disk too, not from what the store saw before.
+  WriteBytes(path_, "[Other]\r\nx=1\r\n");
+  store.WriteInteger("Trackbar", "min", 0);
+  EXPECT_EQ(ReadBytes(path_), "[Other]\r\nx=1\r\n[Trackbar]\r\nmin=0\r\n");
+}
+
+// ---- failing writes ---------------------------------------------------------------------
+
+TEST_F(SettingsStoreTest, DirectoryAtFilePathFailsWithItsFullPath) {
+  ASSERT_TRUE(std::filesystem::create_directory(path_));
+  SettingsStore store(path_);
+  try {
+    store.WriteInteger("Color", "FormColor", 1);
+    FAIL() << "write succeeded";
+  } catch (const SettingsWriteError& e) {
+    EXPECT_EQ(e.message(), "Unable to write to " + path_);
+  }
+  EXPECT_THROW(store.WriteBool("var", "c", true), SettingsWriteError);
+  EXPECT_EQ(store.ReadInteger("Color", "FormColor", 100), 100);
+  EXPECT_TRUE(std::filesystem::is_directory(path_));
+  EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"Tallymate.ini"});
+}
+
+TEST_F(SettingsStoreTest, MissingDirectoryFails) {
+  SettingsStore store(dir_.File("gone/Tallymate.ini"));
+  EXPECT_THROW(store.WriteInteger("Color", "Edit", 1), SettingsWriteError);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("gone")));
+}
+
+TEST_F(SettingsStoreTest, ReadOnlyFileFailsAndStaysAsItWas) {
+  // The owner's write bit counts even for a user whom permissions do not stop.
+  const std::string text = "[Color]\r\nEdit=1\r\n";
+  WriteBytes(path_, text);
+  ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+  SettingsStore store(path_);
+  EXPECT_THROW(store.WriteInteger("Color", "Edit", 2), SettingsWriteError);
+  EXPECT_THROW(store.WriteInteger("Color", "FormColor", 2), SettingsWriteError);
+  EXPECT_EQ(ReadBytes(path_), text);
+  EXPECT_EQ(ModeOf(path_) & 07777, 0444u);
+  EXPECT_EQ(store.ReadInteger("Color", "Edit", 100), 1);
+  EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"Tallymate.ini"});
+}
+
+TEST_F(SettingsStoreTest, UnwritableDirectoryFails) {
+  if (IsRoot()) GTEST_SKIP() << "permission bits do not stop root";
+  const std::string text = "[Color]\r\nEdit=1\r\n";
+  WriteBytes(path_, text);
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
+  EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+  EXPECT_EQ(ReadBytes(path_), text);
+  std::string missing = dir_.File("Other.ini");
+  EXPECT_THROW(SettingsStore(missing).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileFailsRatherThanLosingItsLines) {
+  if (IsRoot()) GTEST_SKIP() << "permission bits do not stop root";
+  WriteBytes(path_, "[Other]\r\nkeep=me\r\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0200), 0);
+  EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+  EXPECT_EQ(ReadBytes(path_), "[Other]\r\nkeep=me\r\n");
+}
+
+// ---- file system details ----------------------------------------------------------------
+
+TEST_F(SettingsStoreTest, ReplacedFileKeepsItsPermissionBits) {
+  for (mode_t mode : {0600u, 0640u, 0664u}) {
+    WriteBytes(path_, "[Color]\r\nEdit=1\r\n");
+    ASSERT_EQ(::chmod(path_.c_str(), mode), 0);
+    SettingsStore(path_).WriteInteger("Color", "Edit", 2);
+    EXPECT_EQ(ModeOf(path_) & 07777, mode);
+  }
+}
+
+TEST_F(SettingsStoreTest, NewFileTakesTheUmask) {
+  mode_t old_mask = ::umask(027);
+  SettingsStore(path_).WriteInteger("Color", "Edit", 2);
+  ::umask(old_mask);
+  EXPECT_EQ(ModeOf(path_) & 07777, 0640u);
+}
+
+TEST_F(SettingsStoreTest, WriteThroughSymbolicLinkKeepsTheLink) {
+  std::string real = dir_.File("real.ini");
+  WriteBytes(real, "[Color]\r\nEdit=1\r\n");
+  std::filesystem::create_symlink("real.ini", path_);
+  SettingsStore(path_).WriteInteger("Color", "Edit", 2);
+  EXPECT_TRUE(S_ISLNK(ModeOf(path_)));
+  EXPECT_EQ(ReadBytes(real), "[Color]\r\nEdit=2\r\n");
+}
+
+TEST_F(SettingsStoreTest, WriteRemovesTemporaryFilesOfInterruptedWrites) {
+  WriteBytes(dir_.File("Tallymate.ini.tmpAb3xYz"), "half");
+  WriteBytes(dir_.File("Tallymate.ini.tmpQQQQQQ"), "");
+  WriteBytes(dir_.File("Tallymate.ini.tmp"), "not ours");
+  WriteBytes(dir_.File("Tallymate.ini.tmpAb3xYz7"), "not ours");
+  WriteBytes(dir_.File("Tallymate.ini.bak"), "not ours");
+  SettingsStore(path_).WriteBool("var", "c", false);
+  EXPECT_EQ(Entries(dir_.path()),
+            (std::vector<std::string>{"Tallymate.ini", "Tallymate.ini.bak", "Tallymate.ini.tmp",
+                                      "Tallymate.ini.tmpAb3xYz7"}));
+}
+
+TEST(SettingsStoreDefaultPath, IsBesideTheRealExecutableWhateverTheWorkingDirectory) {
+  char* exe = ::realpath("/proc/self/exe", nullptr);
+  ASSERT_NE(exe, nullptr);
+  std::string expected = std::filesystem::path(exe).parent_path().string() + "/Tallymate.ini";
+  std::free(exe);
+  std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(SettingsStore::DefaultPath(), expected);
+  ASSERT_EQ(::chdir("/"), 0);
+  EXPECT_EQ(SettingsStore::DefaultPath(), expected);
+  ASSERT_EQ(::chdir(cwd.c_str()), 0);
+  EXPECT_EQ(SettingsStore(SettingsStore::DefaultPath()).Path(), expected);
+}
+
+}  // namespace
