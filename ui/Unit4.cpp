@@ -1,0 +1,103 @@
+#include "ui/Unit4.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "core/calc_windows.h"
+#include "core/number_text.h"
+#include "ui/adding.h"
+#include "ui/colors.h"
+#include "ui/spin_edit.h"
+#include "ui/widgets.h"
+
+namespace {
+
+// The result lines grow with their text.
+void SetLine(QLabel* label, const QString& text) {
+  label->setText(text);
+  label->adjustSize();
+}
+
+}  // namespace
+
+TForm4::TForm4(AppContext& context)
+    : TForm(context, QStringLiteral("TForm4"), QStringLiteral("Квадратные уравнения"), 388, 168) {
+  move(363, 310);
+  const QFont bold = SansFont(11, true);
+  const QFont big = SansFont(13, true);
+
+  Bevel1 = MakeBevel(this, 8, 0, 377, 105);
+  Label7 = MakeFixedLabel(this, QStringLiteral(" Квадратные уравнения типа ax2+bx+c=0"), 80, 8, 246,
+                          13, bold);
+  Label4 = MakeFixedLabel(this, QStringLiteral("a="), 88, 32, 18, 16, big);
+  Edit1 = Place(new TEdit(this), 112, 32, 41, 21);
+  Label5 = MakeFixedLabel(this, QStringLiteral("b="), 168, 32, 18, 16, big);
+  Edit2 = Place(new TEdit(this), 192, 32, 41, 21);
+  Label6 = MakeFixedLabel(this, QStringLiteral("c="), 256, 32, 17, 16, big);
+  Edit3 = Place(new TEdit(this), 280, 32, 49, 21);
+  Button1 = Place(new QPushButton(QStringLiteral("Сосчитать"), this), 32, 64, 217, 25);
+  Button2 = Place(new QPushButton(QStringLiteral("Новое уравнение"), this), 256, 64, 113, 25);
+  Label1 = MakeLabel(this, QString(), 0, 104, big);
+  Label2 = MakeLabel(this, QString(), 8, 129, big);
+  Label3 = MakeLabel(this, QString(), 8, 152, big);
+
+  for (TEdit* edit : {Edit1, Edit2, Edit3}) {
+    edit->setFont(bold);
+    edit->SetKeyFilter([this](char32_t c) { return DecimalKeyFilter(c, context_.desktop); });
+  }
+  Button1->setFont(bold);
+  Button2->setFont(bold);
+
+  setTabOrder(Edit1, Edit2);
+  setTabOrder(Edit2, Edit3);
+  setTabOrder(Edit3, Button1);
+  setTabOrder(Button1, Button2);
+
+  connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+  OnFocusEnter(Button1, [this] { Button1Enter(); });
+}
+
+void TForm4::Button1Click() {
+  Run([this] {
+    QLabel* const lines[] = {Label1, Label2, Label3};
+    SolveQuadratic(Edit1->text().toStdString(), Edit2->text().toStdString(),
+                   Edit3->text().toStdString(),
+                   [&lines](QuadraticLine line, const std::string& text) {
+                     SetLine(lines[static_cast<int>(line) - 1], QString::fromStdString(text));
+                   });
+  });
+}
+
+void TForm4::Button1Enter() {
+  Button1Click();
+}
+
+void TForm4::Button2Click() {
+  Run([this] {
+    Edit1->clear();
+    Edit2->clear();
+    Edit3->clear();
+    SetLine(Label2, QString());
+    SetLine(Label1, QString());
+    SetLine(Label3, QString());
+  });
+}
+
+void TForm4::FormShow() {
+  const TForm1* main = context_.windows.Form1;
+  const uint32_t field = FieldColour(main->Edit1);
+  for (TEdit* edit : {Edit1, Edit2, Edit3}) SetFieldColour(edit, field);
+  SetWindowColour(this, WindowColour(main));
+  Edit1->setFocus();
+}
+
+void TForm4::FormClose() {
+  Edit1->clear();
+  Edit2->clear();
+  Edit3->clear();
+  SetLine(Label1, QString());
+  SetLine(Label2, QString());
+  SetLine(Label3, QString());
+}

@@ -1,0 +1,189 @@
+#include "ui/spin_edit.h"
+
+#include <QAbstractButton>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+
+#include "core/calc_windows.h"
+#include "ui/widgets.h"
+
+namespace {
+
+constexpr int kArrowWidth = 15;
+
+// The text part of the spin field: the arrow keys step, and leaving it clamps.
+class SpinText : public TEdit {
+ public:
+  explicit SpinText(TSpinEdit* owner) : TEdit(owner), owner_(owner) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) {
+      owner_->StepBy(e->key() == Qt::Key_Up ? 1 : -1);
+      e->accept();
+      return;
+    }
+    TEdit::keyPressEvent(e);
+  }
+
+  void focusOutEvent(QFocusEvent* e) override {
+    TEdit::focusOutEvent(e);
+    // Switching to another window or opening the context menu does not leave the field.
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+      owner_->Exit();
+  }
+
+ private:
+  TSpinEdit* owner_;
+};
+
+}  // namespace
+
+TSpinEdit::TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget* parent)
+    : QWidget(parent),
+      minimum_(minimum),
+      maximum_(maximum),
+      editor_(new SpinText(this)),
+      up_(new QToolButton(this)),
+      down_(new QToolButton(this)) {
+  editor_->SetKeyFilter([&desktop](char32_t c) { return SpinKeyFilter(c, desktop); });
+  editor_->setTextMargins(0, 0, kArrowWidth, 0);
+  setFocusProxy(editor_);
+  setFocusPolicy(Qt::StrongFocus);
+
+  const std::pair<QToolButton*, int32_t> arrows[] = {{up_, 1}, {down_, -1}};
+  for (auto [button, delta] : arrows) {
+    button->setArrowType(delta > 0 ? Qt::UpArrow : Qt::DownArrow);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->raise();
+    connect(button, &QToolButton::pressed, this,
+            [this, button = button, delta = delta] { ArrowPressed(button, delta); });
+    connect(button, &QToolButton::released, this, [this] {
+      repeat_.stop();
+      held_ = nullptr;
+    });
+    // A click is a release over the button: one more step.
+    connect(button, &QToolButton::clicked, this, [this, delta = delta] { StepBy(delta); });
+  }
+  connect(&repeat_, &QTimer::timeout, this, &TSpinEdit::RepeatTick);
+}
+
+QString TSpinEdit::text() const {
+  return editor_->text();
+}
+
+void TSpinEdit::setText(const QString& text) {
+  editor_->setText(text);
+}
+
+int32_t TSpinEdit::Value() const {
+  return SpinValue(text().toStdString(), minimum_);
+}
+
+void TSpinEdit::StepBy(int32_t delta) {
+  setText(QString::fromStdString(SpinStepText(text().toStdString(), delta, minimum_, maximum_)));
+}
+
+void TSpinEdit::Exit() {
+  if (auto replacement = SpinExitText(text().toStdString(), minimum_, maximum_))
+    setText(QString::fromStdString(*replacement));
+}
+
+void TSpinEdit::ArrowPressed(QToolButton* button, int32_t delta) {
+  // Pressing an arrow puts the focus into the field, as typing would need it there.
+  editor_->setFocus(Qt::MouseFocusReason);
+  held_ = button;
+  held_delta_ = delta;
+  repeat_.start(kFirstRepeatMs);
+}
+
+void TSpinEdit::RepeatTick() {
+  if (held_ == nullptr) return;
+  repeat_.setInterval(kRepeatMs);
+  // While the mouse is dragged off the button, the button is up and the repeat pauses.
+  if (held_->isDown()) StepBy(held_delta_);
+}
+
+void TSpinEdit::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  editor_->setGeometry(0, 0, width(), height());
+  const int top = 1;
+  const int half = (height() - 2) / 2;
+  up_->setGeometry(width() - kArrowWidth - 1, top, kArrowWidth, half);
+  down_->setGeometry(width() - kArrowWidth - 1, top + half, kArrowWidth, height() - 2 - half);
+}
+
+namespace {
+
+class FocusEnterWatch : public QObject {
+ public:
+  FocusEnterWatch(QWidget* control, std::function<void()> action)
+      : QObject(control), control_(control), action_(std::move(action)) {}
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched != control_) return false;
+    switch (e->type()) {
+      case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason) {
+          awaiting_press_ = reason == Qt::MouseFocusReason;
+          // After the focus change has completed, not inside it: the command may move the
+          // focus again or open a modal box.
+          QMetaObject::invokeMethod(
+              this, [this] { action_(); }, Qt::QueuedConnection);
+        }
+        break;
+      }
+      case QEvent::FocusOut:
+        awaiting_press_ = swallow_click_ = false;
+        break;
+      case QEvent::MouseButtonPress:
+        // The press that brought the focus (the focus comes before the press is delivered).
+        swallow_click_ = awaiting_press_;
+        awaiting_press_ = false;
+        break;
+      case QEvent::MouseButtonRelease:
+        if (swallow_click_) {
+          swallow_click_ = false;
+          // That press has run the command already: end it without a click.
+          if (auto* button = qobject_cast<QAbstractButton*>(control_)) button->setDown(false);
+        }
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* control_;
+  std::function<void()> action_;
+  bool awaiting_press_ = false;
+  bool swallow_click_ = false;
+};
+
+}  // namespace
+
+void OnFocusEnter(QWidget* control, std::function<void()> action) {
+  control->installEventFilter(new FocusEnterWatch(control, std::move(action)));
+}
+
+QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
+                       int height, const QFont& font) {
+  auto* label = Place(new QLabel(text, parent), left, top, width, height);
+  label->setFont(font);
+  return label;
+}
+
+QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height) {
+  auto* bevel = Place(new QFrame(parent), left, top, width, height);
+  bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
+  bevel->lower();
+  return bevel;
+}

@@ -1,0 +1,74 @@
+// Controls of the calculation windows: the whole-number spin field, and the focus-enter action
+// that runs a command when the focus moves onto a control.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class Desktop;
+class QFont;
+class QFrame;
+class QLabel;
+class QToolButton;
+class TEdit;
+
+// A whole-number field with two arrow buttons. Unlike Qt's spin box it keeps any text the user
+// typed: the value is read from the text when needed (text that is no whole number reads as the
+// minimum), and the text is clamped into the limits only when the focus leaves for another
+// control. Arrow keys and arrow buttons step by one and clamp.
+class TSpinEdit : public QWidget {
+  Q_OBJECT
+ public:
+  TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget* parent = nullptr);
+
+  QString text() const;
+  void setText(const QString& text);
+  // The value by the reading rule; reading never changes the text.
+  int32_t Value() const;
+  // One step of an arrow key or arrow button.
+  void StepBy(int32_t delta);
+  // The focus left the field for another control of its window: out-of-range values are
+  // replaced by the nearer limit.
+  void Exit();
+
+  TEdit* Editor() const { return editor_; }
+  QToolButton* UpButton() const { return up_; }
+  QToolButton* DownButton() const { return down_; }
+
+  // Auto-repeat of a held arrow button: the first repeat 400 ms after the press, then every
+  // 100 ms. RepeatTick is what the timer runs.
+  static constexpr int kFirstRepeatMs = 400;
+  static constexpr int kRepeatMs = 100;
+  const QTimer& RepeatTimer() const { return repeat_; }
+  void RepeatTick();
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  void ArrowPressed(QToolButton* button, int32_t delta);
+
+  int32_t minimum_;
+  int32_t maximum_;
+  TEdit* editor_;
+  QToolButton* up_;
+  QToolButton* down_;
+  QTimer repeat_;
+  QToolButton* held_ = nullptr;
+  int32_t held_delta_ = 0;
+};
+
+// Runs `action` whenever `control` receives the input focus from another control of its window:
+// by Tab, Shift+Tab or a mouse press. Not when the window is re-activated with the focus
+// already there (after a message box, for one), so a failing command reports once.
+// The action runs right after the focus change has completed. For a button, the click of the
+// same mouse press is swallowed, so that pressing the mouse on it runs its command once.
+void OnFocusEnter(QWidget* control, std::function<void()> action);
+
+// A label with the fixed position and size of the layout.
+QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
+                       int height, const QFont& font);
+// A lowered frame drawn behind the controls; it takes no mouse input.
+QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height);
