@@ -1,0 +1,344 @@
+#include "core/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "tests/core/core_test_support.h"
+
+namespace {
+
+bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+
+std::string ConversionMessage(const std::string& text) {
+  try {
+    TextToNumber(text);
+  } catch (const ConversionError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// ---- TextToNumber ----------------------------------------------------------------------------
+
+struct ReadCase {
+  const char* text;
+  long double value;
+};
+
+class TextToNumberReads : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(TextToNumberReads, GivesTheNearestValue) {
+  SeparatorScope comma(',');
+  const ReadCase& c = GetParam();
+  const long double value = TextToNumber(c.text);
+  EXPECT_TRUE(SameBits(value, c.value)) << c.text << " gave " << static_cast<double>(value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, TextToNumberReads,
+    testing::Values(ReadCase{"5", 5}, ReadCase{"-5", -5}, ReadCase{"+5", 5},
+                    ReadCase{"1,5", 1.5L}, ReadCase{",5", 0.5L}, ReadCase{"5,", 5},
+                    ReadCase{",", 0}, ReadCase{"007", 7}, ReadCase{"  12  ", 12},
+                    ReadCase{"1,5E3", 1500}, ReadCase{"1,5e-3", 0.0015L}, ReadCase{"2E+2", 200},
+                    ReadCase{"1E", 1}, ReadCase{"1e-", 1}, ReadCase{",E5", 0},
+                    ReadCase{"1E500", 1e500L}, ReadCase{"1E0600", 1e600L},
+                    ReadCase{"1,1E4932", 1.1e4932L}, ReadCase{"1E-4999", 0},
+                    ReadCase{"1E4931", 1e4931L},
+                    ReadCase{"1E0000000500", 1e500L}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Precision, TextToNumberReads,
+    testing::Values(
+        ReadCase{"0,1", 0.1L}, ReadCase{"0,3", 0.3L}, ReadCase{"3,14159265358979", 3.14159265358979L},
+        ReadCase{"1,21932631112635E17", 1.21932631112635e17L},
+        ReadCase{"9223372036854775807", 9223372036854775807.0L},
+        ReadCase{"18446744073709551615", 18446744073709551615.0L},
+        // Exactly halfway between two extended values: ties go to the even significand.
+        ReadCase{"18446744073709551617", 18446744073709551616.0L},
+        ReadCase{"18446744073709551619", 18446744073709551620.0L},
+        ReadCase{"18446744073709551617,000000000000000001", 18446744073709551618.0L},
+        ReadCase{"0,000000000000000000000000000000000000000001234", 1.234e-42L},
+        ReadCase{"123456789012345678901234567890", 123456789012345678901234567890.0L},
+        ReadCase{"1,18973149535723176502E4932", LDBL_MAX},
+        ReadCase{"3,36210314311209350626E-4932", LDBL_MIN},
+        ReadCase{"1E-4940", 1e-4940L}, ReadCase{"4E-4951", 3.6451995318824746025e-4951L},
+        ReadCase{"1E-4951", 0}));
+
+TEST(TextToNumber, NegativeZeroFromLoneSign) {
+  SeparatorScope comma(',');
+  const long double value = TextToNumber("-,");
+  EXPECT_EQ(value, 0.0L);
+  EXPECT_TRUE(std::signbit(value));
+  EXPECT_EQ(NumberToText(value), "0");
+}
+
+class TextToNumberRefuses : public testing::TestWithParam<const char*> {};
+
+TEST_P(TextToNumberRefuses, NamingTheWholeText) {
+  SeparatorScope comma(',');
+  const std::string text = GetParam();
+  EXPECT_EQ(ConversionMessage(text), "'" + text + "' is not a valid floating point value");
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToNumberRefuses,
+                         testing::Values("", "   ", "-", "+", "1.5", "1,5,2", "1 000", "5-",
+                                         "1-2", "- 5", "E5", "1,5E3,5", "1E5000", "1E-5000",
+                                         "1,2E4932", "1E4999", "INF", "NAN", "0x10", "\t5",
+                                         "5-3"));
+
+INSTANTIATE_TEST_SUITE_P(MoreForms, TextToNumberRefuses,
+                         testing::Values("--5", "+-5", "1E+-5", "5\t", "5\n", " ,5 x", "1E5 5",
+                                         "1,5 e3", "e", ",,", "1E500,", "1EE5", "1E5E5",
+                                         "\xc2\xa0"
+                                         "5",
+                                         "5 - "));
+
+TEST(TextToNumber, OverflowOfALongMantissaIsInvalid) {
+  SeparatorScope comma(',');
+  EXPECT_THROW(TextToNumber(std::string(4933, '9')), ConversionError);
+  EXPECT_THROW(TextToNumber(std::string(4934, '1')), ConversionError);
+  EXPECT_NO_THROW(TextToNumber(std::string(4932, '9')));
+  EXPECT_EQ(TextToNumber("0," + std::string(6000, '0') + "1"), 0.0L);
+  EXPECT_EQ(TextToNumber(std::string(6000, '0') + "1"), 1.0L);
+}
+
+TEST(TextToNumber, PointSeparator) {
+  SeparatorScope point('.');
+  EXPECT_EQ(TextToNumber("1.5"), 1.5L);
+  EXPECT_EQ(TextToNumber("-.25E1"), -2.5L);
+  EXPECT_EQ(ConversionMessage("1,5"), "'1,5' is not a valid floating point value");
+}
+
+TEST(TextToNumber, LeavesTheFloatingPointStatusAsItFoundIt) {
+  SeparatorScope comma(',');
+  for (const char* text : {"1E5000", "1,2E4932", "1E-4999", "0,1", "123456789012345678901234567",
+                           "3E-4940", "x"}) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    try {
+      TextToNumber(text);
+    } catch (const ConversionError&) {
+    }
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << text;
+
+    std::feraiseexcept(FE_DIVBYZERO);
+    try {
+      TextToNumber(text);
+    } catch (const ConversionError&) {
+    }
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_DIVBYZERO) << text;
+    std::feclearexcept(FE_ALL_EXCEPT);
+  }
+}
+
+// ---- NumberToText ----------------------------------------------------------------------------
+
+struct RenderCase {
+  long double value;
+  const char* text;
+};
+
+class NumberToTextRenders : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(NumberToTextRenders, FifteenDigits) {
+  SeparatorScope comma(',');
+  EXPECT_EQ(NumberToText(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, NumberToTextRenders,
+    testing::Values(
+        RenderCase{0, "0"}, RenderCase{-0.0L, "0"}, RenderCase{100, "100"},
+        RenderCase{1500, "1500"}, RenderCase{-2.5L, "-2,5"}, RenderCase{1234567.5L, "1234567,5"},
+        RenderCase{1.0L / 3, "0,333333333333333"}, RenderCase{2.0L / 3, "0,666666666666667"},
+        RenderCase{10.0L / 3, "3,33333333333333"}, RenderCase{0.1L + 0.2L, "0,3"},
+        RenderCase{3.14159265358979323846264338327950288L, "3,14159265358979"},
+        RenderCase{999999999999999.0L, "999999999999999"},
+        RenderCase{999999999999999.4L, "999999999999999"},
+        RenderCase{999999999999999.5L, "1E15"}, RenderCase{1e14L, "100000000000000"},
+        RenderCase{1e15L, "1E15"}, RenderCase{9999999999999995.0L, "1E16"},
+        RenderCase{1234567890123456.0L, "1,23456789012346E15"},
+        RenderCase{123456789012345.6L, "123456789012346"},
+        RenderCase{123456789.0L * 987654321.0L, "1,21932631112635E17"},
+        RenderCase{18446744073709551616.0L, "1,84467440737096E19"},
+        RenderCase{0.0001L, "0,0001"}, RenderCase{0.000345L, "0,000345"},
+        RenderCase{0.00001L, "1E-5"}, RenderCase{0.0000123L, "1,23E-5"},
+        RenderCase{-0.000012345L, "-1,2345E-5"}, RenderCase{1.5e300L, "1,5E300"},
+        RenderCase{-1.5e20L, "-1,5E20"}, RenderCase{1e-100L, "1E-100"},
+        RenderCase{0.1000000000000015L, "0,100000000000002"},
+        RenderCase{0.1000000000000025L, "0,100000000000003"},
+        RenderCase{-0.1000000000000025L, "-0,100000000000003"},
+        RenderCase{0.1234567890123454997L, "0,123456789012346"},
+        RenderCase{LDBL_MAX, "1,18973149535723E4932"},
+        RenderCase{LDBL_MIN, "3,36210314311209E-4932"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Layout, NumberToTextRenders,
+    testing::Values(RenderCase{-2147483648.0L, "-2147483648"}, RenderCase{1, "1"},
+                    RenderCase{10, "10"}, RenderCase{0.5L, "0,5"}, RenderCase{0.001L, "0,001"},
+                    RenderCase{0.00099999999999999999L, "0,001"},
+                    RenderCase{0.000099999999999999999L, "0,0001"},
+                    RenderCase{0.0000999999999999999L, "9,99999999999999E-5"},
+                    RenderCase{100000000000000000.0L, "1E17"},
+                    RenderCase{120000000000000.0L, "120000000000000"},
+                    RenderCase{1000000000000000005.0L, "1E18"},
+                    RenderCase{-LDBL_MAX, "-1,18973149535723E4932"},
+                    RenderCase{1e4000L, "1E4000"}, RenderCase{2.5e-4000L, "2,5E-4000"}));
+
+TEST(NumberToText, NonFiniteAndBelowNormal) {
+  SeparatorScope comma(',');
+  const long double infinity = std::numeric_limits<long double>::infinity();
+  EXPECT_EQ(NumberToText(infinity), "INF");
+  EXPECT_EQ(NumberToText(-infinity), "-INF");
+  EXPECT_EQ(NumberToText(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+  EXPECT_EQ(NumberToText(-std::numeric_limits<long double>::quiet_NaN()), "NAN");
+  EXPECT_EQ(NumberToText(LDBL_MIN / 2), "0");
+  EXPECT_EQ(NumberToText(-LDBL_MIN / 2), "0");
+  EXPECT_EQ(NumberToText(std::numeric_limits<long double>::denorm_min()), "0");
+  EXPECT_EQ(NumberToText(1e-4940L), "0");
+}
+
+TEST(NumberToText, TheSmallestNormalTextReadsBackAndRendersTheSame) {
+  // The text is a little below the smallest normal value and so reads as a denormal; it must
+  // still render as itself, while denormals further down render as "0".
+  SeparatorScope comma(',');
+  const long double read = TextToNumber("3,36210314311209E-4932");
+  EXPECT_LT(read, LDBL_MIN);
+  EXPECT_EQ(NumberToText(read), "3,36210314311209E-4932");
+  EXPECT_EQ(NumberToText(-read), "-3,36210314311209E-4932");
+  EXPECT_EQ(NumberToText(TextToNumber("3,362103143112084E-4932")), "0");
+  EXPECT_EQ(NumberToText(std::nextafter(LDBL_MIN, 0.0L)), "3,36210314311209E-4932");
+}
+
+TEST(NumberToText, PointSeparator) {
+  SeparatorScope point('.');
+  EXPECT_EQ(NumberToText(-2.5L), "-2.5");
+  EXPECT_EQ(NumberToText(2.0L / 3), "0.666666666666667");
+  EXPECT_EQ(NumberToText(0.0000123L), "1.23E-5");
+  EXPECT_EQ(NumberToText(1234567890123456.0L), "1.23456789012346E15");
+}
+
+TEST(NumberToText, LeavesNoFloatingPointFlag) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  for (long double value : {2.0L / 3, LDBL_MAX, LDBL_MIN / 3, 1000000000000000005.0L}) {
+    NumberToText(value);
+  }
+  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+}
+
+// ---- TextToInteger and IntegerToText ---------------------------------------------------------
+
+struct IntegerCase {
+  const char* text;
+  int32_t value;
+};
+
+class TextToIntegerReads : public testing::TestWithParam<IntegerCase> {};
+
+TEST_P(TextToIntegerReads, Value) {
+  EXPECT_EQ(TextToInteger(GetParam().text), GetParam().value) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, TextToIntegerReads,
+    testing::Values(IntegerCase{"42", 42}, IntegerCase{"-42", -42}, IntegerCase{"+42", 42},
+                    IntegerCase{"  42", 42}, IntegerCase{"007", 7}, IntegerCase{"0", 0},
+                    IntegerCase{"2147483647", 2147483647},
+                    IntegerCase{"-2147483648", -2147483647 - 1}, IntegerCase{"$1F", 31},
+                    IntegerCase{"x1F", 31}, IntegerCase{"0x1F", 31}, IntegerCase{"$1f", 31},
+                    IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}));
+
+INSTANTIATE_TEST_SUITE_P(
+    MoreForms, TextToIntegerReads,
+    testing::Values(IntegerCase{"X1F", 31}, IntegerCase{"0X1f", 31}, IntegerCase{"+$10", 16},
+                    IntegerCase{"$7FFFFFFF", 2147483647},
+                    IntegerCase{"$80000000", -2147483647 - 1},
+                    IntegerCase{"-$80000000", -2147483647 - 1},
+                    IntegerCase{"-$FFFFFFFF", 1}, IntegerCase{"$0000000012345678", 0x12345678},
+                    IntegerCase{"-0", 0}, IntegerCase{"000000000000002147483647", 2147483647},
+                    IntegerCase{"0x0", 0}));
+
+class TextToIntegerRefuses : public testing::TestWithParam<const char*> {};
+
+TEST_P(TextToIntegerRefuses, NamingTheWholeText) {
+  const std::string text = GetParam();
+  try {
+    TextToInteger(text);
+    FAIL() << "accepted " << text;
+  } catch (const ConversionError& e) {
+    EXPECT_EQ(std::string(e.what()), "'" + text + "' is not a valid integer value");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToIntegerRefuses,
+                         testing::Values("", "42 ", "-", "$", "0x", "2147483648", "-2147483649",
+                                         "$100000000", "1,5", "1E3", "+-1"));
+
+INSTANTIATE_TEST_SUITE_P(MoreForms, TextToIntegerRefuses,
+                         testing::Values("- 1", "$-1", "0x 1", "\t1", "99999999999999999999",
+                                         "18446744073709551658", "$1G", "0x1F ", "00x1F", "1.5",
+                                         " ", "$$1", "x", "0xx1"));
+
+TEST(IntegerToText, DecimalDigits) {
+  EXPECT_EQ(IntegerToText(0), "0");
+  EXPECT_EQ(IntegerToText(-42), "-42");
+  EXPECT_EQ(IntegerToText(2147483647), "2147483647");
+  EXPECT_EQ(IntegerToText(-2147483647 - 1), "-2147483648");
+}
+
+// ---- Key filters -----------------------------------------------------------------------------
+
+struct KeyCase {
+  char32_t key;
+  std::optional<char32_t> decimal;  // what DecimalKeyFilter lets through
+  bool integer_passes;              // IntegerKeyFilter lets the key through unchanged
+};
+
+class KeyFilters : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyFilters, PassReplaceOrRefuseWithBeepAndMessage) {
+  const KeyCase& c = GetParam();
+  {
+    RecordingDesktop desktop;
+    EXPECT_EQ(DecimalKeyFilter(c.key, desktop), c.decimal);
+    const std::vector<std::string> refused = {"beep", "info:Вводите только числа!"};
+    EXPECT_EQ(Requests(desktop), c.decimal ? std::vector<std::string>{} : refused);
+  }
+  {
+    RecordingDesktop desktop;
+    const std::optional<char32_t> expected =
+        c.integer_passes ? std::optional<char32_t>(c.key) : std::nullopt;
+    EXPECT_EQ(IntegerKeyFilter(c.key, desktop), expected);
+    const std::vector<std::string> refused = {"beep", "info:Вводите только целые числа!"};
+    EXPECT_EQ(Requests(desktop), c.integer_passes ? std::vector<std::string>{} : refused);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, KeyFilters,
+    testing::Values(KeyCase{8, 8, true}, KeyCase{13, 13, true}, KeyCase{U',', U',', false},
+                    KeyCase{U'-', U'-', true}, KeyCase{U'.', U',', false},
+                    KeyCase{U'0', U'0', true}, KeyCase{U'5', U'5', true},
+                    KeyCase{U'9', U'9', true}, KeyCase{U'a', std::nullopt, false},
+                    KeyCase{U' ', std::nullopt, false}, KeyCase{U'E', std::nullopt, false},
+                    KeyCase{U'e', std::nullopt, false}, KeyCase{U'+', std::nullopt, false},
+                    KeyCase{U'/', std::nullopt, false}, KeyCase{U':', std::nullopt, false},
+                    KeyCase{27, std::nullopt, false}, KeyCase{3, std::nullopt, false},
+                    KeyCase{22, std::nullopt, false}, KeyCase{24, std::nullopt, false},
+                    KeyCase{26, std::nullopt, false}, KeyCase{10, std::nullopt, false},
+                    KeyCase{U'ы', std::nullopt, false}, KeyCase{U'٫', std::nullopt, false},
+                    KeyCase{U'0' + 0x10000, std::nullopt, false}));
+
+TEST(KeyFilters, PointBecomesCommaWhateverTheSeparator) {
+  SeparatorScope point('.');
+  RecordingDesktop desktop;
+  EXPECT_EQ(DecimalKeyFilter(U'.', desktop), U',');
+  EXPECT_TRUE(Requests(desktop).empty());
+}
+
+}  // namespace

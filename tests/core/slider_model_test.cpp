@@ -1,0 +1,167 @@
+#include "core/slider_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/number_text.h"
+
+namespace {
+
+// A slider with its change handler writing the position into an operand field, as the main
+// window does.
+struct Slider {
+  SliderModel model;
+  std::string field = "typed";
+  std::vector<int32_t> notified;
+
+  Slider() {
+    model.SetOnChange([this] {
+      notified.push_back(model.Position());
+      field = NumberToText(model.Position());
+    });
+  }
+};
+
+void ExpectRange(const SliderModel& m, int32_t minimum, int32_t maximum, int32_t position) {
+  EXPECT_EQ(m.Minimum(), minimum);
+  EXPECT_EQ(m.Maximum(), maximum);
+  EXPECT_EQ(m.Position(), position);
+}
+
+TEST(SliderModel, InitialLayoutState) {
+  const SliderModel model;
+  ExpectRange(model, 0, 200, 0);
+}
+
+TEST(SliderModel, RangeRequestsThatWouldCrossAreIgnored) {
+  Slider s;
+  s.model.SetMinimum(201);
+  s.model.SetMaximum(-1);
+  ExpectRange(s.model, 0, 200, 0);
+  EXPECT_TRUE(s.notified.empty());
+  s.model.SetMinimum(200);  // equal bounds are allowed
+  ExpectRange(s.model, 200, 200, 200);
+  s.model.SetMaximum(200);
+  EXPECT_EQ(s.notified, std::vector<int32_t>{200});
+}
+
+TEST(SliderModel, NotifiesOnlyWhenAClampMovesThePosition) {
+  Slider s;
+  s.model.UserMovement(50);
+  s.notified.clear();
+  s.model.SetMaximum(100);
+  s.model.SetMinimum(10);
+  EXPECT_TRUE(s.notified.empty());
+  s.model.SetMaximum(40);
+  s.model.SetMinimum(45);  // ignored: above the maximum
+  s.model.SetMinimum(-100);
+  ExpectRange(s.model, -100, 40, 40);
+  EXPECT_EQ(s.notified, std::vector<int32_t>{40});
+}
+
+TEST(SliderModel, UserMovementAlwaysNotifies) {
+  Slider s;
+  s.model.UserMovement(0);
+  s.model.UserMovement(0);
+  s.model.UserMovement(7);
+  EXPECT_EQ(s.notified, (std::vector<int32_t>{0, 0, 7}));
+  EXPECT_EQ(s.field, "7");
+}
+
+TEST(SliderModel, ExtremeBounds) {
+  Slider s;
+  s.model.SetMinimum(INT32_MIN);
+  s.model.SetMaximum(INT32_MAX);
+  s.model.UserMovement(INT32_MIN);
+  EXPECT_EQ(s.field, "-2147483648");
+  s.model.SetMinimum(INT32_MAX);
+  ExpectRange(s.model, INT32_MAX, INT32_MAX, INT32_MAX);
+  EXPECT_EQ(s.field, "2147483647");
+}
+
+// ---- The three places that change the range --------------------------------------------------
+
+void StartUp(Slider& s1, Slider& s2, int32_t min, int32_t max) {
+  for (Slider* s : {&s1, &s2}) {
+    s->model.SetMinimum(min);
+    s->model.SetMaximum(max);
+  }
+}
+
+TEST(SliderScenarios, StartWithoutSettingsFile) {
+  Slider s1, s2;
+  StartUp(s1, s2, 100, 100);
+  EXPECT_EQ(s1.notified, std::vector<int32_t>{100});
+  EXPECT_EQ(s1.field, "100");
+  ExpectRange(s1.model, 100, 100, 100);
+  ExpectRange(s2.model, 100, 100, 100);
+  s1.field.clear();  // the show handler empties the fields afterwards
+  s1.model.UserMovement(s1.model.Position());  // touching the slider
+  EXPECT_EQ(s1.field, "100");
+}
+
+TEST(SliderScenarios, StoredRanges) {
+  struct Case {
+    int32_t min, max;
+    int32_t lo, hi, position;
+  };
+  for (const Case& c : {Case{10, 50, 10, 50, 10}, Case{300, 500, 0, 500, 0},
+                        Case{-50, -10, -50, -10, -10}}) {
+    Slider s1, s2;
+    StartUp(s1, s2, c.min, c.max);
+    ExpectRange(s1.model, c.lo, c.hi, c.position);
+    ExpectRange(s2.model, c.lo, c.hi, c.position);
+  }
+}
+
+TEST(SliderScenarios, NegativeStoredRangeClampsOnlyAtTheMaximum) {
+  Slider s;
+  s.model.SetMinimum(-50);
+  ExpectRange(s.model, -50, 200, 0);
+  EXPECT_TRUE(s.notified.empty());
+  s.model.SetMaximum(-10);
+  ExpectRange(s.model, -50, -10, -10);
+  EXPECT_EQ(s.field, "-10");
+}
+
+// The settings window's OK sets the maximum first, then the minimum.
+void SettingsOk(Slider& s, int32_t min, int32_t max) {
+  s.model.SetMaximum(max);
+  s.model.SetMinimum(min);
+}
+
+TEST(SliderScenarios, SettingsOkFromASingleValueRange) {
+  Slider s;
+  s.model.SetMinimum(100);
+  s.model.SetMaximum(100);
+  SettingsOk(s, 0, 50);  // 50 is below the minimum 100: ignored
+  ExpectRange(s.model, 0, 100, 100);
+}
+
+TEST(SliderScenarios, SettingsOkAboveTheOldRange) {
+  Slider s;
+  SettingsOk(s, 300, 500);
+  ExpectRange(s.model, 300, 500, 300);
+  EXPECT_EQ(s.notified, std::vector<int32_t>{300});
+}
+
+// F4 restores 0 to 200, maximum first.
+TEST(SliderScenarios, DefaultsClampAHighPosition) {
+  Slider s;
+  s.model.SetMaximum(500);
+  s.model.UserMovement(450);
+  SettingsOk(s, 0, 200);
+  ExpectRange(s.model, 0, 200, 200);
+  EXPECT_EQ(s.field, "200");
+}
+
+TEST(SliderScenarios, DefaultsFromARangeAboveTwoHundred) {
+  Slider s;
+  SettingsOk(s, 300, 500);
+  SettingsOk(s, 0, 200);  // the maximum 200 is below 300: ignored
+  ExpectRange(s.model, 0, 500, 300);
+}
+
+}  // namespace
