@@ -4,23 +4,29 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "core/calculator_model.h"
 #include "core/slider_model.h"
+#include "ui/calendar.h"
 #include "ui/context.h"
+#include "ui/picture_box.h"
+#include "ui/trackbar.h"
+#include "ui/widgets.h"
 
 class QAction;
 class QImage;
 class QSize;
-class QCalendarWidget;
 class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
-class TEdit;
-class TPicture;
-class TTrackBar;
+
+// Takes the decimal separator from the regional settings (Qt's system locale); "." when they
+// give none or more than one character. Called at start and on every locale change.
+void ApplyRegionalDecimalSeparator();
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -28,7 +34,9 @@ class TForm1 : public QMainWindow {
   explicit TForm1(AppContext& context);
   ~TForm1() override;
 
-  // Runs the single-instance guard; false when another copy runs and this one must end.
+  // The creation handler. The single-instance guard needs the program's hidden application
+  // window, so the program start runs it right after creating this window (app/); nothing else
+  // is left to do here and this always answers true.
   bool FormCreate();
 
   // Controls, reached directly by the other windows as the program's window set allows.
@@ -40,13 +48,16 @@ class TForm1 : public QMainWindow {
   TTrackBar *TrackBar1{}, *TrackBar2{};
   QFrame *Bevel1{}, *Bevel2{};
   TPicture* Image1{};
-  QCalendarWidget* MonthCalendar1{};
+  TMonthCalendar* MonthCalendar1{};
   QStatusBar* StatusBar1{};
-  QTimer* Timer1{};
+  QTimer* Timer1{};  // the tip timer: 1500 ms, single shot; its timeout runs Timer1Timer
   QMenu *N1{}, *N4{}, *N5{}, *N9{};
   QAction *N2{}, *N3{}, *N6{}, *N7{}, *N8{}, *N10{}, *N11{}, *N12{}, *N13{}, *N14{}, *N16{},
       *N17{}, *N18{}, *N19{}, *dsfg1{};
 
+  // The models behind TrackBar1 and TrackBar2. Whoever changes a range here makes the slider
+  // show it through AddTick (which every range change of the program ends with) or
+  // TTrackBar::Sync; a position change shows at once.
   SliderModel& Slider1() { return slider1_; }
   SliderModel& Slider2() { return slider2_; }
 
@@ -58,8 +69,12 @@ class TForm1 : public QMainWindow {
   bool SimpleMode() const;
   QString TipText() const;
 
-  // Adds a tick mark on a slider.
+  // Adds a tick mark on a slider (and lets it show a range changed through its model).
   void AddTick(TTrackBar* bar, int32_t position);
+
+  // The settings file: beside the executable, unless a test chose another one.
+  static std::string SettingsPath();
+  static void SetSettingsPath(std::string path);  // empty: back to the executable's directory
 
   // Colours, picture and default settings (adding_appearance.cpp).
   void N10Click();     // field colour
@@ -70,6 +85,28 @@ class TForm1 : public QMainWindow {
   void N19Click();     // default settings
   // Decodes a picture file by its extension; throws with the program's message on failure.
   static QImage LoadPicture(const QString& path, QSize minimum, uint32_t background);
+  // The built-in picture of Image1 (":/assets/picture.jpg"), decoded by the same JPEG decoder.
+  static QImage BuiltInPicture();
+
+  // Menu commands and control events; each runs through the program's error path when wired.
+  void N2Click();   // closes the window, which ends the program
+  void N6Click();   // powers and roots
+  void N7Click();   // About, modal
+  void N8Click();   // quadratic equation
+  void N13Click();  // settings window
+  void N14Click();  // help document
+  void N16Click();  // the maker's website
+  void N17Click();  // arithmetic mean
+  void dsfg1Click();  // licence document
+  void Label3Click();  // the maker's website, from the label
+  void N4Click();   // menu tips
+  void N5Click();
+  void N9Click();
+  void Timer1Timer();  // wipes the tip
+
+ signals:
+  // The window closed for good (the settings were written); the program ends.
+  void Closed();
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -79,17 +116,31 @@ class TForm1 : public QMainWindow {
   void changeEvent(QEvent* e) override;
 
  private:
+  void CreateControls(QWidget* client);
+  void CreateMenu();
+  void CreateStatusBar();
+  void Wire();
   void FormShow();
   void FormClose();
   void Run(const std::function<void()>& handler);
   void Calculate(CalculatorModel::Focus (CalculatorModel::*operation)());
+  void FocusField(TEdit* field);
   void ShowTip(const QString& text);
-  void Timer1Timer();
+  void TrackBar1Change();
+  void TrackBar2Change();
+  void CentreOnScreen();
+  void SnapToWorkArea();
 
   AppContext& context_;
   CalculatorModel model_;
   SliderModel slider1_;
   SliderModel slider2_;
   bool shown_once_ = false;
+  bool snapping_ = false;
+  bool simple_mode_ = true;
+  QString tip_text_;
+  QLabel* simple_text_ = nullptr;  // the status bar's simple mode text
+  QLabel* panel_ = nullptr;        // its single 50-pixel panel
+  QObject* pressed_label_ = nullptr;
   uint32_t picker_colour_ = 0;  // last confirmed colour of the shared colour picker
 };
