@@ -1,0 +1,214 @@
+// JPEG through libjpeg, whose errors end in longjmp: the decoding function below is plain C
+// in spirit (no object with a destructor lives in its frame), and everything it leaves
+// behind for the caller sits in a JpegJob outside that frame.
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "pictures/box_shrink.h"
+#include "pictures/picture.h"
+#include "pictures/source_file.h"
+
+namespace {
+
+using picture_detail::MakePicture;
+using picture_detail::RowShrinker;
+using picture_detail::ShrunkSize;
+
+// A progressive or multi-scan file keeps all its coefficients in memory (two bytes a sample),
+// whatever the scaling; beyond this libjpeg stops with JERR_NO_BACKING_STORE.
+constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
+// Thousands of tiny scans make libjpeg redo the whole picture each time; real files have a dozen.
+constexpr int kMaxScans = 500;
+
+enum class Outcome { kDone, kLibraryError, kTooManyScans, kSinkFailed };
+
+struct JpegJob {
+  FILE* file = nullptr;
+  const unsigned char* data = nullptr;
+  size_t size = 0;
+  int minWidth = 1;
+  int minHeight = 1;
+
+  // The receiver of the rows; these never throw, they report failure by returning false.
+  void* sink = nullptr;
+  bool (*begin)(void* sink, int width, int height) = nullptr;
+  bool (*row)(void* sink, const unsigned char* samples, int components, bool adobe) = nullptr;
+
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  jpeg_progress_mgr progress{};
+  std::jmp_buf jump{};
+  Outcome outcome = Outcome::kDone;
+  int messageCode = 0;
+};
+
+[[noreturn]] void Fail(j_common_ptr cinfo, Outcome outcome) {
+  auto* job = static_cast<JpegJob*>(cinfo->client_data);
+  job->outcome = outcome;
+  job->messageCode = cinfo->err->msg_code;
+  std::longjmp(job->jump, 1);
+}
+
+void OnError(j_common_ptr cinfo) { Fail(cinfo, Outcome::kLibraryError); }
+
+void OnMessage(j_common_ptr cinfo, int level) {
+  if (level >= 0) return;  // trace output
+  // When the image data ends early (at the end of the file, or at a marker in the middle of
+  // a scan) libjpeg pads with grey and only warns; the user would see half a picture without
+  // knowing the file is damaged.
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER) {
+    Fail(cinfo, Outcome::kLibraryError);
+  }
+  ++cinfo->err->num_warnings;
+}
+
+void OnOutput(j_common_ptr) {}  // no diagnostic output
+
+void OnProgress(j_common_ptr cinfo) {
+  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    Fail(cinfo, Outcome::kTooManyScans);
+  }
+}
+
+void RunJpeg(JpegJob* job) {
+  j_decompress_ptr cinfo = &job->cinfo;
+  cinfo->err = jpeg_std_error(&job->errors);
+  job->errors.error_exit = OnError;
+  job->errors.emit_message = OnMessage;
+  job->errors.output_message = OnOutput;
+  cinfo->client_data = job;  // kept by jpeg_create_decompress
+  if (setjmp(job->jump) != 0) {
+    jpeg_destroy_decompress(cinfo);
+    return;
+  }
+  jpeg_create_decompress(cinfo);
+  cinfo->mem->max_memory_to_use = kMaxLibraryMemory;
+  job->progress.progress_monitor = OnProgress;
+  cinfo->progress = &job->progress;
+  if (job->file != nullptr) {
+    jpeg_stdio_src(cinfo, job->file);
+  } else {
+    jpeg_mem_src(cinfo, job->data, static_cast<unsigned long>(job->size));
+  }
+  jpeg_read_header(cinfo, TRUE);
+
+  const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  // The smallest n/8 that still gives the minimum; 8/8 when the picture is smaller anyway.
+  cinfo->scale_denom = 8;
+  for (unsigned int n = 1; n <= 8; ++n) {
+    cinfo->scale_num = n;
+    jpeg_calc_output_dimensions(cinfo);
+    if (cinfo->output_width >= static_cast<JDIMENSION>(job->minWidth) &&
+        cinfo->output_height >= static_cast<JDIMENSION>(job->minHeight)) {
+      break;
+    }
+  }
+  if (!job->begin(job->sink, static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height))) {
+    job->outcome = Outcome::kSinkFailed;
+    jpeg_destroy_decompress(cinfo);
+    return;
+  }
+
+  jpeg_start_decompress(cinfo);
+  JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components), 1);
+  while (cinfo->output_scanline < cinfo->output_height) {
+    jpeg_read_scanlines(cinfo, line, 1);
+    if (!job->row(job->sink, line[0], cinfo->output_components, cinfo->saw_Adobe_marker != 0)) {
+      job->outcome = Outcome::kSinkFailed;
+      break;
+    }
+  }
+  // Whatever follows the last row (markers, EOI) is not needed for the picture.
+  jpeg_destroy_decompress(cinfo);
+}
+
+struct Sink {
+  int minWidth = 1;
+  int minHeight = 1;
+  int width = 0;
+  Picture picture;
+  std::optional<RowShrinker> shrinker;
+  std::vector<unsigned char> rgb;
+  std::exception_ptr failure;
+};
+
+bool Begin(void* opaque, int width, int height) {
+  auto* sink = static_cast<Sink*>(opaque);
+  try {
+    sink->width = width;
+    sink->picture = MakePicture(ShrunkSize(width, height, sink->minWidth, sink->minHeight));
+    sink->shrinker.emplace(width, height, sink->picture);
+    sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
+    return true;
+  } catch (...) {
+    sink->failure = std::current_exception();
+    return false;
+  }
+}
+
+unsigned char Scale(unsigned int a, unsigned int b) { return static_cast<unsigned char>((a * b + 127) / 255); }
+
+bool Row(void* opaque, const unsigned char* samples, int components, bool adobe) {
+  auto* sink = static_cast<Sink*>(opaque);
+  if (components == 3) {
+    sink->shrinker->AddRow(samples);
+    return true;
+  }
+  // CMYK: Adobe's files store the inks inverted (255 = no ink), which is the usual case.
+  unsigned char* out = sink->rgb.data();
+  for (int x = 0; x < sink->width; ++x, samples += 4, out += 3) {
+    const unsigned int k = adobe ? samples[3] : 255u - samples[3];
+    for (int c = 0; c < 3; ++c) out[c] = Scale(adobe ? samples[c] : 255u - samples[c], k);
+  }
+  sink->shrinker->AddRow(sink->rgb.data());
+  return true;
+}
+
+Picture Decode(JpegJob& job, int minWidth, int minHeight) {
+  Sink sink;
+  sink.minWidth = job.minWidth = std::max(1, minWidth);
+  sink.minHeight = job.minHeight = std::max(1, minHeight);
+  job.sink = &sink;
+  job.begin = Begin;
+  job.row = Row;
+  RunJpeg(&job);
+  switch (job.outcome) {
+    case Outcome::kDone:
+      return std::move(sink.picture);
+    case Outcome::kLibraryError:
+      throw PictureError("JPEG error #" + std::to_string(job.messageCode));
+    case Outcome::kTooManyScans:
+      throw PictureError("This JPEG image is not supported because it has more than " +
+                         std::to_string(kMaxScans) + " scans.");
+    case Outcome::kSinkFailed:
+      break;
+  }
+  std::rethrow_exception(sink.failure);
+}
+
+}  // namespace
+
+Picture DecodeJpegFile(const std::string& path, int minWidth, int minHeight) {
+  picture_detail::SourceFile file(path);
+  auto job = std::make_unique<JpegJob>();
+  job->file = file.get();
+  return Decode(*job, minWidth, minHeight);
+}
+
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int minWidth, int minHeight) {
+  auto job = std::make_unique<JpegJob>();
+  job->data = data;
+  job->size = size;
+  return Decode(*job, minWidth, minHeight);
+}

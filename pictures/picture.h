@@ -1,0 +1,41 @@
+// Decoding of the JPEG and PNG pictures the main window shows, into plain pixels for display.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/faults.h"
+
+// A picture that cannot be read or decoded; the message is shown to the user as it is.
+class PictureError : public MessageError {
+ public:
+  using MessageError::MessageError;
+};
+
+// Opaque pixels 0xFFRRGGBB, row by row from the top left.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+// The decoders shrink while they decode, since the picture is only ever drawn stretched to a
+// small area: the result is at least minWidth x minHeight when the source is at least that
+// big, never bigger than the source, and each axis is reduced on its own (averaging whole
+// boxes of source pixels), so the proportions may change. Memory stays bounded by the result,
+// not the source: a 20000 x 20000 picture never exists at full size.
+//
+// JPEG: libjpeg scales by n/8 while decoding (the smallest n that keeps the minimum), then the
+// rows are box-averaged further. Any library error, and image data that ends too early (the
+// warnings JWRN_JPEG_EOF and JWRN_HIT_MARKER), raises PictureError "JPEG error #<libjpeg
+// message number>".
+Picture DecodeJpegFile(const std::string& path, int minWidth, int minHeight);
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int minWidth, int minHeight);
+
+// PNG of any colour type, bit depth and interlacing; transparency is composed over the
+// background colour 0xRRGGBB. Width or height above 65535 is refused before decoding.
+Picture DecodePngFile(const std::string& path, int minWidth, int minHeight, uint32_t background);
+Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight,
+                        uint32_t background);

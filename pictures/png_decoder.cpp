@@ -1,0 +1,351 @@
+// PNG through libpng (which inflates with zlib). libpng's errors end in longjmp, so the
+// decoding function is plain C in spirit: no object with a destructor lives in its frame, and
+// its results sit in a PngJob outside it.
+//
+// Rows are read one at a time and shrunk at once. Interlaced files are read without libpng's
+// deinterlacing (which needs the whole picture): each pass's pixels go straight into the sums
+// of the result, so memory follows the result there too.
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <png.h>
+#include <zlib.h>
+
+#include "pictures/box_shrink.h"
+#include "pictures/picture.h"
+#include "pictures/source_file.h"
+
+namespace {
+
+using picture_detail::MakePicture;
+using picture_detail::RowShrinker;
+using picture_detail::ScatterShrinker;
+using picture_detail::ShrunkSize;
+
+constexpr png_uint_32 kMaxSide = 65535;
+// Ancillary chunks (text, colour profiles) are skipped, but a hostile file could still make
+// libpng inflate one of the chunks it keeps into a huge buffer.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+// Chunks the picture never needs; skipping them saves inflating compressed text and profiles.
+constexpr png_byte kIgnoredChunks[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf";
+
+enum class Outcome { kDone, kEndOfFile, kReadError, kCrc, kUnknownCritical, kTooLarge, kOther, kSinkFailed };
+
+// Follows the chunk structure of the bytes handed to libpng, with a running checksum. libpng
+// checks a chunk's CRC only after inflating all of it, so damaged image data usually shows up
+// first as a zlib error; reading on to the end of that chunk tells damage from a bad encoder.
+struct ChunkTracker {
+  enum State { kSignature, kHeader, kData, kCrc } state = kSignature;
+  uint32_t need = 8;  // bytes left in this state
+  unsigned char bytes[8] = {};
+  uLong crc = 0;
+  bool lastCrcWrong = false;
+};
+
+uint32_t BigEndian32(const unsigned char* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+
+void Track(ChunkTracker& t, const unsigned char* p, size_t size) {
+  while (size > 0) {
+    const uint32_t take = static_cast<uint32_t>(std::min<size_t>(size, t.need));
+    if (t.state == ChunkTracker::kData) {
+      t.crc = crc32(t.crc, p, take);
+    } else if (t.state != ChunkTracker::kSignature) {
+      const uint32_t filled = (t.state == ChunkTracker::kHeader ? 8 : 4) - t.need;
+      std::memcpy(t.bytes + filled, p, take);
+    }
+    p += take;
+    size -= take;
+    t.need -= take;
+    if (t.need > 0) continue;
+    switch (t.state) {
+      case ChunkTracker::kSignature:
+      case ChunkTracker::kCrc:
+        if (t.state == ChunkTracker::kCrc) t.lastCrcWrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
+        t.state = ChunkTracker::kHeader;
+        t.need = 8;
+        break;
+      case ChunkTracker::kHeader:
+        t.crc = crc32(0L, t.bytes + 4, 4);
+        t.need = BigEndian32(t.bytes);
+        t.state = ChunkTracker::kData;
+        if (t.need == 0) {
+          t.state = ChunkTracker::kCrc;
+          t.need = 4;
+        }
+        break;
+      case ChunkTracker::kData:
+        t.state = ChunkTracker::kCrc;
+        t.need = 4;
+        break;
+    }
+  }
+}
+
+struct PngJob {
+  FILE* file = nullptr;
+  const unsigned char* data = nullptr;
+  size_t size = 0;
+  size_t position = 0;
+
+  // The receiver of the rows; these never throw, they report failure by returning null/false.
+  void* sink = nullptr;
+  unsigned char* (*begin)(void* sink, int width, int height, bool interlaced, int channels) = nullptr;
+  bool (*pixels)(void* sink, int y, int x0, int step, const unsigned char* samples, int count) = nullptr;
+
+  ChunkTracker chunk;
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  Outcome outcome = Outcome::kDone;
+  int readError = 0;
+  char message[200] = {};
+};
+
+void SetMessage(PngJob* job, Outcome outcome, const char* message) {
+  job->outcome = outcome;
+  std::snprintf(job->message, sizeof job->message, "%s", message);
+}
+
+void OnError(png_structp png, png_const_charp message) {
+  auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+  if (job->outcome == Outcome::kDone) {  // else the reader has already said what happened
+    Outcome outcome = Outcome::kOther;
+    if (std::strstr(message, "CRC error") != nullptr) {
+      outcome = Outcome::kCrc;
+    } else if (std::strstr(message, "critical chunk") != nullptr) {
+      outcome = Outcome::kUnknownCritical;
+    }
+    SetMessage(job, outcome, message);
+  }
+  png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}  // no diagnostic output
+
+size_t ReadSource(PngJob* job, unsigned char* out, size_t count) {
+  size_t got = 0;
+  if (job->file != nullptr) {
+    got = std::fread(out, 1, count, job->file);
+    if (got < count && std::ferror(job->file)) job->readError = errno;
+  } else {
+    got = std::min(count, job->size - job->position);
+    if (got > 0) std::memcpy(out, job->data + job->position, got);
+    job->position += got;
+  }
+  Track(job->chunk, out, got);
+  return got;
+}
+
+void ReadBytes(png_structp png, png_bytep out, size_t count) {
+  auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+  const size_t got = ReadSource(job, out, count);
+  if (job->readError != 0) {
+    SetMessage(job, Outcome::kReadError, "read error");
+    png_error(png, job->message);
+  }
+  if (got < count) {
+    SetMessage(job, Outcome::kEndOfFile, "unexpected end of file");
+    png_error(png, job->message);
+  }
+}
+
+void Finish(PngJob* job) { png_destroy_read_struct(&job->png, &job->info, nullptr); }
+
+void RunPng(PngJob* job) {
+  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, OnError, OnWarning);
+  if (job->png != nullptr) job->info = png_create_info_struct(job->png);
+  if (job->info == nullptr) {
+    SetMessage(job, Outcome::kOther, "out of memory");
+    Finish(job);
+    return;
+  }
+  png_structp png = job->png;
+  png_infop info = job->info;
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    Finish(job);
+    return;
+  }
+  png_set_read_fn(png, job, ReadBytes);
+  // libpng's own limit would fail with a vague "Invalid IHDR data"; the check below names it.
+  png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+                              static_cast<int>(sizeof kIgnoredChunks / 5));
+  png_read_info(png, info);  // the header and everything up to the image data; no rows yet
+  const png_uint_32 width = png_get_image_width(png, info);
+  const png_uint_32 height = png_get_image_height(png, info);
+  if (width > kMaxSide || height > kMaxSide) {
+    SetMessage(job, Outcome::kTooLarge, "too large");
+    Finish(job);
+    return;
+  }
+
+  // Every colour type and depth becomes 8-bit RGB, or RGBA when there is transparency.
+  png_set_expand(png);
+  png_set_scale_16(png);
+  png_set_gray_to_rgb(png);
+  const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+  png_read_update_info(png, info);
+  const int channels = png_get_channels(png, info);
+  if ((channels != 3 && channels != 4) || png_get_rowbytes(png, info) != size_t{width} * static_cast<size_t>(channels)) {
+    png_error(png, "unexpected row layout");
+  }
+  unsigned char* row = job->begin(job->sink, static_cast<int>(width), static_cast<int>(height), interlaced, channels);
+  if (row == nullptr) {
+    job->outcome = Outcome::kSinkFailed;
+    Finish(job);
+    return;
+  }
+
+  // Without interlacing there is one "pass" of full rows; with it, libpng hands out each
+  // pass's reduced rows in order and skips the empty passes of a narrow or short picture.
+  const int passes = interlaced ? 7 : 1;
+  for (int pass = 0; pass < passes; ++pass) {
+    const png_uint_32 rows = interlaced ? PNG_PASS_ROWS(height, pass) : height;
+    const png_uint_32 columns = interlaced ? PNG_PASS_COLS(width, pass) : width;
+    if (rows == 0 || columns == 0) continue;
+    const int x0 = interlaced ? PNG_PASS_START_COL(pass) : 0;
+    const int step = interlaced ? 1 << PNG_PASS_COL_SHIFT(pass) : 1;
+    for (png_uint_32 r = 0; r < rows; ++r) {
+      if (png_get_current_pass_number(png) != pass) png_error(png, "unexpected interlace pass");
+      png_read_row(png, row, nullptr);
+      const png_uint_32 y = interlaced ? PNG_ROW_FROM_PASS_ROW(r, pass) : r;
+      if (!job->pixels(job->sink, static_cast<int>(y), x0, step, row, static_cast<int>(columns))) {
+        job->outcome = Outcome::kSinkFailed;
+        Finish(job);
+        return;
+      }
+    }
+  }
+  // The chunks after the image data add nothing to the picture.
+  Finish(job);
+}
+
+struct Sink {
+  int minWidth = 1;
+  int minHeight = 1;
+  uint32_t background = 0;
+  int channels = 3;
+  Picture picture;
+  std::optional<RowShrinker> rows;
+  std::optional<ScatterShrinker> scatter;
+  std::vector<unsigned char> row;
+  std::vector<unsigned char> rgb;
+  std::exception_ptr failure;
+};
+
+unsigned char* Begin(void* opaque, int width, int height, bool interlaced, int channels) {
+  auto* sink = static_cast<Sink*>(opaque);
+  try {
+    const picture_detail::Size size = ShrunkSize(width, height, sink->minWidth, sink->minHeight);
+    if (interlaced) {
+      sink->scatter.emplace(width, height, size);
+    } else {
+      sink->picture = MakePicture(size);
+      sink->rows.emplace(width, height, sink->picture);
+    }
+    sink->channels = channels;
+    sink->row.resize(static_cast<size_t>(width) * static_cast<size_t>(channels));
+    if (channels == 4) sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
+    return sink->row.data();
+  } catch (...) {
+    sink->failure = std::current_exception();
+    return nullptr;
+  }
+}
+
+bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples, int count) {
+  auto* sink = static_cast<Sink*>(opaque);
+  const unsigned char* rgb = samples;
+  if (sink->channels == 4) {
+    const unsigned int back[3] = {sink->background >> 16 & 0xFFu, sink->background >> 8 & 0xFFu,
+                                  sink->background & 0xFFu};
+    unsigned char* out = sink->rgb.data();
+    for (int i = 0; i < count; ++i, samples += 4, out += 3) {
+      const unsigned int alpha = samples[3];
+      for (int c = 0; c < 3; ++c) {
+        out[c] = static_cast<unsigned char>((samples[c] * alpha + back[c] * (255 - alpha) + 127) / 255);
+      }
+    }
+    rgb = sink->rgb.data();
+  }
+  if (sink->scatter) {
+    sink->scatter->AddPixels(y, x0, step, rgb, count);
+  } else {
+    sink->rows->AddRow(rgb);
+  }
+  return true;
+}
+
+// After libpng gave up inside a chunk: whether the rest of that chunk fails its checksum.
+bool ChunkIsDamaged(PngJob& job) {
+  ChunkTracker& t = job.chunk;
+  if ((t.state != ChunkTracker::kData && t.state != ChunkTracker::kCrc) || t.need > PNG_UINT_31_MAX) return false;
+  unsigned char buffer[4096];
+  while (t.state == ChunkTracker::kData || t.state == ChunkTracker::kCrc) {
+    const size_t want = std::min<size_t>(sizeof buffer, t.need);
+    if (ReadSource(&job, buffer, want) < want) return false;  // cut short as well: keep libpng's word
+  }
+  return t.lastCrcWrong;
+}
+
+std::string Invalid(const std::string& what) { return "This \"Portable Network Graphics\" image " + what; }
+
+Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight, uint32_t background) {
+  Sink sink;
+  sink.minWidth = std::max(1, minWidth);
+  sink.minHeight = std::max(1, minHeight);
+  sink.background = background;
+  job.sink = &sink;
+  job.begin = Begin;
+  job.pixels = Pixels;
+  RunPng(&job);
+  if (job.outcome == Outcome::kOther && ChunkIsDamaged(job)) job.outcome = Outcome::kCrc;
+  switch (job.outcome) {
+    case Outcome::kDone:
+      return sink.scatter ? sink.scatter->Finish() : std::move(sink.picture);
+    case Outcome::kEndOfFile:
+      throw PictureError(Invalid("is invalid because the decoder found an unexpected end of the file."));
+    case Outcome::kReadError:
+      throw PictureError("Cannot read file \"" + (path != nullptr ? *path : std::string()) + "\". " +
+                         std::strerror(job.readError));
+    case Outcome::kCrc:
+      throw PictureError(Invalid("is not valid because it contains invalid pieces of data (crc error)"));
+    case Outcome::kUnknownCritical:
+      throw PictureError(Invalid("contains an unknown critical part which could not be decoded."));
+    case Outcome::kTooLarge:
+      throw PictureError(Invalid(
+          "is not supported because either it's width or height exceeds the maximum size, which is 65535 "
+          "pixels length."));
+    case Outcome::kOther:
+      throw PictureError(Invalid("could not be decoded: " + std::string(job.message) + "."));
+    case Outcome::kSinkFailed:
+      break;
+  }
+  std::rethrow_exception(sink.failure);
+}
+
+}  // namespace
+
+Picture DecodePngFile(const std::string& path, int minWidth, int minHeight, uint32_t background) {
+  picture_detail::SourceFile file(path);
+  auto job = std::make_unique<PngJob>();
+  job->file = file.get();
+  return Decode(*job, &path, minWidth, minHeight, background);
+}
+
+Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight, uint32_t background) {
+  auto job = std::make_unique<PngJob>();
+  job->data = data;
+  job->size = data != nullptr ? size : 0;
+  return Decode(*job, nullptr, minWidth, minHeight, background);
+}

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+// clang-format off
+#include "picture_writers.h"
+#include <jerror.h>
+// clang-format on
+#include "pictures/picture.h"
+
+namespace {
+
+using picture_writers::JpegLayout;
+using picture_writers::WriteJpeg;
+
+using Colour = std::array<int, 3>;
+
+Colour ColourOf(uint32_t pixel) {
+  return {static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF), static_cast<int>(pixel & 0xFF)};
+}
+
+void ExpectNear(const Colour& actual, const Colour& expected, int tolerance) {
+  for (size_t c = 0; c < 3; ++c) EXPECT_NEAR(actual[c], expected[c], tolerance) << "channel " << c;
+}
+
+// Four flat quadrants; a grey picture takes the first channel of each.
+const Colour kQuadrants[4] = {{220, 30, 40}, {20, 200, 60}, {30, 50, 210}, {240, 230, 20}};
+
+int Quadrant(int x, int y, int width, int height) { return (x >= width / 2 ? 1 : 0) + (y >= height / 2 ? 2 : 0); }
+
+std::vector<unsigned char> QuadrantJpeg(const JpegLayout& layout) {
+  return WriteJpeg(layout, [&](int y, unsigned char* row) {
+    for (int x = 0; x < layout.width; ++x) {
+      const Colour& colour = kQuadrants[Quadrant(x, y, layout.width, layout.height)];
+      for (int c = 0; c < layout.components; ++c) {
+        // CMYK is stored inverted, as Adobe's programs write it: no black ink is 255.
+        row[x * layout.components + c] = static_cast<unsigned char>(c < 3 ? colour[static_cast<size_t>(c)] : 255);
+      }
+    }
+  });
+}
+
+JpegLayout Layout(int width, int height, J_COLOR_SPACE space = JCS_RGB, bool progressive = false) {
+  JpegLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.space = space;
+  layout.components = space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
+  layout.progressive = progressive;
+  return layout;
+}
+
+Picture Decode(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight) {
+  return DecodeJpegMemory(jpeg.data(), jpeg.size(), minWidth, minHeight);
+}
+
+std::string DecodeError(const std::vector<unsigned char>& jpeg) {
+  try {
+    Decode(jpeg, 209, 145);
+  } catch (const PictureError& error) {
+    return error.message();
+  }
+  return "(decoded)";
+}
+
+std::string JpegError(int code) { return "JPEG error #" + std::to_string(code); }
+
+// ---- colour spaces and modes ----------------------------------------------------------------
+
+struct Kind {
+  const char* name;
+  J_COLOR_SPACE space;
+  bool progressive;
+};
+
+class JpegKind : public testing::TestWithParam<Kind> {};
+
+TEST_P(JpegKind, QuadrantsKeepTheirColours) {
+  const JpegLayout layout = Layout(64, 48, GetParam().space, GetParam().progressive);
+  const Picture picture = Decode(QuadrantJpeg(layout), 64, 48);
+  ASSERT_EQ(picture.width, 64);
+  ASSERT_EQ(picture.height, 48);
+  for (const auto& [x, y] : {std::pair{16, 12}, std::pair{48, 12}, std::pair{16, 36}, std::pair{48, 36}}) {
+    SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+    Colour expected = kQuadrants[Quadrant(x, y, 64, 48)];
+    if (GetParam().space == JCS_GRAYSCALE) expected = {expected[0], expected[0], expected[0]};
+    const uint32_t pixel = picture.pixels[static_cast<size_t>(y * 64 + x)];
+    EXPECT_EQ(pixel >> 24, 0xFFu);
+    ExpectNear(ColourOf(pixel), expected, 6);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, JpegKind,
+                         testing::Values(Kind{"Rgb", JCS_RGB, false}, Kind{"RgbProgressive", JCS_RGB, true},
+                                         Kind{"Grey", JCS_GRAYSCALE, false}, Kind{"GreyProgressive", JCS_GRAYSCALE, true},
+                                         Kind{"AdobeCmyk", JCS_CMYK, false}),
+                         [](const auto& test) { return test.param.name; });
+
+// ---- scaling --------------------------------------------------------------------------------
+
+struct Scale {
+  int width, height;
+  int expectWidth, expectHeight;  // 0: only the bounds are checked
+};
+
+class JpegScale : public testing::TestWithParam<Scale> {};
+
+TEST_P(JpegScale, GivesAtLeastTheMinimumAndKeepsColours) {
+  const Scale s = GetParam();
+  // Left half red, right half blue.
+  const auto jpeg = WriteJpeg(Layout(s.width, s.height), [&](int, unsigned char* row) {
+    for (int x = 0; x < s.width; ++x) {
+      row[3 * x] = x < s.width / 2 ? 200 : 0;
+      row[3 * x + 1] = 0;
+      row[3 * x + 2] = x < s.width / 2 ? 0 : 200;
+    }
+  });
+  const Picture picture = Decode(jpeg, 209, 145);
+  if (s.expectWidth != 0) {
+    EXPECT_EQ(picture.width, s.expectWidth);
+    EXPECT_EQ(picture.height, s.expectHeight);
+  }
+  EXPECT_LE(picture.width, s.width);
+  EXPECT_LE(picture.height, s.height);
+  if (s.width >= 2 * 209) {
+    EXPECT_GE(picture.width, 209);
+    EXPECT_LT(picture.width, 2 * 209);
+  }
+  if (s.height >= 2 * 145) {
+    EXPECT_GE(picture.height, 145);
+    EXPECT_LT(picture.height, 2 * 145);
+  }
+  const int y = picture.height / 2;
+  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width / 4)]), {200, 0, 0}, 8);
+  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width * 3 / 4)]), {0, 0, 200}, 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, JpegScale,
+                         testing::Values(Scale{2000, 1000, 0, 0},   // 2/8 is the first with 145 rows
+                                         Scale{1672, 1160, 209, 145},  // exactly 1/8
+                                         Scale{1680, 1170, 210, 147},  // 1/8 rounds up
+                                         Scale{100, 80, 100, 80},    // smaller than the minimum: as it is
+                                         Scale{5000, 300, 0, 0}));
+
+// ---- damaged files ----------------------------------------------------------------------------
+
+// Offset of the first marker segment with this code (0xC0 for SOF0, 0xC2 for SOF2).
+size_t FindMarker(const std::vector<unsigned char>& jpeg, unsigned char code) {
+  for (size_t at = 2; at + 4 <= jpeg.size();) {
+    if (jpeg[at] != 0xFF) break;
+    if (jpeg[at + 1] == code) return at;
+    at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+  }
+  throw std::runtime_error("no marker");
+}
+
+void SetFrameSize(std::vector<unsigned char>& jpeg, unsigned char frame, int width, int height) {
+  const size_t at = FindMarker(jpeg, frame);
+  jpeg[at + 5] = static_cast<unsigned char>(height >> 8);
+  jpeg[at + 6] = static_cast<unsigned char>(height);
+  jpeg[at + 7] = static_cast<unsigned char>(width >> 8);
+  jpeg[at + 8] = static_cast<unsigned char>(width);
+}
+
+struct Damage {
+  const char* name;
+  bool progressive;
+  void (*damage)(std::vector<unsigned char>& jpeg);
+  int code;
+};
+
+class JpegDamage : public testing::TestWithParam<Damage> {};
+
+TEST_P(JpegDamage, GivesTheLibraryMessageNumber) {
+  std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, GetParam().progressive));
+  GetParam().damage(jpeg);
+  EXPECT_EQ(DecodeError(jpeg), JpegError(GetParam().code));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, JpegDamage,
+    testing::Values(Damage{"Empty", false, [](auto& jpeg) { jpeg.clear(); }, JERR_INPUT_EMPTY},
+                    Damage{"BrokenStart", false, [](auto& jpeg) { jpeg[1] = 0x00; }, JERR_NO_SOI},
+                    Damage{"CutInHeader", false, [](auto& jpeg) { jpeg.resize(30); }, JWRN_JPEG_EOF},
+                    Damage{"CutInData", false, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
+                    Damage{"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
+                    Damage{"TwelveBitSamples", false, [](auto& jpeg) { jpeg[FindMarker(jpeg, 0xC0) + 4] = 12; },
+                           JERR_BAD_PRECISION},
+                    Damage{"ZeroWidth", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 0, 48); }, JERR_EMPTY_IMAGE},
+                    // A few bytes claiming 65500 x 65500: the plain one meets the end marker
+                    // in its first rows; the progressive one would need gigabytes of
+                    // coefficients up front.
+                    Damage{"HugeBaseline", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 65500, 65500); },
+                           JWRN_HIT_MARKER},
+                    Damage{"HugeProgressive", true, [](auto& jpeg) { SetFrameSize(jpeg, 0xC2, 65500, 65500); },
+                           JERR_NO_BACKING_STORE}),
+    [](const auto& test) { return test.param.name; });
+
+// ---- files ----------------------------------------------------------------------------------
+
+std::string TempPath(const std::string& name) {
+  const char* dir = std::getenv("TMPDIR");
+  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_jpeg_" + std::to_string(::getpid()) + "_" + name;
+}
+
+void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+TEST(JpegFile, DecodesLikeMemoryAndRefusesATruncatedFile) {
+  const std::string path = TempPath("q.jpg");
+  std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(640, 480));
+  WriteFile(path, jpeg);
+  EXPECT_EQ(DecodeJpegFile(path, 209, 145).pixels, Decode(jpeg, 209, 145).pixels);
+  jpeg.resize(jpeg.size() - 100);
+  WriteFile(path, jpeg);
+  try {
+    DecodeJpegFile(path, 209, 145);
+    ADD_FAILURE();
+  } catch (const PictureError& error) {
+    EXPECT_EQ(error.message(), JpegError(JWRN_JPEG_EOF));
+  }
+  std::remove(path.c_str());
+}
+
+TEST(JpegFile, MissingFileAndDirectoryNameTheSystemReason) {
+  const std::string missing = TempPath("Картинка.jpg");
+  try {
+    DecodeJpegFile(missing, 1, 1);
+    ADD_FAILURE();
+  } catch (const PictureError& error) {
+    EXPECT_EQ(error.message(), "Cannot open file \"" + missing + "\". " + std::strerror(ENOENT));
+  }
+  try {
+    DecodeJpegFile("/", 1, 1);
+    ADD_FAILURE();
+  } catch (const PictureError& error) {
+    EXPECT_EQ(error.message(), std::string("Cannot open file \"/\". ") + std::strerror(EISDIR));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include "picture_writers.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace picture_writers {
+namespace {
+
+[[noreturn]] void PngWriteError(png_structp, png_const_charp message) {
+  throw std::runtime_error(std::string("PNG writer: ") + message);
+}
+void PngWriteWarning(png_structp, png_const_charp) {}
+
+void AppendBytes(png_structp png, png_bytep data, size_t size) {
+  auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + size);
+}
+void FlushNothing(png_structp) {}
+
+// Throwing out of libpng's callbacks is fine here: the writers are test code, and the
+// structs are destroyed by the guard below.
+void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory, FILE* file) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngWriteError, PngWriteWarning);
+  png_infop info = png_create_info_struct(png);
+  struct Guard {
+    png_structp* png;
+    png_infop* info;
+    ~Guard() { png_destroy_write_struct(png, info); }
+  } guard{&png, &info};
+  if (memory != nullptr) {
+    png_set_write_fn(png, memory, AppendBytes, FlushNothing);
+  } else {
+    png_init_io(png, file);
+  }
+  png_set_compression_level(png, layout.compression);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
+               layout.bitDepth, layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!layout.palette.empty()) {
+    png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
+  }
+  if (!layout.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()), nullptr);
+  } else if (layout.transparent) {
+    png_color_16 colour = *layout.transparent;
+    png_set_tRNS(png, info, nullptr, 0, &colour);
+  }
+  png_write_info(png, info);
+  if (layout.bitDepth < 8) png_set_packing(png);
+  const int passes = png_set_interlace_handling(png);
+  const size_t rowBytes = static_cast<size_t>(layout.width) * static_cast<size_t>(Channels(layout)) *
+                          (layout.bitDepth == 16 ? 2 : 1);
+  std::vector<unsigned char> row(rowBytes);
+  // With interlacing libpng wants every full row once per pass and picks out that pass's pixels.
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int y = 0; y < layout.height; ++y) {
+      fill(y, row.data());
+      png_write_row(png, row.data());
+    }
+  }
+  png_write_end(png, nullptr);
+}
+
+struct JpegFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void JpegWriteError(j_common_ptr cinfo) {
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  throw JpegFailure(std::string("JPEG writer: ") + text);
+}
+
+void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory, FILE* file) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  errors.error_exit = JpegWriteError;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  struct Guard {
+    jpeg_compress_struct* cinfo;
+    unsigned char** buffer;
+    ~Guard() {
+      jpeg_destroy_compress(cinfo);
+      std::free(*buffer);
+    }
+  } guard{&cinfo, &buffer};
+  jpeg_create_compress(&cinfo);
+  if (memory != nullptr) {
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+  } else {
+    jpeg_stdio_dest(&cinfo, file);
+  }
+  cinfo.image_width = static_cast<JDIMENSION>(layout.width);
+  cinfo.image_height = static_cast<JDIMENSION>(layout.height);
+  cinfo.input_components = layout.components;
+  cinfo.in_color_space = layout.space;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, layout.quality, TRUE);
+  if (layout.progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<unsigned char> row(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.components));
+  JSAMPROW rows[1] = {row.data()};
+  for (int y = 0; y < layout.height; ++y) {
+    fill(y, row.data());
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  if (memory != nullptr) memory->assign(buffer, buffer + size);
+}
+
+struct File {
+  FILE* file;
+  explicit File(const std::string& path) : file(std::fopen(path.c_str(), "wb")) {
+    if (file == nullptr) throw std::runtime_error("cannot create " + path);
+  }
+  ~File() { std::fclose(file); }
+};
+
+uint32_t BigEndian32(const std::vector<unsigned char>& bytes, size_t offset) {
+  return uint32_t{bytes.at(offset)} << 24 | uint32_t{bytes.at(offset + 1)} << 16 |
+         uint32_t{bytes.at(offset + 2)} << 8 | uint32_t{bytes.at(offset + 3)};
+}
+
+}  // namespace
+
+int Channels(const PngLayout& layout) {
+  switch (layout.colorType) {
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+std::vector<unsigned char> WritePng(const PngLayout& layout, const RowFill& fill) {
+  std::vector<unsigned char> out;
+  WritePngTo(layout, fill, &out, nullptr);
+  return out;
+}
+
+void WritePngFile(const std::string& path, const PngLayout& layout, const RowFill& fill) {
+  File file(path);
+  WritePngTo(layout, fill, nullptr, file.file);
+}
+
+std::vector<unsigned char> WriteJpeg(const JpegLayout& layout, const RowFill& fill) {
+  std::vector<unsigned char> out;
+  WriteJpegTo(layout, fill, &out, nullptr);
+  return out;
+}
+
+void WriteJpegFile(const std::string& path, const JpegLayout& layout, const RowFill& fill) {
+  File file(path);
+  WriteJpegTo(layout, fill, nullptr, file.file);
+}
+
+std::vector<Chunk> Chunks(const std::vector<unsigned char>& png) {
+  std::vector<Chunk> chunks;
+  for (size_t offset = 8; offset + 12 <= png.size();) {
+    const uint32_t length = BigEndian32(png, offset);
+    chunks.push_back({offset, length, std::string(png.begin() + static_cast<long>(offset) + 4,
+                                                  png.begin() + static_cast<long>(offset) + 8)});
+    offset += 12 + size_t{length};
+  }
+  return chunks;
+}
+
+const Chunk& FindChunk(const std::vector<Chunk>& chunks, const std::string& type) {
+  for (const Chunk& chunk : chunks) {
+    if (chunk.type == type) return chunk;
+  }
+  throw std::runtime_error("no chunk " + type);
+}
+
+void PutBigEndian32(std::vector<unsigned char>& bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(offset + static_cast<size_t>(i)) = static_cast<unsigned char>(value >> (24 - 8 * i));
+}
+
+void FixCrc(std::vector<unsigned char>& png, const Chunk& chunk) {
+  const uLong crc = crc32(0L, png.data() + chunk.offset + 4, static_cast<uInt>(chunk.length + 4));
+  PutBigEndian32(png, chunk.offset + 8 + chunk.length, static_cast<uint32_t>(crc));
+}
+
+void InsertChunk(std::vector<unsigned char>& png, const std::string& before, const std::string& type,
+                 const std::vector<unsigned char>& data) {
+  const size_t at = FindChunk(Chunks(png), before).offset;
+  std::vector<unsigned char> bytes(12 + data.size());
+  PutBigEndian32(bytes, 0, static_cast<uint32_t>(data.size()));
+  std::copy(type.begin(), type.end(), bytes.begin() + 4);
+  std::copy(data.begin(), data.end(), bytes.begin() + 8);
+  png.insert(png.begin() + static_cast<long>(at), bytes.begin(), bytes.end());
+  FixCrc(png, {at, static_cast<uint32_t>(data.size()), type});
+}
+
+}  // namespace picture_writers

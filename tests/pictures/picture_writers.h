@@ -1,0 +1,65 @@
+// Writers of PNG and JPEG files for the decoder tests and the benchmark: every picture is
+// made at run time, row by row, so even huge ones never exist whole in memory.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace picture_writers {
+
+// Fills source row y. PNG: one byte per sample up to 8 bits (libpng packs smaller depths),
+// two bytes big-endian at 16 bits. JPEG: one byte per component.
+using RowFill = std::function<void(int y, unsigned char* row)>;
+
+struct PngLayout {
+  int width = 1;
+  int height = 1;
+  int colorType = PNG_COLOR_TYPE_RGB;
+  int bitDepth = 8;
+  bool interlaced = false;
+  std::vector<png_color> palette;
+  std::vector<png_byte> paletteAlpha;          // tRNS of a palette picture
+  std::optional<png_color_16> transparent;     // tRNS of a grey or RGB picture
+  int compression = 6;
+};
+
+int Channels(const PngLayout& layout);
+std::vector<unsigned char> WritePng(const PngLayout& layout, const RowFill& fill);
+void WritePngFile(const std::string& path, const PngLayout& layout, const RowFill& fill);
+
+struct JpegLayout {
+  int width = 1;
+  int height = 1;
+  int components = 3;
+  J_COLOR_SPACE space = JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (stored inverted, as Adobe does)
+  bool progressive = false;
+  int quality = 95;
+};
+
+std::vector<unsigned char> WriteJpeg(const JpegLayout& layout, const RowFill& fill);
+void WriteJpegFile(const std::string& path, const JpegLayout& layout, const RowFill& fill);
+
+// A PNG chunk inside a file: `offset` is where its length field starts.
+struct Chunk {
+  size_t offset;
+  uint32_t length;
+  std::string type;
+};
+
+std::vector<Chunk> Chunks(const std::vector<unsigned char>& png);
+const Chunk& FindChunk(const std::vector<Chunk>& chunks, const std::string& type);
+// Recomputes the CRC of the chunk at `offset`, after its contents were changed.
+void FixCrc(std::vector<unsigned char>& png, const Chunk& chunk);
+// Inserts a chunk with a correct CRC before the first chunk of type `before`.
+void InsertChunk(std::vector<unsigned char>& png, const std::string& before, const std::string& type,
+                 const std::vector<unsigned char>& data);
+void PutBigEndian32(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
+
+}  // namespace picture_writers
