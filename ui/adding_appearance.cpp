@@ -1,0 +1,232 @@
+// The main window's appearance: the three colour commands, the default settings (F4) and the
+// picture command with its loader.
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QSize>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+#include <unistd.h>
+
+#include "core/desktop.h"
+#include "core/faults.h"
+#include "pictures/picture.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+#include "ui/calendar.h"
+#include "ui/colors.h"
+#include "ui/picture_box.h"
+#include "ui/trackbar.h"
+#include "ui/widgets.h"
+
+namespace {
+
+// The picture area, in layout pixels.
+constexpr int kPictureWidth = 209;
+constexpr int kPictureHeight = 145;
+
+// The main window first, then the three calculation windows, open or hidden.
+void SetWindowColours(const WindowSet& w, QWidget* main, uint32_t colour) {
+  SetWindowColour(main, colour);
+  for (QWidget* form : std::array<QWidget*, 3>{w.Form3, w.Form4, w.Form5})
+    if (form != nullptr) SetWindowColour(form, colour);
+}
+
+// The size a picture is decoded to: the area in device pixels of the screen it is shown on.
+QSize PictureMinimum(qreal ratio) {
+  if (!(ratio >= 1.0) || ratio > 16.0) ratio = 1.0;
+  return {static_cast<int>(std::ceil(kPictureWidth * ratio)),
+          static_cast<int>(std::ceil(kPictureHeight * ratio))};
+}
+
+QImage ToImage(const Picture& picture) {
+  QImage image(picture.width, picture.height, QImage::Format_RGB32);
+  if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
+                                                    static_cast<size_t>(picture.height))
+    throw PictureError("Not enough memory to show the picture");
+  const size_t rowBytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(image.scanLine(y),
+                picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
+                rowBytes);
+  return image;
+}
+
+// The pictures decoders read the file through its local name.
+std::string LocalName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The same words the picture decoders use when a file cannot be opened, with the system's reason.
+[[noreturn]] void ThrowCannotOpen(const QString& path, int error) {
+  throw PictureError("Cannot open file \"" + path.toStdString() + "\". " + std::strerror(error));
+}
+
+void CheckOpens(const QString& path) {
+  const std::string name = LocalName(path);
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowCannotOpen(path, errno);
+  struct stat info {};
+  const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+  ::close(fd);
+  if (directory) ThrowCannotOpen(path, EISDIR);
+}
+
+// A picture read by one of Qt's own readers, reduced to the area and made opaque the same way
+// as the PNG decoder does it: transparent parts show the window colour.
+QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum,
+                  uint32_t background, const char* invalid) {
+  CheckOpens(path);
+  QImageReader reader(path, format);
+  // The extension chose the reader: a file that is something else is not quietly accepted.
+  if (!format.isEmpty()) reader.setAutoDetectImageFormat(false);
+  QImage image = reader.read();
+  if (image.isNull()) {
+    if (invalid != nullptr) throw PictureError(invalid);
+    throw PictureError(reader.errorString().toStdString());
+  }
+  const QSize target(std::min(image.width(), minimum.width()),
+                     std::min(image.height(), minimum.height()));
+  if (image.size() != target)
+    image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  if (image.hasAlphaChannel()) {
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(QColor::fromRgb(static_cast<QRgb>(background)));
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    image = opaque;
+  }
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Colours
+
+void TForm1::N10Click() {
+  const std::optional<uint32_t> chosen = context_.desktop.PickColour(picker_colour_);
+  if (!chosen) return;
+  picker_colour_ = *chosen;
+  // The other windows' fields take it when they are next shown.
+  for (QWidget* field : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
+                         static_cast<QWidget*>(Edit3)})
+    SetFieldColour(field, *chosen);
+}
+
+void TForm1::N11Click() {
+  const std::optional<uint32_t> chosen = context_.desktop.PickColour(picker_colour_);
+  if (!chosen) return;
+  picker_colour_ = *chosen;
+  // The About window takes it when next shown; the settings window keeps its own colour.
+  SetWindowColours(context_.windows, this, *chosen);
+}
+
+void TForm1::N12Click() {
+  const std::optional<uint32_t> chosen = context_.desktop.PickColour(picker_colour_);
+  if (!chosen) return;
+  picker_colour_ = *chosen;
+  MonthCalendar1->SetColour(TMonthCalendar::kMonthBackground, *chosen);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Default settings (F4). Nothing beyond these six steps: no tool tip or status-bar switch, no
+// settings file, no operand field emptied (a clamped slider writes its position there), no
+// picture.
+
+void TForm1::N19Click() {
+  const WindowSet& w = context_.windows;
+  SetWindowColours(w, this, kButtonShadow);
+
+  MonthCalendar1->SetColour(TMonthCalendar::kMonthBackground, kTeal);
+
+  std::vector<QWidget*> fields{Edit1, Edit2, Edit3};
+  if (w.Form3 != nullptr) fields.insert(fields.end(), {w.Form3->Edit1, w.Form3->Edit2});
+  if (w.Form4 != nullptr)
+    fields.insert(fields.end(), {w.Form4->Edit1, w.Form4->Edit2, w.Form4->Edit3});
+  if (w.Form5 != nullptr) fields.push_back(w.Form5->Edit1);
+  for (QWidget* field : fields)
+    if (field != nullptr) SetFieldColour(field, kWhite);
+
+  Slider1().SetMaximum(200);
+  Slider1().SetMinimum(0);
+  Slider2().SetMaximum(200);
+  Slider2().SetMinimum(0);
+  AddTick(TrackBar1, 0);
+  AddTick(TrackBar2, 0);
+
+  Label12->setText(QStringLiteral("0"));
+  Label13->setText(QStringLiteral("200"));
+
+  if (w.Form6 != nullptr && w.Form6->CheckBox1 != nullptr) w.Form6->CheckBox1->setChecked(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The picture
+
+QImage TForm1::LoadPicture(const QString& path, QSize minimum, uint32_t background) {
+  minimum = minimum.expandedTo(QSize(1, 1));
+  // The extension is what follows the last "." of the file's own name, not of a folder.
+  const QString name = QFileInfo(path).fileName();
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+  const auto is = [&extension](const char* known) {
+    return extension.compare(QLatin1String(known), Qt::CaseInsensitive) == 0;
+  };
+
+  if (is("jpg") || is("jpeg"))
+    return ToImage(DecodeJpegFile(LocalName(path), minimum.width(), minimum.height()));
+  if (is("png"))
+    return ToImage(
+        DecodePngFile(LocalName(path), minimum.width(), minimum.height(), background & 0xFFFFFFu));
+  if (is("bmp")) return ReadWithQt(path, "bmp", minimum, background, "Bitmap image is not valid");
+  if (is("ico")) return ReadWithQt(path, "ico", minimum, background, "Icon image is not valid");
+  if (is("wmf") || is("emf")) {
+    CheckOpens(path);
+    throw PictureError("Windows metafiles cannot be shown on this desktop");
+  }
+  if (extension.isEmpty()) return ReadWithQt(path, QByteArray(), minimum, background, nullptr);
+  throw MessageError("Unknown picture file extension (." + extension.toStdString() + ")");
+}
+
+QImage TForm1::BuiltInPicture() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize minimum = PictureMinimum(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+  QFile file(QStringLiteral(":/assets/picture.jpg"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  try {
+    return ToImage(DecodeJpegMemory(reinterpret_cast<const unsigned char*>(data.constData()),
+                                    static_cast<size_t>(data.size()), minimum.width(),
+                                    minimum.height()));
+  } catch (const MessageError&) {
+    // The program's own picture: a broken build shows an empty area rather than no window.
+    return {};
+  }
+}
+
+void TForm1::N3Click() {
+  const std::optional<std::string> chosen = context_.desktop.PickPictureFile();
+  if (!chosen) return;
+  const uint32_t background = ToQColor(WindowColour(this)).rgb() & 0xFFFFFFu;
+  // Decoded in full first: a failure leaves the old picture where it is.
+  QImage picture = LoadPicture(QString::fromStdString(*chosen),
+                               PictureMinimum(Image1->devicePixelRatioF()), background);
+  Image1->SetPicture(std::move(picture));
+}
+
+void TForm1::Image1Click() { N3Click(); }
