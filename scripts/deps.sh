@@ -8,15 +8,27 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-comic-neue
   xvfb xdotool openbox x11-utils x11-apps imagemagick
+  locales
 )
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# ./run starts the program with the Russian numeric format, which needs its locale generated.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+  echo "Generating the locale ru_RU.UTF-8"
+  if grep -q '^# *ru_RU.UTF-8 UTF-8' /etc/locale.gen; then
+    $SUDO sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
 fi

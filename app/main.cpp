@@ -1,0 +1,52 @@
+// Tallymate 3.1: start-up, the event loop and the end of the program.
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QtGlobal>
+
+#include "app/qt_desktop.h"
+#include "app/window_set.h"
+#include "ui/adding.h"
+
+namespace {
+
+// The program prints nothing; Qt's own diagnostics appear only when asked for.
+void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+void ChoosePlatform() {
+  // The single-instance guard reads the X11 desktop: on a Wayland session run through XWayland
+  // unless the user chose a platform.
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  const bool wayland =
+      qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+  if (wayland && qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (!qEnvironmentVariableIsSet("TALLYMATE_DEBUG")) qInstallMessageHandler(DropMessage);
+  ChoosePlatform();
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Tallymate 3.1"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
+  // The layout names the fonts of its original desktop; these are their metric twins here.
+  QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+  QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+  ApplyRegionalDecimalSeparator();
+
+  QtDesktop desktop;
+  {
+    ApplicationWindows windows(desktop);
+    if (!windows.CreateMainWindow()) return 0;
+    // The main window's close handler decides whether the program ends (a failed settings write
+    // keeps it running), so closing the last visible window must not end it by itself.
+    QApplication::setQuitOnLastWindowClosed(false);
+    windows.ShowMainAndCreateOthers();
+    QApplication::exec();
+  }
+  // The program always ends with code 0.
+  return 0;
+}

@@ -1,0 +1,56 @@
+#include "app/window_set.h"
+
+#include <QCoreApplication>
+
+#include "app/instance_guard.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+
+HiddenApplicationWindow::HiddenApplicationWindow() {
+  setObjectName(QStringLiteral("TApplication"));
+  setWindowTitle(QStringLiteral("Tallymate 3.1"));
+}
+
+void HiddenApplicationWindow::setVisible(bool visible) {
+  if (!visible) QWidget::setVisible(false);
+}
+
+ApplicationWindows::ApplicationWindows(Desktop& desktop)
+    : context_{desktop, {}}, hidden_(std::make_unique<HiddenApplicationWindow>()) {}
+
+ApplicationWindows::~ApplicationWindows() {
+  WindowSet& w = context_.windows;
+  // The secondary windows read the main window while they live; it goes after them.
+  delete w.Form6;
+  delete w.Form5;
+  delete w.Form4;
+  delete w.Form2;
+  delete w.Form3;
+  delete w.Form1;
+  w = {};
+}
+
+bool ApplicationWindows::CreateMainWindow() {
+  TForm1* form1 = new TForm1(context_);
+  context_.windows.Form1 = form1;
+  // The guard belongs to the main window's creation; it needs the hidden window, so it runs here.
+  if (!form1->FormCreate()) return false;
+  if (AnotherCopyRuns(*hidden_, hidden_->windowTitle())) return false;
+  // The main window's close handler announces when it has closed for good.
+  QObject::connect(form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  return true;
+}
+
+void ApplicationWindows::ShowMainAndCreateOthers() {
+  WindowSet& w = context_.windows;
+  w.Form1->show();
+  w.Form3 = new TForm3(context_);
+  w.Form2 = new TForm2(context_);
+  w.Form4 = new TForm4(context_);
+  w.Form5 = new TForm5(context_);
+  w.Form6 = new TForm6(context_);
+}

@@ -1,0 +1,46 @@
+// The program's windows: the hidden application window and the six windows, created once at
+// start-up and destroyed together when the program ends.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "ui/context.h"
+
+class Desktop;
+
+// The copy's hidden application window: unowned, titled with the application title and never
+// shown. It stands for the running copy on the desktop; the single-instance guard of another
+// copy finds it by its title. The visible windows are not its children, so that none of them
+// counts as owned.
+class HiddenApplicationWindow : public QWidget {
+ public:
+  HiddenApplicationWindow();
+
+ protected:
+  // Never mapped, whoever asks.
+  void setVisible(bool visible) override;
+};
+
+class ApplicationWindows {
+ public:
+  explicit ApplicationWindows(Desktop& desktop);
+  // Destroys every window, the secondary ones first, whether showing or not.
+  ~ApplicationWindows();
+  ApplicationWindows(const ApplicationWindows&) = delete;
+  ApplicationWindows& operator=(const ApplicationWindows&) = delete;
+
+  // Creates the main window and runs the single-instance guard. False when another copy runs:
+  // then nothing has been shown, read or written, and the program must end.
+  bool CreateMainWindow();
+  // Shows the main window (its show handler reads the settings), then creates the other five
+  // windows hidden, in the program's order.
+  void ShowMainAndCreateOthers();
+
+  TForm1& Main() const { return *context_.windows.Form1; }
+  AppContext& Context() { return context_; }
+
+ private:
+  AppContext context_;
+  std::unique_ptr<HiddenApplicationWindow> hidden_;
+};

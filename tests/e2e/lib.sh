@@ -1,0 +1,208 @@
+# shellcheck shell=bash
+# End-to-end test library: the real program under Xvfb, driven with xdotool.
+#
+# Use from a test script:
+#   #!/usr/bin/env bash
+#   . "$(dirname "$0")/lib.sh"
+#   e2e_init "$@"                    # parses --exe PATH [--helper PATH] [--wm], makes $E2E_TMP,
+#                                     # starts Xvfb (and openbox with --wm), installs cleanup traps
+#   e2e_copy_program                  # a private copy of the program in $E2E_TMP/prog/, so the
+#                                     # settings file it writes beside itself lands there
+#   e2e_start [DIR]                   # starts the copy with DIR (default $E2E_TMP/prog) as the
+#                                     # working directory; sets $E2E_PID
+#   id=$(wait_window 'Tallymate 3.1' [SECONDS [PID]])  # first visible window titled exactly
+#                                     # so (case counts), of process PID if given; prints its id,
+#                                     # fails on timeout
+#   key ctrl+q                        # keystrokes to the focused window (xdotool key syntax)
+#   type_text '1,5'                   # text typed into the focused window
+#   focus_window "$id"                # gives the window the input focus
+#   wait_exit "$E2E_PID" 5            # sets $E2E_EXIT_CODE: the exit code, or "timeout"
+#   screenshot "$id" "$E2E_TMP/shot.png"
+#   pixel FILE X Y                    # the colour of one pixel as "#RRGGBB"
+#   visible_windows 'Tallymate 3.1' [PID]  # ids of the visible windows titled exactly so
+#   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
+#   fail MESSAGE                      # reports and counts a failure
+#   e2e_finish                        # exit status: 0 when nothing failed
+#
+# Everything started through this library is stopped when the script ends, also on failure.
+# Variables: E2E_EXE (the program under test), E2E_HELPER (tests/e2e/x_title_window, if given),
+# E2E_TMP, E2E_PROG (the private copy), E2E_PID, E2E_WM (1 when openbox runs), DISPLAY.
+
+set -uo pipefail
+
+E2E_EXE=""
+E2E_HELPER=""
+E2E_WM=0
+E2E_TMP=""
+E2E_PROG=""
+E2E_PID=""
+E2E_EXIT_CODE=""
+E2E_FAILURES=0
+_e2e_pids=()
+
+e2e_log() { if [ "$E2E_WM" = 1 ]; then echo "[e2e, openbox] $*" >&2; else echo "[e2e] $*" >&2; fi; }
+
+fail() {
+  e2e_log "FAIL: $*"
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+check() { # description command...
+  local what=$1
+  shift
+  if "$@"; then
+    e2e_log "ok: $what"
+  else
+    fail "$what"
+  fi
+}
+
+# Remembers a background process so that cleanup ends it.
+e2e_track() { _e2e_pids+=("$1"); }
+
+_e2e_cleanup() {
+  local pid
+  for ((i = ${#_e2e_pids[@]} - 1; i >= 0; i--)); do
+    pid=${_e2e_pids[$i]}
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ] && rm -rf "$E2E_TMP"
+}
+
+e2e_init() {
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --exe) E2E_EXE=$2; shift 2 ;;
+      --helper) E2E_HELPER=$2; shift 2 ;;
+      --wm) E2E_WM=1; shift ;;
+      *) echo "e2e_init: unknown option $1" >&2; exit 2 ;;
+    esac
+  done
+  [ -x "$E2E_EXE" ] || { echo "e2e_init: no program at '$E2E_EXE'" >&2; exit 2; }
+  for tool in Xvfb xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "e2e_init: $tool is missing" >&2; exit 2; }
+  done
+  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tallymate-e2e.XXXXXX")
+  trap _e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+  # The program must reach a real X server, whatever the test runner set.
+  unset QT_QPA_PLATFORM WAYLAND_DISPLAY TALLYMATE_DEBUG
+  export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  export HOME="$E2E_TMP/home"
+  mkdir -p "$HOME"
+  e2e_start_x
+  if [ "$E2E_WM" = 1 ]; then
+    command -v openbox >/dev/null || { echo "e2e_init: openbox is missing" >&2; exit 2; }
+    openbox --sm-disable >/dev/null 2>&1 &
+    e2e_track $!
+    # The window manager is ready once it has claimed the screen.
+    local n
+    for ((n = 0; n < 100; n++)); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      sleep 0.05
+    done
+  fi
+}
+
+# Xvfb on a display number the server picks itself, so parallel tests never collide.
+e2e_start_x() {
+  local fifo="$E2E_TMP/displayfd"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  e2e_track $!
+  local number
+  if ! read -r -t 10 number <"$fifo"; then
+    echo "e2e_start_x: Xvfb did not start" >&2
+    exit 2
+  fi
+  export DISPLAY=":$number"
+}
+
+e2e_copy_program() {
+  E2E_PROG="$E2E_TMP/prog/$(basename "$E2E_EXE")"
+  mkdir -p "$E2E_TMP/prog"
+  cp "$E2E_EXE" "$E2E_PROG"
+}
+
+# Starts the private copy (or $E2E_EXE when there is none); sets E2E_PID.
+e2e_start() {
+  local dir=${1:-$E2E_TMP/prog}
+  local exe=${E2E_PROG:-$E2E_EXE}
+  mkdir -p "$dir"
+  (cd "$dir" && exec "$exe") >>"$E2E_TMP/program.log" 2>&1 &
+  E2E_PID=$!
+  e2e_track "$E2E_PID"
+}
+
+# Prints the ids of the visible windows titled exactly TITLE (xdotool's own search ignores case).
+# With PID, only the windows of that process (by _NET_WM_PID).
+visible_windows() { # title [pid]
+  local id pid_option=()
+  [ -n "${2:-}" ] && pid_option=(--all --pid "$2")
+  for id in $(xdotool search --onlyvisible "${pid_option[@]}" --name "^$(_e2e_regex_quote "$1")\$" 2>/dev/null); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id"
+  done
+}
+
+_e2e_regex_quote() { printf '%s' "$1" | sed 's/[][\.^$*+?(){}|]/\\&/g'; }
+
+wait_window() { # title [seconds [pid]]
+  local title=$1 seconds=${2:-10} ids
+  local tries=$((seconds * 20))
+  while ((tries-- > 0)); do
+    ids=$(visible_windows "$title" "${3:-}")
+    if [ -n "$ids" ]; then
+      echo "$ids" | head -n 1
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# Waits for a child process to end and sets E2E_EXIT_CODE to its exit code ("timeout" when it
+# still runs). Call it directly, not in $( ): only this shell can collect the child's code.
+wait_exit() { # pid seconds
+  local pid=$1 tries=$((${2:-5} * 20)) state
+  E2E_EXIT_CODE=timeout
+  while ((tries-- > 0)); do
+    # An ended child stays a zombie (and answers kill -0) until it is collected.
+    state=$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)
+    if [ -z "$state" ] || [ "$state" = Z ]; then
+      wait "$pid" 2>/dev/null
+      E2E_EXIT_CODE=$?
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+focus_window() {
+  if [ "$E2E_WM" = 1 ]; then
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+  else
+    xdotool windowfocus --sync "$1"
+  fi
+}
+
+key() { xdotool key --delay 30 "$@"; }
+type_text() { xdotool type --delay 30 -- "$1"; }
+
+screenshot() { # window file
+  import -window "$1" "$2"
+}
+
+pixel() { # file x y
+  convert "$1" -format "%[hex:p{$2,$3}]" info: | sed 's/^/#/' | cut -c1-7
+}
+
+e2e_finish() {
+  if [ "$E2E_FAILURES" -gt 0 ]; then
+    e2e_log "$E2E_FAILURES check(s) failed"
+    [ -s "$E2E_TMP/program.log" ] && { e2e_log "program output:"; cat "$E2E_TMP/program.log" >&2; }
+    exit 1
+  fi
+  exit 0
+}

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# One copy at a time: the program maps its main window; a second copy, and a start beside a
+# foreign unowned window titled exactly "Tallymate 3.1", end at once with code 0, show nothing
+# and write nothing; near-miss titles and owned windows do not block; Ctrl+Q ends with code 0.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+[ -x "$E2E_HELPER" ] || { echo "needs --helper x_title_window" >&2; exit 2; }
+e2e_copy_program
+title='Tallymate 3.1'
+
+# Starts the program and expects it to run: the main window maps. Sets main_id.
+expect_runs() { # what
+  e2e_start
+  if ! main_id=$(wait_window "$title" 10 "$E2E_PID"); then
+    fail "$1: no main window"
+    return 1
+  fi
+}
+
+# Ctrl+Q on the main window ends the program with code 0.
+quit_with_ctrl_q() { # window-id what
+  focus_window "$1"
+  key ctrl+q
+  wait_exit "$E2E_PID" 10
+  check "$2: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  # A copy left running would refuse every later start.
+  if [ "$E2E_EXIT_CODE" = timeout ]; then
+    kill "$E2E_PID" 2>/dev/null
+    wait "$E2E_PID" 2>/dev/null
+  fi
+}
+
+# Starts a copy in its own directory and expects it to end at once, silently.
+expect_refused() { # what
+  local dir="$E2E_TMP/refused"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$E2E_PROG" "$dir/"
+  local maps_before
+  maps_before=$(grep -c '^map' "$E2E_TMP/maps")
+  (cd "$dir" && exec ./"$(basename "$E2E_PROG")") >>"$E2E_TMP/program.log" 2>&1 &
+  local pid=$!
+  e2e_track "$pid"
+  wait_exit "$pid" 5
+  check "$1: the copy ends with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  sleep 0.2  # a late map would still reach the watcher
+  check "$1: no window was mapped" [ "$(grep -c '^map' "$E2E_TMP/maps")" = "$maps_before" ]
+  check "$1: no settings file written" [ ! -e "$dir/Tallymate.ini" ]
+  check "$1: nothing printed" [ ! -s "$E2E_TMP/program.log" ]
+}
+
+# A foreign X client holding one window; sets foreign_pid once the window exists.
+foreign_window() { # title options...
+  local out="$E2E_TMP/foreign.out"
+  : >"$out"
+  "$E2E_HELPER" "$@" >"$out" 2>&1 &
+  foreign_pid=$!
+  e2e_track "$foreign_pid"
+  local n
+  for ((n = 0; n < 100; n++)); do
+    grep -q ready "$out" && return 0
+    sleep 0.05
+  done
+  fail "the foreign window \"$1\" did not appear"
+}
+
+end_foreign() { kill "$foreign_pid" 2>/dev/null; wait "$foreign_pid" 2>/dev/null; }
+
+# Every window mapped on the desktop from now on is logged.
+"$E2E_HELPER" --watch-maps >"$E2E_TMP/maps" &
+e2e_track $!
+for ((n = 0; n < 100; n++)); do grep -q ready "$E2E_TMP/maps" && break; sleep 0.05; done
+
+# The first copy runs, with exactly one visible window of that title; a second copy is refused.
+if expect_runs "first copy"; then
+  check "first copy: one visible window titled \"Tallymate 3.1\"" \
+    [ "$(visible_windows "$title" | wc -l)" = 1 ]
+  expect_refused "second copy"
+  check "first copy still runs after the second was refused" kill -0 "$E2E_PID"
+  quit_with_ctrl_q "$main_id" "first copy"
+fi
+
+# Foreign windows with exactly the title block a start, unmapped or mapped (then inside a
+# window manager's frame when openbox runs), and with only the EWMH title.
+for options in "" "--mapped" "--mapped --net-only"; do
+  # shellcheck disable=SC2086
+  foreign_window "Tallymate 3.1" $options
+  expect_refused "foreign window \"Tallymate 3.1\" ${options:-unmapped}"
+  end_foreign
+done
+
+# Near misses and owned windows do not block.
+while IFS='|' read -r name options; do
+  # shellcheck disable=SC2086
+  foreign_window "$name" $options
+  if expect_runs "beside \"$name\" $options"; then
+    quit_with_ctrl_q "$main_id" "beside \"$name\" $options"
+  fi
+  end_foreign
+done <<'EOF'
+tallymate 3.1|--mapped
+Tallymate 3.1 |
+Tallymate 3.1|--mapped --transient
+EOF
+
+e2e_finish

@@ -1,0 +1,104 @@
+// A foreign X client for the single-instance tests: one top-level window with a given title,
+// kept until the process is killed.
+//
+//   x_title_window TITLE [--mapped] [--net-only] [--transient]
+//   x_title_window --watch-maps
+//
+// --mapped     map the window (otherwise it stays unmapped, like an application window)
+// --net-only   set only _NET_WM_NAME, no WM_NAME
+// --transient  give it an owner: WM_TRANSIENT_FOR names a second window of this client
+//
+// Prints "ready" on stdout once the server has the window and its properties.
+//
+// --watch-maps instead prints one line "map 0x..." for every window that is mapped as a child
+// of the root window (a client, or a window manager's frame around one), after "ready".
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), NULL);
+  xcb_atom_t a = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+  free(r);
+  return a;
+}
+
+static xcb_window_t make_window(xcb_connection_t* c, xcb_screen_t* s) {
+  xcb_window_t w = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, w, s->root, 10, 10, 200, 60, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, NULL);
+  return w;
+}
+
+static int watch_maps(void) {
+  xcb_connection_t* c = xcb_connect(NULL, NULL);
+  if (xcb_connection_has_error(c)) {
+    fprintf(stderr, "cannot open the display\n");
+    return 1;
+  }
+  xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, s->root, XCB_CW_EVENT_MASK, &mask);
+  free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
+  printf("ready\n");
+  fflush(stdout);
+  xcb_generic_event_t* e;
+  while ((e = xcb_wait_for_event(c)) != NULL) {
+    if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+      printf("map 0x%x\n", reinterpret_cast<xcb_map_notify_event_t*>(e)->window);
+      fflush(stdout);
+    }
+    std::free(e);
+  }
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  if (argc == 2 && strcmp(argv[1], "--watch-maps") == 0) return watch_maps();
+  if (argc < 2) {
+    fprintf(stderr, "usage: %s TITLE [--mapped] [--net-only] [--transient]\n", argv[0]);
+    return 2;
+  }
+  const char* title = argv[1];
+  int mapped = 0, net_only = 0, transient = 0;
+  for (int i = 2; i < argc; ++i) {
+    if (strcmp(argv[i], "--mapped") == 0)
+      mapped = 1;
+    else if (strcmp(argv[i], "--net-only") == 0)
+      net_only = 1;
+    else if (strcmp(argv[i], "--transient") == 0)
+      transient = 1;
+    else {
+      fprintf(stderr, "unknown option %s\n", argv[i]);
+      return 2;
+    }
+  }
+  xcb_connection_t* c = xcb_connect(NULL, NULL);
+  if (xcb_connection_has_error(c)) {
+    fprintf(stderr, "cannot open the display\n");
+    return 1;
+  }
+  xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  xcb_window_t w = make_window(c, s);
+  const uint32_t len = static_cast<uint32_t>(std::strlen(title));
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"),
+                      8, len, title);
+  if (!net_only)
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, len,
+                        title);
+  if (transient) {
+    xcb_window_t owner = make_window(c, s);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32,
+                        1, &owner);
+  }
+  if (mapped) xcb_map_window(c, w);
+  /* A round trip: everything above has reached the server. */
+  free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
+  printf("ready\n");
+  fflush(stdout);
+  for (;;) pause();
+}
