@@ -118,6 +118,8 @@ References Read(const TForm1& f) {
           f.MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)};
 }
 
+void PrintTo(const ColourCommand& c, std::ostream* os) { *os << c.name; }
+
 class ColourCommandTest : public ::testing::TestWithParam<ColourCommand> {};
 
 TEST_P(ColourCommandTest, CancelOnFirstUseChangesNothingAndPicksFromBlack) {
@@ -294,6 +296,8 @@ struct SliderCase {
   const char* edit1;                           // Edit1 afterwards ("typed" when left alone)
 };
 
+void PrintTo(const SliderCase& c, std::ostream* os) { *os << c.name; }
+
 class DefaultSliderTest : public ::testing::TestWithParam<SliderCase> {};
 
 TEST_P(DefaultSliderTest, FollowsTheSliderRules) {
@@ -364,6 +368,8 @@ struct LoadCase {
   const char* format;  // what the file really holds
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.file; }
+
 class PictureLoadTest : public ::testing::TestWithParam<LoadCase> {};
 
 TEST_P(PictureLoadTest, ReplacesThePictureAndStretchesIt) {
@@ -414,6 +420,8 @@ struct FailureCase {
   enum { Missing, Gif, DamagedJpeg, PngAsBmp, Metafile, Folder } content;
   const char* message;  // the error box text; %s is the full path; a trailing * is a prefix match
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.file; }
 
 class PictureFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
