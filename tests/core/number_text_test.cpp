@@ -224,10 +224,9 @@ TEST(NumberToText, PointSeparator) {
 }
 
 TEST(NumberToText, LeavesNoFloatingPointFlag) {
+  const long double values[] = {2.0L / 3, LDBL_MAX, LDBL_MIN / 3, 1000000000000000005.0L};
   std::feclearexcept(FE_ALL_EXCEPT);
-  for (long double value : {2.0L / 3, LDBL_MAX, LDBL_MIN / 3, 1000000000000000005.0L}) {
-    NumberToText(value);
-  }
+  for (long double value : values) NumberToText(value);
   EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
 }
 
