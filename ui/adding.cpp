@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QThread>
 #include <cstdlib>
 #include <utility>
 
@@ -606,7 +607,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
   }
   e->accept();
   emit Closed();
-  QCoreApplication::quit();
+  // The program ends with its main window. Without a running event loop (the window used on
+  // its own) there is nothing to end, and a quit would only reach whatever runs next.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::quit();
 }
 
 void TForm1::changeEvent(QEvent* e) {

@@ -1,0 +1,1083 @@
+// The main window: layout, menu, wiring of every command, key filters, sliders, status-bar
+// tips, the settings read at start-up and written at close. Headless, with a recorder in place
+// of message boxes, beep, dialogs and the shell.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <climits>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/number_text.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+#include "ui/calendar.h"
+#include "ui/colors.h"
+#include "ui/picture_box.h"
+#include "ui/trackbar.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using Event = RecordingDesktop::Event;
+using Focus = CalculatorModel::Focus;
+
+const QString kWelcome = QStringLiteral("Добро пожаловать в программу \"Tallymate\"");
+const QString kEditTip =
+    QStringLiteral("Двойной щелчок по данному полю позволяет ввести новые значения");
+const std::string kOnlyNumbers = "Вводите только числа!";
+
+// The whole window set, started the way the program starts it, with the settings file in a
+// private folder. `ini` is the settings file's content before start-up; empty means no file.
+class Program {
+ public:
+  explicit Program(const std::string& ini = {}) : context_{desktop, {}} {
+    path = dir.filePath(QStringLiteral("Tallymate.ini"));
+    TForm1::SetSettingsPath(path.toStdString());
+    if (!ini.empty()) WriteFile(ini);
+    WindowSet& w = context_.windows;
+    w.Form1 = new TForm1(context_);
+    w.Form1->show();
+    w.Form3 = new TForm3(context_);
+    w.Form2 = new TForm2(context_);
+    w.Form4 = new TForm4(context_);
+    w.Form5 = new TForm5(context_);
+    w.Form6 = new TForm6(context_);
+    w.Form1->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.Form1));
+  }
+  ~Program() {
+    WindowSet& w = context_.windows;
+    delete w.Form6;
+    delete w.Form5;
+    delete w.Form4;
+    delete w.Form2;
+    delete w.Form3;
+    delete w.Form1;
+    TForm1::SetSettingsPath({});
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  TForm1& f() const { return *context_.windows.Form1; }
+  const WindowSet& windows() const { return context_.windows; }
+
+  void WriteFile(const std::string& content) const {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content.data(), static_cast<qint64>(content.size()));
+  }
+  std::string ReadFile() const {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+  }
+
+  QTemporaryDir dir;
+  QString path;
+  RecordingDesktop desktop;
+
+ private:
+  AppContext context_;
+};
+
+// A start with the layout's slider range, so that positions can move.
+const std::string kWideRange = "[Trackbar]\r\nmin=0\r\nmax=200\r\n";
+
+std::string S(const QString& text) { return text.toStdString(); }
+
+// Names the cases of a table after their `name`.
+struct ByName {
+  template <typename T>
+  std::string operator()(const ::testing::TestParamInfo<T>& case_info) const {
+    return case_info.param.name;
+  }
+};
+
+void SetTexts(TForm1& f, const char* first, const char* second, const char* answer) {
+  f.Edit1->setText(QString::fromUtf8(first));
+  f.Edit2->setText(QString::fromUtf8(second));
+  f.Edit3->setText(QString::fromUtf8(answer));
+}
+
+void MoveMouseOver(QWidget* widget) {
+  const QPointF at(2, 2);
+  QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+}
+
+void FireTipTimer(TForm1& f) {
+  ASSERT_TRUE(f.Timer1->isActive());
+  QMetaObject::invokeMethod(f.Timer1, "timeout");
+}
+
+// ---- layout ------------------------------------------------------------------------------
+
+TEST(MainWindowLayout, WindowFrameAndClientArea) {
+  Program p;
+  TForm1& f = p.f();
+  EXPECT_EQ(f.objectName(), QStringLiteral("TForm1"));
+  EXPECT_EQ(f.windowTitle(), QStringLiteral("Tallymate 3.1"));
+  // 601 x 347 below the menu bar, the 19-pixel status bar inside it.
+  EXPECT_EQ(f.centralWidget()->geometry().top(), f.menuBar()->geometry().bottom() + 1);
+  EXPECT_EQ(f.centralWidget()->width(), 601);
+  EXPECT_EQ(f.StatusBar1->height(), 19);
+  EXPECT_EQ(f.centralWidget()->height() + f.StatusBar1->height(), 347);
+  EXPECT_EQ(f.height(), f.menuBar()->height() + 347);
+  EXPECT_EQ(f.minimumSize(), f.maximumSize());
+  EXPECT_TRUE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+struct Placed {
+  const char* name;
+  QRect geometry;
+};
+
+TEST(MainWindowLayout, ControlsAtTheirPositions) {
+  Program p;
+  const Placed controls[] = {
+      {"TrackBar1", {8, 32, 369, 17}},   {"TrackBar2", {8, 48, 369, 17}},
+      {"Bevel1", {8, 96, 377, 121}},     {"Bevel2", {8, 160, 377, 97}},
+      {"Edit1", {16, 120, 105, 21}},     {"Edit2", {128, 120, 105, 21}},
+      {"Edit3", {256, 120, 121, 21}},    {"Button8", {32, 144, 33, 17}},
+      {"Button11", {96, 144, 49, 17}},   {"Button9", {168, 144, 33, 17}},
+      {"Button3", {304, 144, 33, 17}},   {"Button5", {24, 184, 49, 25}},
+      {"Button4", {80, 184, 49, 25}},    {"Button2", {144, 184, 49, 25}},
+      {"Button1", {208, 184, 49, 25}},   {"Button7", {264, 184, 49, 25}},
+      {"Button12", {328, 184, 41, 25}},  {"Button6", {16, 224, 137, 25}},
+      {"Button10", {176, 224, 75, 25}},  {"Button13", {272, 224, 57, 25}},
+      {"Image1", {392, 0, 209, 145}},    {"MonthCalendar1", {392, 144, 209, 183}},
+  };
+  for (const Placed& c : controls) {
+    auto* w = p.f().findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+  }
+  const std::pair<const char*, QPoint> labels[] = {
+      {"Label14", {104, 8}}, {"Label12", {16, 8}},    {"Label13", {344, 8}},
+      {"Label10", {32, 104}}, {"Label9", {144, 104}}, {"Label11", {304, 104}},
+      {"Label2", {240, 120}}, {"Label1", {24, 168}},  {"Label3", {8, 272}},
+  };
+  for (const auto& [name, at] : labels) {
+    auto* w = p.f().findChild<QLabel*>(QString::fromLatin1(name));
+    ASSERT_NE(w, nullptr) << name;
+    EXPECT_EQ(w->pos(), at) << name;
+  }
+}
+
+TEST(MainWindowLayout, CaptionsHintsAndFonts) {
+  Program p(kWideRange + "[var]\r\nc=1\r\n");
+  TForm1& f = p.f();
+  const std::pair<QPushButton*, const char*> captions[] = {
+      {f.Button1, "+"},   {f.Button2, "-"},    {f.Button4, " *"},   {f.Button5, "/"},
+      {f.Button7, "Пи"},  {f.Button12, "%"},   {f.Button6, "Очистить поля ввода"},
+      {f.Button10, "Округлить "}, {f.Button13, "Квадрат"}, {f.Button8, ">>>"},
+      {f.Button11, "<<<>>>"}, {f.Button9, "<<<"}, {f.Button3, "<<<"},
+  };
+  for (const auto& [button, caption] : captions)
+    EXPECT_EQ(S(button->text()), caption) << S(button->objectName());
+
+  const std::pair<QWidget*, const char*> hints[] = {
+      {f.Button8, "Перенос содержимого из первой строки ввода во вторую "},
+      {f.Button11, "Поменять местами содержимое первой и второй строки ввода"},
+      {f.Button9, "Перенести содержимое второй строки ввода в первую"},
+      {f.Button3, "Перенести результат в первую строку ввода"},
+      {f.Button13, "Возводит в квадрат ответ действия"},
+      {f.TrackBar1, "Тяните за ползунок, чтобы увеличить число ввода в первую строку"},
+      {f.TrackBar2, "Тяните за ползунок, чтобы увеличить число ввода во вторую строку"},
+      {f.Image1, "Щёлкните по картинке, чтобы выбрать новую "},
+      {f.Button10, ""},
+  };
+  for (const auto& [control, hint] : hints)
+    EXPECT_EQ(S(control->toolTip()), hint) << S(control->objectName());
+
+  EXPECT_EQ(S(f.Label14->text()), "Диапазон значений полосы прокрутки");
+  EXPECT_EQ(S(f.Label10->text()), "Первое число");
+  EXPECT_EQ(S(f.Label9->text()), "Второе число");
+  EXPECT_EQ(S(f.Label11->text()), "Ответ");
+  EXPECT_EQ(S(f.Label1->text()), "Арифметические действия");
+  EXPECT_EQ(S(f.Label2->text()), "=");
+  EXPECT_EQ(S(f.Label3->text()), "WWW:  http://www.tallymate.example");
+
+  struct FontCase {
+    QWidget* control;
+    int pixels;
+    bool bold;
+  };
+  const FontCase fonts[] = {
+      {f.Edit1, 11, true},    {f.Edit2, 11, true},    {f.Edit3, 11, true},
+      {f.Label2, 19, true},   {f.Button1, 19, false}, {f.Button2, 19, false},
+      {f.Button4, 19, false}, {f.Button5, 19, false}, {f.Button7, 11, true},
+      {f.Button12, 11, true}, {f.Button6, 11, false}, {f.Label3, 11, true},
+      {f.Label14, 11, false},
+  };
+  for (const FontCase& c : fonts) {
+    EXPECT_EQ(c.control->font().pixelSize(), c.pixels) << S(c.control->objectName());
+    EXPECT_EQ(c.control->font().bold(), c.bold) << S(c.control->objectName());
+  }
+  EXPECT_EQ(f.Label3->font().family(), QStringLiteral("Comic Sans MS"));
+  EXPECT_EQ(f.Label3->palette().color(QPalette::WindowText), ToQColor(kNavy));
+  EXPECT_TRUE(f.Edit3->isReadOnly());
+  EXPECT_FALSE(f.Edit1->isReadOnly());
+  EXPECT_EQ(f.TrackBar1->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(f.Image1->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(f.Label3->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(MainWindowLayout, Label10KeepsItsOwnBackground) {
+  Program p;
+  TForm1& f = p.f();
+  EXPECT_EQ(WindowColour(f.Label10), kButtonShadow);
+  SetWindowColour(&f, 0x0000FF);
+  EXPECT_EQ(f.Label10->palette().color(QPalette::Window), ToQColor(kButtonShadow));
+  // The menu bar and the status bar keep the desktop's colour too.
+  EXPECT_EQ(f.menuBar()->palette().color(QPalette::Window),
+            QApplication::palette().color(QPalette::Window));
+  EXPECT_EQ(f.StatusBar1->palette().color(QPalette::Window),
+            QApplication::palette().color(QPalette::Window));
+}
+
+struct MenuItem {
+  const char* name;
+  const char* menu;
+  const char* caption;
+  QKeySequence shortcut;
+};
+
+TEST(MainWindowLayout, MenuItemsCaptionsAndShortcuts) {
+  Program p;
+  TForm1& f = p.f();
+  const std::pair<QMenu*, const char*> menus[] = {
+      {f.N1, "Программа"}, {f.N9, "Выбрать цвет"}, {f.N4, "Функции"}, {f.N5, "Помощь"}};
+  for (const auto& [menu, title] : menus) EXPECT_EQ(S(menu->title()), title);
+  QList<QAction*> top = f.menuBar()->actions();
+  ASSERT_EQ(top.size(), 3);
+  EXPECT_EQ(top[0], f.N1->menuAction());
+  EXPECT_EQ(top[1], f.N4->menuAction());
+  EXPECT_EQ(top[2], f.N5->menuAction());
+
+  const MenuItem items[] = {
+      {"N10", "N9", "Строк ввода", {}},
+      {"N11", "N9", "Программы", {}},
+      {"N12", "N9", "Календаря", {}},
+      {"N18", "N1", "Очистить поля ввода", QKeySequence(Qt::CTRL | Qt::Key_F)},
+      {"N3", "N1", "Выбрать картинку", QKeySequence(Qt::CTRL | Qt::Key_I)},
+      {"N19", "N1", "Настройки по умолчанию", QKeySequence(Qt::Key_F4)},
+      {"N13", "N1", "Настройки", QKeySequence(Qt::CTRL | Qt::Key_E)},
+      {"N2", "N1", "Закрыть", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"N6", "N4", "Степени и корни", QKeySequence(Qt::CTRL | Qt::Key_D)},
+      {"N8", "N4", "Квадратные уравнения", QKeySequence(Qt::CTRL | Qt::Key_K)},
+      {"N17", "N4", "Среднее арифметическое", QKeySequence(Qt::CTRL | Qt::Key_R)},
+      {"N7", "N5", "О программе", {}},
+      {"N16", "N5", "Посетить сайт автора", {}},
+      {"dsfg1", "N5", "Лицензионное соглашение", {}},
+      {"N14", "N5", "Справка", QKeySequence(Qt::Key_F1)},
+  };
+  for (const MenuItem& item : items) {
+    auto* action = f.findChild<QAction*>(QString::fromLatin1(item.name));
+    auto* menu = f.findChild<QMenu*>(QString::fromLatin1(item.menu));
+    ASSERT_NE(action, nullptr) << item.name;
+    ASSERT_NE(menu, nullptr) << item.menu;
+    EXPECT_TRUE(menu->actions().contains(action)) << item.name;
+    EXPECT_EQ(S(action->text()), item.caption) << item.name;
+    EXPECT_EQ(action->shortcut(), item.shortcut) << item.name;
+  }
+  // The colour submenu comes first under "Программа", then the items in their order.
+  const QList<QAction*> program = f.N1->actions();
+  ASSERT_EQ(program.size(), 6);
+  EXPECT_EQ(program[0], f.N9->menuAction());
+  EXPECT_EQ(program[5], f.N2);
+}
+
+TEST(MainWindowLayout, TabOrderBeginsAtPlus) {
+  Program p;
+  TForm1& f = p.f();
+  QWidget* const expected[] = {f.Button1, f.Edit1,   f.Edit2,   f.Edit3,   f.TrackBar2,
+                               f.TrackBar1, f.Button2, f.MonthCalendar1, f.Button4, f.Button5,
+                               f.Button3, f.Button6, f.Button7, f.Button8, f.Button9,
+                               f.Button10, f.Button11, f.Button12, f.Button13, f.Button1};
+  f.Button1->setFocus(Qt::TabFocusReason);
+  for (size_t i = 1; i < std::size(expected); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* now = QApplication::focusWidget();
+    ASSERT_NE(now, nullptr);
+    const bool inside = now == expected[i] || expected[i]->isAncestorOf(now);
+    EXPECT_TRUE(inside) << "step " << i << ": expected " << S(expected[i]->objectName())
+                        << ", got " << S(now->objectName()) << " (" << now->metaObject()->className()
+                        << ")";
+  }
+}
+
+// ---- calculator commands --------------------------------------------------------------
+
+struct CommandCase {
+  const char* name;
+  std::function<void(TForm1&)> press;
+  const char *first, *second, *answer;           // before
+  const char *first_after, *second_after, *answer_after;
+  Focus focus;
+};
+
+std::function<void(TForm1&)> Click(QPushButton* TForm1::*button) {
+  return [button](TForm1& f) { (f.*button)->click(); };
+}
+
+class Commands : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(Commands, WriteTheirFieldsAndFocus) {
+  const CommandCase& c = GetParam();
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  SetTexts(f, c.first, c.second, c.answer);
+  // The focus starts on a button, so that "unchanged" is visible.
+  f.Button11->setFocus(Qt::TabFocusReason);
+  c.press(f);
+  EXPECT_EQ(S(f.Edit1->text()), c.first_after);
+  EXPECT_EQ(S(f.Edit2->text()), c.second_after);
+  EXPECT_EQ(S(f.Edit3->text()), c.answer_after);
+  QWidget* expected = c.focus == Focus::First    ? static_cast<QWidget*>(f.Edit1)
+                      : c.focus == Focus::Second ? static_cast<QWidget*>(f.Edit2)
+                                                 : static_cast<QWidget*>(f.Button11);
+  EXPECT_EQ(QApplication::focusWidget(), expected);
+  // A field focused by a command has its whole text selected.
+  if (auto* field = qobject_cast<QLineEdit*>(expected)) {
+    EXPECT_EQ(field->selectedText(), field->text());
+  }
+  EXPECT_TRUE(p.desktop.Texts(Event::Error).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, Commands,
+    ::testing::Values(
+        CommandCase{"Add", Click(&TForm1::Button1), "1,5", "2", "", "1,5", "2", "3,5", Focus::First},
+        CommandCase{"Subtract", Click(&TForm1::Button2), "5", "7,5", "x", "5", "7,5", "-2,5", Focus::First},
+        CommandCase{"Multiply", Click(&TForm1::Button4), "123456789", "987654321", "", "123456789",
+                    "987654321", "1,21932631112635E17", Focus::First},
+        CommandCase{"Divide", Click(&TForm1::Button5), "10", "4", "", "10", "4", "2,5", Focus::First},
+        CommandCase{"Percent", Click(&TForm1::Button12), "1", "2", "12,5", "1", "2", "0,125", Focus::First},
+        CommandCase{"Square", Click(&TForm1::Button13), "", "", "-3", "", "", "9", Focus::First},
+        CommandCase{"Round", Click(&TForm1::Button10), "", "", "2,5", "", "", "2", Focus::First},
+        CommandCase{"Pi", Click(&TForm1::Button7), "7", "8", "9", "3,14159265358979", "8", "9", Focus::Second},
+        CommandCase{"FirstToSecond", Click(&TForm1::Button8), "7", "8", "9", "", "7", "9", Focus::First},
+        CommandCase{"SecondToFirst", Click(&TForm1::Button9), "7", "8", "9", "8", "", "9", Focus::Second},
+        CommandCase{"AnswerToFirst", Click(&TForm1::Button3), "7", "8", "9", "9", "8", "", Focus::Second},
+        CommandCase{"Swap", Click(&TForm1::Button11), "7", "-", "9", "-", "7", "9", Focus::Unchanged},
+        CommandCase{"ClearButton", Click(&TForm1::Button6), "7", "8", "9", "", "", "", Focus::First},
+        CommandCase{"ClearMenu", [](TForm1& f) { f.N18->trigger(); }, "7", "8", "9", "", "", "", Focus::First},
+        CommandCase{"ClearShortcut",
+                    [](TForm1& f) { QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier); }, "7", "8",
+                    "9", "", "", "", Focus::First},
+        CommandCase{"EmptyOperandDoesNothing", Click(&TForm1::Button1), "", "2", "5", "", "2", "5",
+                    Focus::Unchanged}),
+    ByName());
+
+TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
+  Program p;
+  TForm1& f = p.f();
+  for (TEdit* field : {f.Edit1, f.Edit2, f.Edit3}) {
+    SetTexts(f, "7", "8", "9");
+    QTest::mouseDClick(field, Qt::LeftButton);
+    EXPECT_TRUE(field->text().isEmpty()) << S(field->objectName());
+    const int kept = (f.Edit1->text() == "7") + (f.Edit2->text() == "8") + (f.Edit3->text() == "9");
+    EXPECT_EQ(kept, 2) << S(field->objectName());
+    // The mouse gave the field the focus; the command leaves it there.
+    EXPECT_EQ(QApplication::focusWidget(), field);
+  }
+}
+
+TEST(MainWindowCommands, EnterAndSpaceOnAFocusedButtonPressIt) {
+  Program p;
+  TForm1& f = p.f();
+  SetTexts(f, "2", "3", "");
+  f.Button1->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(f.Button1, Qt::Key_Return);
+  EXPECT_EQ(S(f.Edit3->text()), "5");
+  f.Edit3->clear();
+  f.Button4->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(f.Button4, Qt::Key_Space);
+  EXPECT_EQ(S(f.Edit3->text()), "6");
+}
+
+struct FailureCase {
+  const char* name;
+  QPushButton* TForm1::*button;
+  const char *first, *second, *answer;
+  Event expected;
+};
+
+class CommandFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(CommandFailures, ReachTheOneReporterAndChangeNothing) {
+  const FailureCase& c = GetParam();
+  Program p;
+  TForm1& f = p.f();
+  SetTexts(f, c.first, c.second, c.answer);
+  f.Button11->setFocus(Qt::TabFocusReason);
+  p.desktop.Clear();
+  (f.*c.button)->click();
+  EXPECT_EQ(p.desktop.events, std::vector<Event>{c.expected});
+  EXPECT_EQ(S(f.Edit1->text()), c.first);
+  EXPECT_EQ(S(f.Edit2->text()), c.second);
+  EXPECT_EQ(S(f.Edit3->text()), c.answer);
+  // A failure moves no focus; the divide-by-"0" message does (to the first field).
+  if (c.expected.kind == Event::Error) {
+    EXPECT_EQ(QApplication::focusWidget(), f.Button11);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, CommandFailures,
+    ::testing::Values(
+        FailureCase{"LoneMinus", &TForm1::Button1, "-", "1", "old",
+                    {Event::Error, "'-' is not a valid floating point value."}},
+        FailureCase{"SecondNamed", &TForm1::Button2, "1", "1,2,3", "old",
+                    {Event::Error, "'1,2,3' is not a valid floating point value."}},
+        FailureCase{"DivideByZeroText", &TForm1::Button5, "1", "0", "old",
+                    {Event::Information, "На ноль делить нельзя!"}},
+        FailureCase{"DivideByOtherZero", &TForm1::Button5, "1", "0,0", "old",
+                    {Event::Error, "Floating point division by zero."}},
+        FailureCase{"ZeroByZero", &TForm1::Button5, "0", "0,0", "old",
+                    {Event::Error, "Invalid floating point operation."}},
+        FailureCase{"Overflow", &TForm1::Button4, "1E4000", "1E4000", "old",
+                    {Event::Error, "Floating point overflow."}},
+        FailureCase{"RoundEmpty", &TForm1::Button10, "1", "2", "",
+                    {Event::Information, "Невозможно округлить результат!"}}),
+    ByName());
+
+// ---- key filters --------------------------------------------------------------------------
+
+TEST(MainWindowKeys, OperandFieldsTakeNumbersOnly) {
+  Program p;
+  TForm1& f = p.f();
+  for (TEdit* field : {f.Edit1, f.Edit2}) {
+    field->setFocus(Qt::TabFocusReason);
+    p.desktop.Clear();
+    QTest::keyClicks(field, QStringLiteral("-1.5"));
+    EXPECT_EQ(S(field->text()), "-1,5");
+    EXPECT_TRUE(p.desktop.events.empty());
+    QTest::keyClick(field, Qt::Key_A);
+    EXPECT_EQ(S(field->text()), "-1,5");
+    EXPECT_EQ(p.desktop.events,
+              (std::vector<Event>{{Event::Beep, ""}, {Event::Information, kOnlyNumbers}}));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(S(field->text()), "-1,");
+  }
+}
+
+TEST(MainWindowKeys, CopyPasteCutAndUndoAreRefusedLikeLetters) {
+  Program p;
+  TForm1& f = p.f();
+  QApplication::clipboard()->setText(QStringLiteral("999"));
+  const Qt::Key keys[] = {Qt::Key_V, Qt::Key_C, Qt::Key_X, Qt::Key_Z};
+  for (Qt::Key key : keys) {
+    f.Edit1->setText(QStringLiteral("12"));
+    f.Edit1->setFocus(Qt::TabFocusReason);
+    f.Edit1->selectAll();
+    p.desktop.Clear();
+    QTest::keyClick(f.Edit1, key, Qt::ControlModifier);
+    EXPECT_EQ(S(f.Edit1->text()), "12") << key;
+    EXPECT_EQ(p.desktop.events,
+              (std::vector<Event>{{Event::Beep, ""}, {Event::Information, kOnlyNumbers}}))
+        << key;
+  }
+  EXPECT_EQ(S(QApplication::clipboard()->text()), "999");
+}
+
+TEST(MainWindowKeys, AnswerFieldIsReadOnlyAndUnfiltered) {
+  Program p;
+  TForm1& f = p.f();
+  f.Edit3->setText(QStringLiteral("5"));
+  f.Edit3->setFocus(Qt::TabFocusReason);
+  p.desktop.Clear();
+  QTest::keyClicks(f.Edit3, QStringLiteral("a1"));
+  EXPECT_EQ(S(f.Edit3->text()), "5");
+  EXPECT_TRUE(p.desktop.events.empty());
+}
+
+TEST(MainWindowKeys, KeyboardFocusSelectsTheWholeField) {
+  Program p;
+  TForm1& f = p.f();
+  f.Edit2->setText(QStringLiteral("345"));
+  f.Edit1->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(f.Edit1, Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), f.Edit2);
+  EXPECT_EQ(S(f.Edit2->selectedText()), "345");
+}
+
+// ---- menu commands, shortcuts and other windows ---------------------------------------
+
+struct OpenCase {
+  const char* name;
+  std::function<void(TForm1&)> act;
+  const char* target;
+};
+
+class OutsideTargets : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(OutsideTargets, GoToTheShell) {
+  Program p;
+  p.desktop.Clear();
+  GetParam().act(p.f());
+  EXPECT_EQ(p.desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, OutsideTargets,
+    ::testing::Values(
+        OpenCase{"HelpShortcut", [](TForm1& f) { QTest::keyClick(f.Edit1, Qt::Key_F1); }, "help.txt"},
+        OpenCase{"HelpMenu", [](TForm1& f) { f.N14->trigger(); }, "help.txt"},
+        OpenCase{"Licence", [](TForm1& f) { f.dsfg1->trigger(); }, "Licence.txt"},
+        OpenCase{"WebsiteMenu", [](TForm1& f) { f.N16->trigger(); }, "http://www.tallymate.example"},
+        OpenCase{"WebsiteLabel", [](TForm1& f) { QTest::mouseClick(f.Label3, Qt::LeftButton); },
+                 "http://www.tallymate.example/"}),
+    ByName());
+
+TEST(MainWindowMenu, ShortcutsShowTheModelessWindowsOnce) {
+  Program p;
+  TForm1& f = p.f();
+  const WindowSet& w = p.windows();
+  const std::pair<Qt::Key, QWidget*> cases[] = {
+      {Qt::Key_D, w.Form3}, {Qt::Key_K, w.Form4}, {Qt::Key_R, w.Form5}, {Qt::Key_E, w.Form6}};
+  for (const auto& [key, window] : cases) {
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+    EXPECT_TRUE(window->isVisible()) << S(window->objectName());
+  }
+  // The menu item does the same as the shortcut.
+  w.Form3->hide();
+  f.N6->trigger();
+  EXPECT_TRUE(w.Form3->isVisible());
+}
+
+TEST(MainWindowMenu, ShortcutsActWhileAModelessWindowIsActive) {
+  Program p;
+  TForm1& f = p.f();
+  TForm3* powers = p.windows().Form3;
+  f.N6->trigger();
+  powers->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(powers));
+  p.desktop.Clear();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  EXPECT_EQ(p.desktop.Texts(Event::ShellOpen), std::vector<std::string>{"help.txt"});
+  // Ctrl+Q from there ends the program: the main window closes.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(f.isVisible());
+}
+
+TEST(MainWindowMenu, AboutIsModalAndBlocksTheShortcuts) {
+  Program p;
+  TForm1& f = p.f();
+  TForm2* about = p.windows().Form2;
+  bool was_modal = false;
+  bool was_active = false;
+  p.desktop.Clear();
+  QTimer::singleShot(0, about, [&] {
+    was_modal = about->isVisible() && about->isModal();
+    was_active = QTest::qWaitForWindowActive(about);
+    QTest::keyClick(about, Qt::Key_F1);
+    QTest::keyClick(about, Qt::Key_F, Qt::ControlModifier);
+    about->hide();
+  });
+  f.Edit1->setText(QStringLiteral("7"));
+  f.N7->trigger();
+  EXPECT_TRUE(was_modal);
+  EXPECT_TRUE(was_active);
+  EXPECT_TRUE(p.desktop.Texts(Event::ShellOpen).empty());
+  EXPECT_EQ(S(f.Edit1->text()), "7");
+}
+
+TEST(MainWindowMenu, ColourAndPictureCommandsAreWired) {
+  Program p;
+  TForm1& f = p.f();
+  const std::pair<std::function<void()>, Event::Kind> cases[] = {
+      {[&] { f.N10->trigger(); }, Event::PickColour},
+      {[&] { f.N11->trigger(); }, Event::PickColour},
+      {[&] { f.N12->trigger(); }, Event::PickColour},
+      {[&] { QTest::keyClick(f.Edit1, Qt::Key_I, Qt::ControlModifier); }, Event::PickPictureFile},
+      {[&] { QTest::mouseClick(f.Image1, Qt::LeftButton); }, Event::PickPictureFile},
+  };
+  for (const auto& [act, kind] : cases) {
+    p.desktop.Clear();
+    act();
+    ASSERT_EQ(p.desktop.events.size(), 1u);
+    EXPECT_EQ(p.desktop.events[0].kind, kind);
+  }
+  // F4: the default range and labels.
+  QTest::keyClick(f.Edit1, Qt::Key_F4);
+  EXPECT_EQ(S(f.Label12->text()), "0");
+  EXPECT_EQ(S(f.Label13->text()), "200");
+  EXPECT_EQ(f.TrackBar1->maximum(), 200);
+  EXPECT_EQ(f.TrackBar1->minimum(), 0);
+}
+
+// ---- sliders --------------------------------------------------------------------------
+
+TEST(MainWindowSliders, KeysStepAndAlwaysWriteThePosition) {
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  f.TrackBar1->setFocus(Qt::TabFocusReason);
+  struct Step {
+    Qt::Key key;
+    const char* field;
+  };
+  const Step steps[] = {
+      {Qt::Key_Left, "0"},       // already at the minimum: still reported
+      {Qt::Key_Right, "1"},      {Qt::Key_Down, "2"},  {Qt::Key_PageDown, "4"},
+      {Qt::Key_PageUp, "2"},     {Qt::Key_Up, "1"},    {Qt::Key_End, "200"},
+      {Qt::Key_PageDown, "200"}, {Qt::Key_Home, "0"},
+  };
+  for (const Step& s : steps) {
+    f.Edit1->setText(QStringLiteral("typed"));
+    QTest::keyClick(f.TrackBar1, s.key);
+    EXPECT_EQ(S(f.Edit1->text()), s.field) << s.key;
+    EXPECT_EQ(f.TrackBar1->value(), f.Slider1().Position());
+  }
+  EXPECT_EQ(QApplication::focusWidget(), f.TrackBar1);
+  EXPECT_EQ(S(f.Edit2->text()), "");
+}
+
+TEST(MainWindowSliders, ClickOnTheTrackMovesAPageTowardsIt) {
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  TTrackBar* bar = f.TrackBar2;
+  const int y = bar->height() / 2;
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, y));
+  EXPECT_EQ(S(f.Edit2->text()), "2");
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, y));
+  EXPECT_EQ(S(f.Edit2->text()), "4");
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
+  EXPECT_EQ(S(f.Edit2->text()), "2");
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
+  // At the minimum the click still writes the position.
+  EXPECT_EQ(S(f.Edit2->text()), "0");
+  EXPECT_EQ(S(f.Edit1->text()), "");
+}
+
+QRect HandleRect(TTrackBar* bar) {
+  QStyleOptionSlider o;
+  o.initFrom(bar);
+  o.orientation = Qt::Horizontal;
+  o.minimum = bar->minimum();
+  o.maximum = bar->maximum();
+  o.sliderPosition = bar->sliderPosition();
+  o.sliderValue = bar->value();
+  o.tickPosition = bar->tickPosition();
+  o.subControls = QStyle::SC_All;
+  return bar->style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, bar);
+}
+
+TEST(MainWindowSliders, DragReportsEveryStepAndTheRelease) {
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  TTrackBar* bar = f.TrackBar1;
+  const QRect handle = HandleRect(bar);
+  const QPoint grab = handle.center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, grab);
+  f.Edit1->setText(QStringLiteral("typed"));
+  // A drag step that does not move the thumb is still reported.
+  QMouseEvent still(QEvent::MouseMove, grab, bar->mapToGlobal(grab), Qt::NoButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(bar, &still);
+  EXPECT_EQ(S(f.Edit1->text()), "0");
+  const QPoint end(bar->width() + 50, grab.y());
+  QMouseEvent far(QEvent::MouseMove, end, bar->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                  Qt::NoModifier);
+  QCoreApplication::sendEvent(bar, &far);
+  EXPECT_EQ(S(f.Edit1->text()), "200");
+  f.Edit1->setText(QStringLiteral("typed"));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, end);
+  EXPECT_EQ(S(f.Edit1->text()), "200");
+  EXPECT_FALSE(bar->isSliderDown());
+}
+
+TEST(MainWindowSliders, SingleValueRangeStillWritesOnTouch) {
+  Program p;  // no settings file: both sliders 100..100
+  TForm1& f = p.f();
+  QTest::mouseClick(f.TrackBar1, Qt::LeftButton, {}, f.TrackBar1->rect().center());
+  EXPECT_EQ(S(f.Edit1->text()), "100");
+  f.TrackBar2->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(f.TrackBar2, Qt::Key_Right);
+  EXPECT_EQ(S(f.Edit2->text()), "100");
+}
+
+TEST(MainWindowSliders, FullThirtyTwoBitRangeWorks) {
+  Program p("[Trackbar]\r\nmin=-2147483648\r\nmax=2147483647\r\n");
+  TForm1& f = p.f();
+  EXPECT_EQ(S(f.Label12->text()), "-2147483648");
+  EXPECT_EQ(S(f.Label13->text()), "2147483647");
+  EXPECT_EQ(f.TrackBar1->ShownTicks(), (std::vector<int32_t>{INT32_MIN, INT32_MAX}));
+  f.AddTick(f.TrackBar1, 5);
+  EXPECT_EQ(f.TrackBar1->ShownTicks(), (std::vector<int32_t>{INT32_MIN, 5, INT32_MAX}));
+  f.TrackBar1->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(f.TrackBar1, Qt::Key_End);
+  EXPECT_EQ(S(f.Edit1->text()), "2147483647");
+  QTest::keyClick(f.TrackBar1, Qt::Key_PageDown);
+  EXPECT_EQ(S(f.Edit1->text()), "2147483647");
+  QTest::keyClick(f.TrackBar1, Qt::Key_Home);
+  QTest::keyClick(f.TrackBar1, Qt::Key_PageUp);
+  EXPECT_EQ(S(f.Edit1->text()), "-2147483648");
+  QTest::mouseClick(f.TrackBar1, Qt::LeftButton, {}, QPoint(f.TrackBar1->width() - 3, 8));
+  EXPECT_EQ(S(f.Edit1->text()), "-2147483646");
+  // Painting a huge range must not loop over its positions.
+  EXPECT_FALSE(f.TrackBar1->grab().isNull());
+}
+
+TEST(MainWindowSliders, TickMarks) {
+  SliderModel model(0, 10000, 0);
+  TTrackBar bar(model);
+  EXPECT_EQ(bar.ShownTicks().size(), 10001u);  // every whole number
+  model.SetMaximum(20000);
+  bar.Sync();
+  EXPECT_EQ(bar.ShownTicks(), (std::vector<int32_t>{0, 20000}));
+  bar.AddTick(20001);  // outside the range: none added
+  bar.AddTick(-1);
+  bar.AddTick(7);
+  bar.AddTick(7);
+  EXPECT_EQ(bar.ShownTicks(), (std::vector<int32_t>{0, 7, 20000}));
+  // An added mark shows only while its position lies inside the range.
+  model.SetMinimum(8);
+  EXPECT_EQ(bar.ShownTicks(), (std::vector<int32_t>{8, 20000}));
+  model.SetMinimum(0);
+  EXPECT_EQ(bar.ShownTicks(), (std::vector<int32_t>{0, 7, 20000}));
+  bar.resize(369, 17);
+  EXPECT_FALSE(bar.grab().isNull());
+}
+
+TEST(MainWindowSliders, RangeChangedThroughTheModelShowsAfterAddTick) {
+  // The settings window changes the model directly, then adds its tick marks.
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  f.Slider1().SetMaximum(500);
+  f.Slider1().SetMinimum(300);
+  f.AddTick(f.TrackBar1, 300);
+  EXPECT_EQ(f.TrackBar1->minimum(), 300);
+  EXPECT_EQ(f.TrackBar1->maximum(), 500);
+  EXPECT_EQ(f.TrackBar1->value(), 300);
+  EXPECT_EQ(S(f.Edit1->text()), "300");  // the clamp moved the position
+}
+
+// ---- start-up read and apply ----------------------------------------------------------
+
+struct StartCase {
+  const char* name;
+  std::string ini;
+  int32_t min1, max1, pos1, min2, max2;
+  const char *label12, *label13;
+  uint32_t window, field, calendar;
+  bool tips;
+};
+
+class StartUp : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(StartUp, AppliesTheSettingsFile) {
+  const StartCase& c = GetParam();
+  Program p(c.ini);
+  TForm1& f = p.f();
+  EXPECT_EQ(f.Slider1().Minimum(), c.min1);
+  EXPECT_EQ(f.Slider1().Maximum(), c.max1);
+  EXPECT_EQ(f.Slider1().Position(), c.pos1);
+  EXPECT_EQ(f.Slider2().Minimum(), c.min2);
+  EXPECT_EQ(f.Slider2().Maximum(), c.max2);
+  EXPECT_EQ(f.TrackBar1->minimum(), c.min1);
+  EXPECT_EQ(f.TrackBar1->maximum(), c.max1);
+  EXPECT_EQ(f.TrackBar2->maximum(), c.max2);
+  EXPECT_EQ(S(f.Label12->text()), c.label12);
+  EXPECT_EQ(S(f.Label13->text()), c.label13);
+  EXPECT_EQ(WindowColour(&f), c.window);
+  EXPECT_EQ(FieldColour(f.Edit1), c.field);
+  EXPECT_EQ(FieldColour(f.Edit2), c.field);
+  EXPECT_EQ(FieldColour(f.Edit3), c.field);
+  EXPECT_EQ(f.MonthCalendar1->Colour(TMonthCalendar::kMonthBackground), c.calendar);
+  // The operand fields end empty whatever the sliders wrote into them.
+  EXPECT_TRUE(f.Edit1->text().isEmpty());
+  EXPECT_TRUE(f.Edit2->text().isEmpty());
+  // Tips off switches eight tool tips, the simple mode and the picture's tool tip.
+  for (QWidget* control :
+       {static_cast<QWidget*>(f.Button8), static_cast<QWidget*>(f.Button11),
+        static_cast<QWidget*>(f.Button9), static_cast<QWidget*>(f.Button3),
+        static_cast<QWidget*>(f.Button13), static_cast<QWidget*>(f.Button10),
+        static_cast<QWidget*>(f.TrackBar1), static_cast<QWidget*>(f.TrackBar2),
+        static_cast<QWidget*>(f.Image1)})
+    EXPECT_EQ(TForm1::ToolTipOn(control), c.tips) << S(control->objectName());
+  EXPECT_EQ(f.SimpleMode(), c.tips);
+  // Start-up touches nothing on disk.
+  EXPECT_EQ(p.ReadFile(), c.ini.empty() ? "<missing>" : c.ini);
+}
+
+constexpr uint32_t k100 = 100;
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, StartUp,
+    ::testing::Values(
+        StartCase{"MissingFile", "", 100, 100, 100, 100, 100, "100", "100", k100, k100, k100, false},
+        StartCase{"TenToFifty", "[Trackbar]\r\nmin=10\r\nmax=50\r\n", 10, 50, 10, 10, 50, "10", "50",
+                  k100, k100, k100, false},
+        StartCase{"AboveTheLayoutMaximum", "[Trackbar]\r\nmin=300\r\nmax=500\r\n", 0, 500, 0, 0, 500,
+                  "0", "500", k100, k100, k100, false},
+        StartCase{"Negative", "[Trackbar]\r\nmin=-50\r\nmax=-10\r\n", -50, -10, -10, -50, -10, "-50",
+                  "-10", k100, k100, k100, false},
+        StartCase{"NamesInAnyCase", "[COLOR]\r\nformcolor=255\r\n[var]\r\nc=2\r\n", 100, 100, 100,
+                  100, 100, "100", "100", 255, k100, k100, true},
+        StartCase{"Hexadecimal",
+                  "[Color]\r\nFormColor=0xFF000010\r\nEdit=16777215\r\n[Trackbar]\r\nmin=0\r\n"
+                  "max=0x1F\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
+                  0, 31, 0, 0, 31, "0", "31", kButtonShadow, kWhite, kTeal, true},
+        StartCase{"Malformed", "[Trackbar]\r\nmin=abc\r\nmax=\r\n[var]\r\nc=\r\n", 100, 100, 100,
+                  100, 100, "100", "100", k100, k100, k100, false}),
+    ByName());
+
+TEST(MainWindowStartUp, WelcomeTipFocusAndToday) {
+  Program p("[var]\r\nc=1\r\n");
+  TForm1& f = p.f();
+  EXPECT_EQ(f.TipText(), kWelcome);
+  EXPECT_TRUE(f.Timer1->isActive());
+  EXPECT_EQ(QApplication::focusWidget(), f.Edit1);
+  EXPECT_EQ(f.MonthCalendar1->selectedDate(), QDate::currentDate());
+  EXPECT_TRUE(p.desktop.events.empty());
+}
+
+TEST(MainWindowStartUp, CentredOnTheWorkArea) {
+  Program p;
+  const QRect area = p.f().screen()->availableGeometry();
+  const QRect frame = p.f().frameGeometry();
+  EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1);
+  EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1);
+}
+
+TEST(MainWindowStartUp, EdgesSnapToTheWorkArea) {
+  Program p;
+  TForm1& f = p.f();
+  const QRect area = f.screen()->availableGeometry();
+  // A window's position is that of its frame.
+  auto place = [&](int left, int top) {
+    f.move(left, top);
+    QCoreApplication::processEvents();
+  };
+  place(area.left() + 9, area.top() + 40);
+  EXPECT_EQ(f.frameGeometry().left(), area.left());
+  EXPECT_EQ(f.frameGeometry().top(), area.top() + 40);
+  place(area.left() + 40, area.top() + 10);
+  EXPECT_EQ(f.frameGeometry().left(), area.left() + 40);
+  EXPECT_EQ(f.frameGeometry().top(), area.top() + 10);
+  const QSize size = f.frameGeometry().size();
+  place(area.right() - size.width() + 1 + 7, area.bottom() - size.height() + 1 - 3);
+  EXPECT_EQ(f.frameGeometry().right(), area.right());
+  EXPECT_EQ(f.frameGeometry().bottom(), area.bottom());
+}
+
+// ---- close write ------------------------------------------------------------------------
+
+TEST(MainWindowClose, WritesTheFiveKeysAndEnds) {
+  Program p;
+  TForm1& f = p.f();
+  int closed = 0;
+  QObject::connect(&f, &TForm1::Closed, [&] { ++closed; });
+  QTest::keyClick(f.Edit1, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(p.ReadFile(),
+            "[Color]\r\nFormColor=100\r\nEdit=100\r\n[Trackbar]\r\nmax=100\r\nmin=100\r\n"
+            "[Calendar]\r\ncolor=100\r\n");
+}
+
+TEST(MainWindowClose, WritesTheCurrentValuesAndKeepsOtherLines) {
+  Program p("[var]\r\nc=1\r\n[Mine]\r\nx=y\r\n");
+  TForm1& f = p.f();
+  QTest::keyClick(f.Edit1, Qt::Key_F4);  // defaults: button shadow, white, teal, 0..200
+  f.N2->trigger();
+  EXPECT_EQ(p.ReadFile(),
+            "[var]\r\nc=1\r\n[Mine]\r\nx=y\r\n[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n"
+            "[Trackbar]\r\nmax=200\r\nmin=0\r\n[Calendar]\r\ncolor=8421376\r\n");
+}
+
+TEST(MainWindowClose, FailedWriteKeepsTheWindowOpenAndTheNextCloseRetries) {
+  Program p;
+  TForm1& f = p.f();
+  int closed = 0;
+  QObject::connect(&f, &TForm1::Closed, [&] { ++closed; });
+  // A directory where the file belongs: no write can succeed, not even as root.
+  ASSERT_TRUE(QDir().mkdir(p.path));
+  p.desktop.Clear();
+  EXPECT_FALSE(f.close());
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(closed, 0);
+  EXPECT_EQ(p.desktop.events,
+            (std::vector<Event>{{Event::Error, "Unable to write to " + S(p.path) + "."}}));
+  // The window still works.
+  SetTexts(f, "1", "2", "");
+  f.Button1->click();
+  EXPECT_EQ(S(f.Edit3->text()), "3");
+
+  ASSERT_TRUE(QDir().rmdir(p.path));
+  EXPECT_TRUE(f.close());
+  EXPECT_EQ(closed, 1);
+  EXPECT_NE(p.ReadFile().find("[Calendar]\r\ncolor=100\r\n"), std::string::npos);
+}
+
+// ---- tips -------------------------------------------------------------------------------
+
+struct TipCase {
+  const char* name;
+  std::function<void(TForm1&)> act;
+  const char* tip;
+};
+
+class Tips : public ::testing::TestWithParam<TipCase> {};
+
+TEST_P(Tips, EachSourceSetsItsTextAndArmsTheTimer) {
+  Program p;
+  TForm1& f = p.f();
+  FireTipTimer(f);
+  ASSERT_TRUE(f.TipText().isEmpty());
+  ASSERT_FALSE(f.Timer1->isActive());
+  GetParam().act(f);
+  EXPECT_EQ(S(f.TipText()), GetParam().tip);
+  EXPECT_TRUE(f.Timer1->isActive());
+  EXPECT_EQ(f.Timer1->interval(), 1500);
+  EXPECT_TRUE(f.Timer1->isSingleShot());
+}
+
+void OpenMenu(QMenu* menu) {
+  menu->popup(QPoint(10, 10));
+  menu->hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, Tips,
+    ::testing::Values(
+        TipCase{"Image1", [](TForm1& f) { MoveMouseOver(f.Image1); }, "Щёлкните, чтобы изменить картинку "},
+        TipCase{"Edit1", [](TForm1& f) { MoveMouseOver(f.Edit1); },
+                "Двойной щелчок по данному полю позволяет ввести новые значения"},
+        TipCase{"Edit2", [](TForm1& f) { MoveMouseOver(f.Edit2); },
+                "Двойной щелчок по данному полю позволяет ввести новые значения"},
+        TipCase{"Button10", [](TForm1& f) { MoveMouseOver(f.Button10); }, "Округляет полученный результат"},
+        TipCase{"Label3", [](TForm1& f) { MoveMouseOver(f.Label3); }, "Посетите сайт автора программы"},
+        TipCase{"StatusBar1", [](TForm1& f) { MoveMouseOver(f.StatusBar1); },
+                "Для получения справки о программе нужно нажимать \"F1\""},
+        TipCase{"N9", [](TForm1& f) { OpenMenu(f.N9); }, "Позволяет выбрать цвет!"},
+        TipCase{"N4", [](TForm1& f) { OpenMenu(f.N4); }, "Здесь можно произвести дополнительные расчёты"},
+        TipCase{"N5", [](TForm1& f) { OpenMenu(f.N5); }, "Справочная информация об этой программе"}),
+    ByName());
+
+TEST(MainWindowTips, OneExpiryWipesTheLastTipOfASeries) {
+  Program p;
+  TForm1& f = p.f();
+  ASSERT_EQ(f.TipText(), kWelcome);
+  MoveMouseOver(f.Image1);
+  MoveMouseOver(f.Button10);
+  EXPECT_EQ(S(f.TipText()), "Округляет полученный результат");
+  FireTipTimer(f);
+  EXPECT_TRUE(f.TipText().isEmpty());
+  EXPECT_FALSE(f.Timer1->isActive());
+  // The next tip arms the timer anew.
+  MoveMouseOver(f.Edit1);
+  EXPECT_EQ(f.TipText(), kEditTip);
+  EXPECT_TRUE(f.Timer1->isActive());
+}
+
+std::vector<QLabel*> VisibleStatusLabels(TForm1& f) {
+  std::vector<QLabel*> out;
+  for (QLabel* label : f.StatusBar1->findChildren<QLabel*>())
+    if (label->isVisible()) out.push_back(label);
+  return out;
+}
+
+TEST(MainWindowTips, SimpleModeShowsTheTipAndOffShowsAnEmptyPanel) {
+  Program p("[var]\r\nc=1\r\n");
+  TForm1& f = p.f();
+  ASSERT_TRUE(f.SimpleMode());
+  std::vector<QLabel*> shown = VisibleStatusLabels(f);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->text(), kWelcome);
+
+  f.SetSimpleMode(false);
+  MoveMouseOver(f.Edit1);
+  EXPECT_EQ(f.TipText(), kEditTip);  // still set, but not on show
+  shown = VisibleStatusLabels(f);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->width(), 50);
+  EXPECT_TRUE(shown[0]->text().isEmpty());
+
+  f.SetSimpleMode(true);
+  shown = VisibleStatusLabels(f);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->text(), kEditTip);
+}
+
+TEST(MainWindowTips, SwitchedOffToolTipKeepsItsTextButDoesNotShow) {
+  Program p("[var]\r\nc=1\r\n");
+  TForm1& f = p.f();
+  // What the tool tip shows after a request over the control; a refused request leaves the
+  // previous tip standing.
+  auto request = [&](QWidget* w) {
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(w, &help);
+    return S(QToolTip::text());
+  };
+  const std::string square = "Возводит в квадрат ответ действия";
+  const std::string move = "Перенос содержимого из первой строки ввода во вторую ";
+  EXPECT_EQ(request(f.Button8), move);
+  EXPECT_EQ(request(f.Button13), square);
+  EXPECT_EQ(request(f.Button8), move);
+  TForm1::SetToolTipOn(f.Button13, false);
+  EXPECT_FALSE(TForm1::ToolTipOn(f.Button13));
+  EXPECT_EQ(S(f.Button13->toolTip()), square);
+  EXPECT_EQ(request(f.Button13), move);
+  TForm1::SetToolTipOn(f.Button13, true);
+  EXPECT_EQ(request(f.Button13), square);
+  QToolTip::hideText();
+}
+
+// ---- regional settings ----------------------------------------------------------------
+
+TEST(MainWindowLocale, LocaleChangeTakesTheRegionalSeparatorAgain) {
+  Program p;
+  SetDecimalSeparator('#');
+  QEvent change(QEvent::LocaleChange);
+  QApplication::sendEvent(&p.f(), &change);
+  const QString point = QLocale::system().decimalPoint();
+  const char expected = point.size() == 1 && point[0].unicode() < 0x7F ? static_cast<char>(point[0].unicode()) : '.';
+  EXPECT_EQ(DecimalSeparator(), expected);
+  SetDecimalSeparator(',');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Headless unless told otherwise; test discovery runs this without the tests' environment.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  // The program's own texts use the Russian comma.
+  SetDecimalSeparator(',');
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
