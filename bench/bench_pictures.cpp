@@ -1,0 +1,247 @@
+// Time and peak memory of loading JPEG and PNG pictures for display in the main window's
+// 209 x 145 picture, beside Qt's QImageReader scaling the same files.
+//
+// Every measurement runs in a fresh child process: it decodes once to load code and plugins,
+// resets its peak-memory mark, then decodes the file a few times. Reported are the best time
+// and the growth of the peak resident size over the warmed-up process.
+//
+//   bench_pictures [--no-huge]    (--no-huge skips the 20000 x 20000 pictures)
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picture_writers.h"
+#include "pictures/picture.h"
+
+#ifdef TALLYMATE_BENCH_QT
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+#endif
+
+namespace {
+
+constexpr int kMinWidth = 209;
+constexpr int kMinHeight = 145;
+
+struct Result {
+  bool ok = false;
+  double milliseconds = 0;
+  long peakGrowthKb = 0;
+  int width = 0;
+  int height = 0;
+  char error[160] = {};
+};
+
+long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const size_t length = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, length, field) == 0) return std::atol(line.c_str() + length + 1);
+  }
+  return -1;
+}
+
+// Runs `decode` in a child: once to warm up on `warmPath`, then `repeat` times on `path`.
+using Decoder = std::function<bool(const std::string& path, int* width, int* height, std::string* error)>;
+
+Result Measure(const Decoder& decode, const std::string& warmPath, const std::string& path, int repeat) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return {};
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeEnds[0]);
+    Result result;
+    std::string error;
+    int width = 0, height = 0;
+    decode(warmPath, &width, &height, &error);
+    // Writing 5 resets the peak resident size to the current one.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = StatusKb("VmRSS:");
+    double best = 1e300;
+    result.ok = true;
+    for (int i = 0; i < repeat && result.ok; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      result.ok = decode(path, &width, &height, &error);
+      const auto stop = std::chrono::steady_clock::now();
+      best = std::min(best, std::chrono::duration<double, std::milli>(stop - start).count());
+    }
+    result.milliseconds = best;
+    result.peakGrowthKb = StatusKb("VmHWM:") - before;
+    result.width = width;
+    result.height = height;
+    std::snprintf(result.error, sizeof result.error, "%s", error.c_str());
+    const ssize_t written = write(pipeEnds[1], &result, sizeof result);
+    _exit(written == static_cast<ssize_t>(sizeof result) ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  Result result;
+  if (read(pipeEnds[0], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) {
+    result = {};
+    std::snprintf(result.error, sizeof result.error, "child failed");
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return result;
+}
+
+bool Ours(const std::string& path, int* width, int* height, std::string* error) {
+  try {
+    const bool png = path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0;
+    const Picture picture = png ? DecodePngFile(path, kMinWidth, kMinHeight, 0x808000)
+                                : DecodeJpegFile(path, kMinWidth, kMinHeight);
+    *width = picture.width;
+    *height = picture.height;
+    return true;
+  } catch (const PictureError& failure) {
+    *error = failure.message();
+    return false;
+  }
+}
+
+#ifdef TALLYMATE_BENCH_QT
+bool QtReader(const std::string& path, int* width, int* height, std::string* error) {
+  QImageReader reader(QString::fromStdString(path));
+  reader.setScaledSize(QSize(kMinWidth, kMinHeight));
+  const QImage image = reader.read();
+  if (image.isNull()) {
+    *error = reader.errorString().toStdString();
+    return false;
+  }
+  *width = image.width();
+  *height = image.height();
+  return true;
+}
+#endif
+
+// A photograph stand-in: smooth colour ramps with a little noise, so that neither format
+// compresses it to nothing.
+void PhotoRow(int width, int height, int y, unsigned char* row) {
+  uint32_t seed = static_cast<uint32_t>(y) * 2654435761u + 12345u;
+  for (int x = 0; x < width; ++x) {
+    seed = seed * 1103515245u + 12345u;
+    const int noise = static_cast<int>(seed >> 28) - 8;
+    row[3 * x] = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
+    row[3 * x + 1] = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
+    row[3 * x + 2] = static_cast<unsigned char>(std::clamp((x + y) * 255 / (width + height) - noise, 0, 255));
+  }
+}
+
+struct Input {
+  std::string label;
+  int width;
+  int height;
+  bool huge;
+  int repeat;
+};
+
+std::string Megabytes(long kb) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(kb) / 1024.0);
+  return text;
+}
+
+void Report(const std::string& name, const Result& ours, const Result& qt, bool haveQt) {
+  std::printf("%-16s", name.c_str());
+  if (!ours.ok) {
+    std::printf(" ours failed: %s\n", ours.error);
+    return;
+  }
+  std::printf(" %9.1f ms %8s MB  %4dx%-4d", ours.milliseconds, Megabytes(ours.peakGrowthKb).c_str(), ours.width,
+              ours.height);
+  if (!haveQt) {
+    std::printf("\n");
+  } else if (!qt.ok) {
+    std::printf(" | Qt refused: %s\n", qt.error);
+  } else {
+    std::printf(" | Qt %9.1f ms %8s MB | time %5.2fx  memory %5.2fx\n", qt.milliseconds,
+                Megabytes(qt.peakGrowthKb).c_str(), ours.milliseconds / qt.milliseconds,
+                static_cast<double>(std::max(ours.peakGrowthKb, 1L)) / static_cast<double>(std::max(qt.peakGrowthKb, 1L)));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool withHuge = !(argc > 1 && std::strcmp(argv[1], "--no-huge") == 0);
+#ifdef TALLYMATE_BENCH_QT
+  const bool haveQt = true;
+#else
+  const bool haveQt = false;
+#endif
+  char dirTemplate[] = "/tmp/tallymate_bench_pictures_XXXXXX";
+  const char* dir = mkdtemp(dirTemplate);
+  if (dir == nullptr) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::vector<Input> inputs = {
+      {"1 MP", 1152, 864, false, 10},
+      {"12 MP", 4000, 3000, false, 3},
+      {"50 MP", 8160, 6120, false, 2},
+      {"400 MP", 20000, 20000, true, 1},
+  };
+
+  std::printf("Loading for display at %d x %d or more; ours / Qt's QImageReader with setScaledSize.\n", kMinWidth,
+              kMinHeight);
+  std::printf("Time: best of a few runs. Memory: growth of the peak resident size while decoding.\n\n");
+  std::vector<std::string> files;
+  std::string warm[2];
+  for (const bool png : {false, true}) {
+    const std::string name = std::string(dir) + "/warm" + (png ? ".png" : ".jpg");
+    picture_writers::PngLayout layout;
+    layout.width = 64;
+    layout.height = 48;
+    picture_writers::JpegLayout jpeg;
+    jpeg.width = 64;
+    jpeg.height = 48;
+    const auto fill = [](int y, unsigned char* row) { PhotoRow(64, 48, y, row); };
+    png ? picture_writers::WritePngFile(name, layout, fill) : picture_writers::WriteJpegFile(name, jpeg, fill);
+    warm[png] = name;
+    files.push_back(name);
+  }
+
+  for (const Input& input : inputs) {
+    if (input.huge && !withHuge) continue;
+    for (const bool png : {false, true}) {
+      const std::string name = std::string(dir) + "/" + std::to_string(input.width) + (png ? ".png" : ".jpg");
+      const auto fill = [&](int y, unsigned char* row) { PhotoRow(input.width, input.height, y, row); };
+      if (png) {
+        picture_writers::PngLayout layout;
+        layout.width = input.width;
+        layout.height = input.height;
+        layout.compression = 3;
+        picture_writers::WritePngFile(name, layout, fill);
+      } else {
+        picture_writers::JpegLayout layout;
+        layout.width = input.width;
+        layout.height = input.height;
+        layout.quality = 90;
+        picture_writers::WriteJpegFile(name, layout, fill);
+      }
+      files.push_back(name);
+      const Result ours = Measure(Ours, warm[png], name, input.repeat);
+      Result qt;
+#ifdef TALLYMATE_BENCH_QT
+      qt = Measure(QtReader, warm[png], name, input.repeat);
+#endif
+      Report(input.label + (png ? " PNG" : " JPEG"), ours, qt, haveQt);
+      std::remove(name.c_str());
+    }
+  }
+  for (const std::string& file : files) std::remove(file.c_str());
+  rmdir(dir);
+  return 0;
+}
