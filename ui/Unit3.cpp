@@ -32,8 +32,8 @@ TForm3::TForm3(AppContext& context)
   Edit2->setFont(bold);
   Edit2->setReadOnly(true);
 
-  setTabOrder(Edit1, SpinEdit1->Editor());
-  setTabOrder(SpinEdit1->Editor(), Button1);
+  setTabOrder(Edit1, SpinEdit1);
+  setTabOrder(SpinEdit1, Button1);
   setTabOrder(Button1, Edit2);
   setTabOrder(Edit2, Button2);
 

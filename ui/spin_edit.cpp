@@ -60,12 +60,9 @@ TSpinEdit::TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget
     button->setArrowType(delta > 0 ? Qt::UpArrow : Qt::DownArrow);
     button->setFocusPolicy(Qt::NoFocus);
     button->raise();
-    connect(button, &QToolButton::pressed, this,
-            [this, button = button, delta = delta] { ArrowPressed(button, delta); });
-    connect(button, &QToolButton::released, this, [this] {
-      repeat_.stop();
-      held_ = nullptr;
-    });
+    // Raw mouse events, not pressed()/released(): those also fire when the mouse is dragged
+    // off and back onto the held button, which must neither restart nor end the repeat.
+    button->installEventFilter(this);
     // A click is a release over the button: one more step.
     connect(button, &QToolButton::clicked, this, [this, delta = delta] { StepBy(delta); });
   }
@@ -91,6 +88,21 @@ void TSpinEdit::StepBy(int32_t delta) {
 void TSpinEdit::Exit() {
   if (auto replacement = SpinExitText(text().toStdString(), minimum_, maximum_))
     setText(QString::fromStdString(*replacement));
+}
+
+bool TSpinEdit::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == up_ || watched == down_) {
+    auto* button = static_cast<QToolButton*>(watched);
+    const bool left =
+        (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton;
+    if (left && e->type() == QEvent::MouseButtonPress) ArrowPressed(button, button == up_ ? 1 : -1);
+    if (left && e->type() == QEvent::MouseButtonRelease) {
+      repeat_.stop();
+      held_ = nullptr;
+    }
+  }
+  return QWidget::eventFilter(watched, e);
 }
 
 void TSpinEdit::ArrowPressed(QToolButton* button, int32_t delta) {

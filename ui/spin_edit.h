@@ -46,6 +46,7 @@ class TSpinEdit : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void ArrowPressed(QToolButton* button, int32_t delta);

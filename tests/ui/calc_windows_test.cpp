@@ -1,0 +1,586 @@
+// The three calculation windows, headless: focus walks and the commands they run, the spin
+// field, the mean window's list and buttons, the show and close handlers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/number_text.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/adding.h"
+#include "ui/colors.h"
+#include "ui/spin_edit.h"
+#include "ui/widgets.h"
+
+namespace {
+
+using Event = RecordingDesktop::Event;
+
+constexpr uint32_t kRed = 0x0000FF;  // 0x00BBGGRR
+constexpr uint32_t kGreen = 0x00FF00;
+
+// Runs what the focus changes queued (the focus-enter commands).
+void Settle() {
+  QCoreApplication::processEvents();
+}
+
+QWidget* Focus() {
+  return QApplication::focusWidget();
+}
+
+// A key as the user presses it: to the control with the focus, or to the active window.
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget* target = Focus() != nullptr ? Focus() : QApplication::activeWindow();
+  ASSERT_NE(target, nullptr);
+  QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+  Settle();
+}
+void Tab() {
+  Press(Qt::Key_Tab);
+}
+void BackTab() {
+  Press(Qt::Key_Tab, Qt::ShiftModifier);
+}
+void Type(const QString& text) {
+  QTest::keyClicks(Focus(), text);
+}
+
+void Click(QWidget* w, QPoint at = QPoint(), Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::mouseClick(w, Qt::LeftButton, modifiers, at);
+  Settle();
+}
+
+class CalcWindowsUi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetDecimalSeparator(',');
+    ASSERT_TRUE(dir_.isValid());
+    TForm1::SetSettingsPath((dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString());
+    main_ = std::make_unique<TForm1>(context_);
+    context_.windows.Form1 = main_.get();
+  }
+  void TearDown() override { TForm1::SetSettingsPath({}); }
+
+  // Opens a window the way the main window's menu does and waits until it has the focus.
+  template <typename F>
+  F* Open(std::unique_ptr<F>& form) {
+    if (!form) form = std::make_unique<F>(context_);
+    form->ShowForm();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Settle();
+    return form.get();
+  }
+
+  // Another window takes the focus and gives it back: the focus returns to the same control.
+  void Reactivate(QWidget* form) {
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    Settle();
+  }
+
+  std::vector<std::string> Errors() const { return desktop_.Texts(Event::Error); }
+
+  RecordingDesktop desktop_;
+  QTemporaryDir dir_;
+  AppContext context_{desktop_, {}};
+  std::unique_ptr<TForm1> main_;
+  std::unique_ptr<TForm3> form3_;
+  std::unique_ptr<TForm4> form4_;
+  std::unique_ptr<TForm5> form5_;
+};
+
+// ---- powers and roots ----
+
+TEST_F(CalcWindowsUi, PowersTabWalkComputesOnTheButtonsAndReturnsToTheNumber) {
+  TForm3* f = Open(form3_);
+  ASSERT_EQ(Focus(), f->Edit1);
+  Type("2");
+  Tab();
+  EXPECT_EQ(Focus(), f->SpinEdit1->Editor());
+  Type("10");  // the whole text was selected on entry, so this replaces the 2
+  Tab();       // onto "Возвести в степень"
+  EXPECT_EQ(f->Edit2->text(), "1024");
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_EQ(f->Edit1->selectedText(), "2");
+  BackTab();  // Edit1 -> Button2: the square root
+  EXPECT_EQ(f->Edit2->text(), "1,4142135623731");
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_TRUE(desktop_.events.empty());
+}
+
+TEST_F(CalcWindowsUi, PowersWithAnEmptyNumberTheFocusStaysOnEachButton) {
+  TForm3* f = Open(form3_);
+  const std::vector<QWidget*> order = {f->Edit1, f->SpinEdit1->Editor(), f->Button1, f->Edit2,
+                                       f->Button2};
+  for (size_t i = 1; i <= order.size(); ++i) {
+    Tab();
+    EXPECT_EQ(Focus(), order[i % order.size()]) << "Tab " << i;
+  }
+  for (size_t i = order.size() - 1; i + 1 > 0; --i) {
+    BackTab();
+    EXPECT_EQ(Focus(), order[i]) << "Shift+Tab to " << i;
+  }
+  EXPECT_EQ(f->Edit2->text(), "");
+  EXPECT_TRUE(desktop_.events.empty());
+}
+
+TEST_F(CalcWindowsUi, PowersFailingCommandShowsItsErrorOnceAndKeepsTheAnswer) {
+  TForm3* f = Open(form3_);
+  Type("4");
+  BackTab();
+  ASSERT_EQ(f->Edit2->text(), "2");
+  Type("-4");
+  BackTab();  // the square root of -4
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Invalid floating point operation."});
+  EXPECT_EQ(Focus(), f->Button2);
+  EXPECT_EQ(f->Edit2->text(), "2");
+  Reactivate(f);  // the focus comes back to the button: no second run
+  EXPECT_EQ(Focus(), f->Button2);
+  EXPECT_EQ(Errors().size(), 1u);
+  Press(Qt::Key_Space);  // the button's own click runs it again
+  EXPECT_EQ(Errors().size(), 2u);
+}
+
+TEST_F(CalcWindowsUi, MousePressOnAButtonRunsItsCommandOnce) {
+  TForm3* f = Open(form3_);
+  Type("-");
+  Click(f->Button1);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"'-' is not a valid floating point value."});
+  EXPECT_EQ(Focus(), f->Button1);
+  // A later click on the button that already has the focus is an ordinary click.
+  Click(f->Button1);
+  EXPECT_EQ(Errors().size(), 2u);
+  f->Edit1->setText("3");
+  Click(f->Button2);
+  EXPECT_EQ(f->Edit2->text(), "1,73205080756888");
+}
+
+TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
+  struct Row {
+    QString typed, after_leaving, answer;
+  };
+  const std::vector<Row> rows = {
+      {"500", "100", "1,26765060022823E30"},  // 2 to the power 100
+      {"0", "1", "2"},
+      {"-3", "1", "2"},
+      {"", "", "2"},
+      {"2,5", "2,5", "2"},
+      {"7", "7", "128"},
+  };
+  TForm3* f = Open(form3_);
+  for (const Row& row : rows) {
+    f->Edit1->setText("2");
+    f->SpinEdit1->setFocus(Qt::TabFocusReason);
+    f->SpinEdit1->setText(row.typed);
+    Reactivate(f);  // switching windows does not leave the field
+    EXPECT_EQ(f->SpinEdit1->text(), row.typed);
+    Tab();  // onto the power button
+    EXPECT_EQ(f->SpinEdit1->text(), row.after_leaving) << row.typed.toStdString();
+    EXPECT_EQ(f->Edit2->text(), row.answer) << row.typed.toStdString();
+  }
+}
+
+TEST_F(CalcWindowsUi, SpinFieldClampsWhenTheWindowReopensOnTheNumber) {
+  TForm3* f = Open(form3_);
+  f->SpinEdit1->setFocus(Qt::TabFocusReason);
+  f->SpinEdit1->setText("500");
+  f->close();
+  Open(form3_);
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_EQ(f->SpinEdit1->text(), "100");
+}
+
+TEST_F(CalcWindowsUi, SpinArrowKeysStepAndClamp) {
+  struct Row {
+    QString text;
+    int key;
+    QString result;
+  };
+  const std::vector<Row> rows = {{"5", Qt::Key_Up, "6"},      {"5", Qt::Key_Down, "4"},
+                                 {"100", Qt::Key_Up, "100"},  {"1", Qt::Key_Down, "1"},
+                                 {"", Qt::Key_Up, "2"},       {"abc", Qt::Key_Down, "1"},
+                                 {"500", Qt::Key_Down, "100"}};
+  TForm3* f = Open(form3_);
+  f->SpinEdit1->setFocus(Qt::TabFocusReason);
+  for (const Row& row : rows) {
+    f->SpinEdit1->setText(row.text);
+    Press(row.key);
+    EXPECT_EQ(f->SpinEdit1->text(), row.result) << row.text.toStdString();
+  }
+}
+
+TEST_F(CalcWindowsUi, SpinKeyFilterBeepsForOtherKeysAndAllowsPaste) {
+  TForm3* f = Open(form3_);
+  f->SpinEdit1->setFocus(Qt::TabFocusReason);
+  f->SpinEdit1->setText("");
+  Type("1a+-,.");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(f->SpinEdit1->text(), "1+-,");
+  EXPECT_EQ(desktop_.events,
+            (std::vector<Event>{{Event::Beep, ""}, {Event::Beep, ""}, {Event::Beep, ""}}));
+  QApplication::clipboard()->setText("42");
+  f->SpinEdit1->Editor()->selectAll();
+  Press(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(f->SpinEdit1->text(), "42");
+  f->SpinEdit1->Editor()->selectAll();
+  Press(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(f->SpinEdit1->text(), "");
+  EXPECT_EQ(desktop_.events.size(), 3u);
+}
+
+TEST_F(CalcWindowsUi, SpinArrowButtonStepsOnReleaseAndRepeatsWhileHeld) {
+  TForm3* f = Open(form3_);
+  TSpinEdit* spin = f->SpinEdit1;
+  spin->setText("10");
+  QTest::mousePress(spin->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(Focus(), spin->Editor());
+  EXPECT_EQ(spin->text(), "10");  // nothing on the press itself
+  EXPECT_TRUE(spin->RepeatTimer().isActive());
+  EXPECT_EQ(spin->RepeatTimer().interval(), TSpinEdit::kFirstRepeatMs);
+  spin->RepeatTick();
+  EXPECT_EQ(spin->text(), "11");
+  EXPECT_EQ(spin->RepeatTimer().interval(), TSpinEdit::kRepeatMs);
+  spin->RepeatTick();
+  QTest::mouseRelease(spin->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(spin->text(), "13");  // the release over the button adds one more
+  EXPECT_FALSE(spin->RepeatTimer().isActive());
+
+  // Released away from the button: no step.
+  QTest::mousePress(spin->DownButton(), Qt::LeftButton);
+  QTest::mouseRelease(spin->DownButton(), Qt::LeftButton, {}, QPoint(-20, -20));
+  EXPECT_EQ(spin->text(), "13");
+  EXPECT_FALSE(spin->RepeatTimer().isActive());
+
+  spin->setText("2");
+  Click(spin->DownButton());
+  Click(spin->DownButton());
+  EXPECT_EQ(spin->text(), "1");
+}
+
+TEST_F(CalcWindowsUi, PowersNumberFieldFiltersAndEmptiesOnDoubleClick) {
+  TForm3* f = Open(form3_);
+  Type("1.5a");
+  EXPECT_EQ(f->Edit1->text(), "1,5");
+  EXPECT_EQ(desktop_.events,
+            (std::vector<Event>{{Event::Beep, ""}, {Event::Information, "Вводите только числа!"}}));
+  Tab();
+  Tab();
+  EXPECT_EQ(f->Edit2->text(), "2,25");
+  QTest::mouseDClick(f->Edit1, Qt::LeftButton);
+  EXPECT_EQ(f->Edit1->text(), "");
+  EXPECT_EQ(f->Edit2->text(), "2,25");
+  f->Edit2->setFocus();  // the read-only answer field takes no typing
+  Type("7");
+  EXPECT_EQ(f->Edit2->text(), "2,25");
+}
+
+TEST_F(CalcWindowsUi, PowersShowTakesTheMainColoursAndCloseEmptiesTheFields) {
+  SetFieldColour(main_->Edit1, kRed);
+  SetWindowColour(main_.get(), kGreen);
+  TForm3* f = Open(form3_);
+  const uint32_t spin_colour = FieldColour(f->SpinEdit1->Editor());
+  EXPECT_EQ(FieldColour(f->Edit1), kRed);
+  EXPECT_EQ(FieldColour(f->Edit2), kRed);
+  EXPECT_EQ(WindowColour(f), kGreen);
+  Type("3");
+  f->SpinEdit1->setText("4");
+  Tab();
+  Tab();
+  ASSERT_EQ(f->Edit2->text(), "81");
+  f->close();
+  EXPECT_FALSE(f->isVisible());
+  EXPECT_EQ(f->Edit1->text(), "");
+  EXPECT_EQ(f->Edit2->text(), "");
+  EXPECT_EQ(f->SpinEdit1->text(), "4");
+  SetFieldColour(main_->Edit1, kWhite);
+  SetWindowColour(main_.get(), kRed);
+  Open(form3_);
+  EXPECT_EQ(FieldColour(f->Edit1), kWhite);
+  EXPECT_EQ(WindowColour(f), kRed);
+  EXPECT_EQ(FieldColour(f->SpinEdit1->Editor()), spin_colour);
+  EXPECT_EQ(Focus(), f->Edit1);
+}
+
+// ---- quadratic equation ----
+
+struct Lines {
+  QString l1, l2, l3;
+  bool operator==(const Lines&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Lines& l) {
+  return os << "[" << l.l1.toStdString() << " | " << l.l2.toStdString() << " | "
+            << l.l3.toStdString() << "]";
+}
+Lines Read(const TForm4* f) {
+  return {f->Label1->text(), f->Label2->text(), f->Label3->text()};
+}
+
+TEST_F(CalcWindowsUi, QuadraticTabbingOntoSolveSolvesAndKeepsTheFocus) {
+  TForm4* f = Open(form4_);
+  for (const char* coefficient : {"1", "-3", "2"}) {
+    Type(coefficient);
+    Tab();
+  }
+  const QString two = "D>0, Уравнение имеет два корня, дискриминант=";
+  EXPECT_EQ(Read(f), (Lines{two + "1", "x1=2", "x2=1"}));
+  EXPECT_EQ(Focus(), f->Button1);
+  const int width = f->Label1->width();
+  // A single root right after two empties the second line.
+  f->Edit2->setText("2");
+  f->Edit3->setText("1");
+  Press(Qt::Key_Space);
+  EXPECT_EQ(Read(f), (Lines{"D=0, Имеет один корень, дискриминант=0", " x1=-1", ""}));
+  EXPECT_LT(f->Label1->width(), width);  // the lines size themselves to their text
+  f->Edit3->setText("5");
+  Press(Qt::Key_Space);
+  EXPECT_EQ(Read(f), (Lines{"D<0, Уравнение не имеет корней, дискриминант=-16", "", ""}));
+  Tab();
+  EXPECT_EQ(Focus(), f->Button2);
+  Tab();
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_TRUE(desktop_.events.empty());
+}
+
+TEST_F(CalcWindowsUi, QuadraticFaultKeepsTheNewDiscriminantAboveOldRootsAndReportsOnce) {
+  TForm4* f = Open(form4_);
+  f->Edit1->setText("2");
+  f->Edit2->setText("1");
+  f->Edit3->setText("-1");
+  f->Button1->click();
+  f->Edit1->setText("0,0");
+  f->Edit2->setText("-1");
+  f->Edit3->setText("5");
+  f->Edit3->setFocus();
+  Tab();
+  EXPECT_EQ(Read(f), (Lines{"D>0, Уравнение имеет два корня, дискриминант=1", "x1=0,5", "x2=-1"}));
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Floating point division by zero."});
+  Reactivate(f);
+  EXPECT_EQ(Focus(), f->Button1);
+  EXPECT_EQ(Errors().size(), 1u);
+  // The text "0" alone ends the solve quietly.
+  f->Edit1->setText("0");
+  f->Button1->click();
+  EXPECT_EQ(Errors().size(), 1u);
+}
+
+TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
+  SetFieldColour(main_->Edit1, kRed);
+  SetWindowColour(main_.get(), kGreen);
+  TForm4* f = Open(form4_);
+  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(FieldColour(e), kRed);
+  EXPECT_EQ(WindowColour(f), kGreen);
+  const auto fill = [f] {
+    f->Edit1->setText("1");
+    f->Edit2->setText("1,5");
+    f->Edit3->setText("-1");
+    f->Button1->click();
+    ASSERT_EQ(Read(f).l2, "x1=0,5");
+  };
+  fill();
+  f->Button2->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Space);
+  EXPECT_EQ(Focus(), f->Button2);
+  EXPECT_EQ(Read(f), Lines{});
+  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
+  Tab();
+  EXPECT_EQ(Focus(), f->Edit1);
+  Type("2.5");
+  EXPECT_EQ(f->Edit1->text(), "2,5");
+  fill();
+  f->close();
+  EXPECT_EQ(Read(f), Lines{});
+  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
+}
+
+// ---- arithmetic mean ----
+
+QStringList Items(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+struct Enabled {
+  bool mean, remove, clear;
+  bool operator==(const Enabled&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Enabled& e) {
+  return os << e.mean << e.remove << e.clear;
+}
+Enabled States(const TForm5* f) {
+  return {f->Button1->isEnabled(), f->Button2->isEnabled(), f->Button4->isEnabled()};
+}
+
+class MeanUi : public CalcWindowsUi {
+ protected:
+  TForm5* OpenWith(const QStringList& numbers) {
+    TForm5* f = Open(form5_);
+    for (const QString& n : numbers) {
+      f->Edit1->setText(n);
+      Click(f->Button3);
+    }
+    return f;
+  }
+  QPoint At(const TForm5* f, int row) const {
+    return f->ListBox1->visualItemRect(f->ListBox1->item(row)).center();
+  }
+};
+
+TEST_F(MeanUi, AddingAndMeanGiveTheWorkedResult) {
+  TForm5* f = Open(form5_);
+  EXPECT_EQ(States(f), (Enabled{false, false, true}));
+  Type("007");
+  Click(f->Button3);
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_EQ(f->Edit1->selectedText(), "007");
+  Type("1.50");  // replaces the selected text
+  Click(f->Button3);
+  EXPECT_EQ(Items(f->ListBox1), (QStringList{"7", "1,5"}));
+  EXPECT_EQ(States(f), (Enabled{true, true, true}));
+  EXPECT_EQ(f->Label1->text(), "");
+  Click(f->Button1);
+  EXPECT_EQ(f->Label1->text(), "Среднее арифметическое=4,25");
+  EXPECT_TRUE(desktop_.events.empty());
+}
+
+TEST_F(MeanUi, EnteringTheListComputesTheMeanAndTheEmptyListReportsOnce) {
+  TForm5* f = Open(form5_);
+  Click(f->ListBox1->viewport(), QPoint(20, 20));
+  EXPECT_EQ(Focus(), f->ListBox1);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Invalid floating point operation."});
+  EXPECT_EQ(f->Label1->text(), "");
+  Click(f->ListBox1->viewport(), QPoint(20, 20));  // the list keeps the focus: nothing runs
+  Reactivate(f);
+  EXPECT_EQ(Errors().size(), 1u);
+
+  for (const char* n : {"1", "2", "4"}) {
+    f->Edit1->setText(n);
+    f->Button3->click();
+  }
+  BackTab();  // Edit1 -> "Сосчитать"
+  EXPECT_EQ(Focus(), f->Button1);
+  EXPECT_EQ(f->Label1->text(), "");  // the button itself runs nothing on entry
+  BackTab();                         // -> the list
+  EXPECT_EQ(Focus(), f->ListBox1);
+  EXPECT_EQ(f->Label1->text(), "Среднее арифметическое=2,33333333333333");
+  EXPECT_EQ(Errors().size(), 1u);
+}
+
+TEST_F(MeanUi, DeleteRemovesOnlyTheCurrentItem) {
+  TForm5* f = OpenWith({"1", "2", "3", "4"});
+  Click(f->ListBox1->viewport(), At(f, 0));
+  Click(f->ListBox1->viewport(), At(f, 2), Qt::ControlModifier);
+  ASSERT_EQ(f->ListBox1->selectedItems().size(), 2);
+  ASSERT_EQ(f->ListBox1->currentRow(), 2);
+  Click(f->Button2);
+  EXPECT_EQ(Items(f->ListBox1), (QStringList{"1", "2", "4"}));
+  const QString mean = f->Label1->text();
+  EXPECT_EQ(mean, "Среднее арифметическое=2,5");  // from entering the list: 1, 2, 3, 4
+  // Deleting all items keeps the buttons and the result line as they were.
+  while (f->ListBox1->count() > 0) {
+    f->ListBox1->setCurrentRow(0);
+    Click(f->Button2);
+  }
+  Click(f->Button2);  // nothing left: nothing happens
+  EXPECT_EQ(States(f), (Enabled{true, true, true}));
+  EXPECT_EQ(f->Label1->text(), mean);
+  EXPECT_TRUE(desktop_.events.empty());
+  Click(f->Button1);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Invalid floating point operation."});
+  EXPECT_EQ(f->Label1->text(), mean);
+}
+
+TEST_F(MeanUi, ClearAllLeavesNoControlWithTheFocus) {
+  TForm5* f = OpenWith({"5"});
+  Click(f->Button1);
+  ASSERT_EQ(f->Label1->text(), "Среднее арифметическое=5");
+  Click(f->Button4);
+  EXPECT_EQ(Items(f->ListBox1), QStringList{});
+  EXPECT_EQ(States(f), (Enabled{false, false, false}));
+  EXPECT_EQ(f->Label1->text(), "");
+  EXPECT_EQ(f->Edit1->text(), "5");
+  EXPECT_EQ(Focus(), nullptr);
+  EXPECT_TRUE(desktop_.events.empty());  // the list did not receive the focus
+  BackTab();
+  EXPECT_EQ(Focus(), f->Button3);
+  Click(f->Button3);
+  Click(f->Button4);
+  ASSERT_EQ(Focus(), nullptr);
+  desktop_.Clear();
+  Tab();
+  EXPECT_EQ(Focus(), f->ListBox1);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Invalid floating point operation."});
+}
+
+TEST_F(MeanUi, TabWalkSkipsDisabledButtons) {
+  TForm5* f = OpenWith({"1"});
+  f->ListBox1->setFocus(Qt::OtherFocusReason);
+  const std::vector<QWidget*> walk = {f->Button1, f->Edit1,   f->Button2,
+                                      f->Button3, f->Button4, f->ListBox1};
+  for (QWidget* next : walk) {
+    Tab();
+    EXPECT_EQ(Focus(), next);
+  }
+  Click(f->Button4);
+  f->Edit1->setFocus();
+  Tab();
+  EXPECT_EQ(Focus(), f->Button3);
+}
+
+TEST_F(MeanUi, FieldFiltersAndAClickEmptiesIt) {
+  TForm5* f = Open(form5_);
+  Type("1-2");
+  Click(f->Button3);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"'1-2' is not a valid floating point value."});
+  EXPECT_EQ(f->ListBox1->count(), 0);
+  Click(f->Edit1);
+  EXPECT_EQ(f->Edit1->text(), "");
+  Click(f->Button3);  // empty: quietly nothing
+  EXPECT_EQ(f->ListBox1->count(), 0);
+  EXPECT_EQ(Errors().size(), 1u);
+}
+
+TEST_F(MeanUi, ShowTakesTheColoursAndCloseEmptiesAndDisables) {
+  SetFieldColour(main_->Edit1, kRed);
+  SetWindowColour(main_.get(), kGreen);
+  TForm5* f = OpenWith({"1", "2"});
+  EXPECT_EQ(FieldColour(f->Edit1), kRed);
+  EXPECT_EQ(WindowColour(f), kGreen);
+  EXPECT_EQ(FieldColour(f->ListBox1), kButtonShadow);
+  Click(f->Button1);
+  // Disabling the focus holder must not pass the focus on to the list (and run the mean).
+  f->Button4->setFocus(Qt::TabFocusReason);
+  f->close();
+  EXPECT_TRUE(desktop_.events.empty());
+  EXPECT_EQ(f->Edit1->text(), "");
+  EXPECT_EQ(f->Label1->text(), "");
+  EXPECT_EQ(f->ListBox1->count(), 0);
+  Open(form5_);
+  EXPECT_EQ(States(f), (Enabled{false, false, false}));
+  EXPECT_EQ(Focus(), f->Edit1);
+  EXPECT_TRUE(desktop_.events.empty());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
