@@ -1,0 +1,542 @@
+// The settings window (slider range, tips switch) and the About window, driven headless with a
+// recorder in place of the desktop.
+#include <gtest/gtest.h>
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/settings/temp_dir.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit2.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+#include "ui/colors.h"
+#include "ui/picture_box.h"
+#include "ui/trackbar.h"
+
+namespace {
+
+using Event = RecordingDesktop::Event;
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The main window started with the settings file in a private folder (none there: first
+// start, slider 100 to 100, tips off), and the settings and About windows created hidden.
+class InfoWindows : public ::testing::Test {
+ protected:
+  InfoWindows() : context_{desktop, {}} {}
+
+  void SetUp() override {
+    TForm1::SetSettingsPath(SettingsFile());
+    WindowSet& w = context_.windows;
+    w.Form1 = new TForm1(context_);
+    w.Form1->show();
+    w.Form2 = new TForm2(context_);
+    w.Form6 = new TForm6(context_);
+    desktop.Clear();
+  }
+
+  void TearDown() override {
+    WindowSet& w = context_.windows;
+    delete w.Form6;
+    delete w.Form2;
+    // Closing would write the settings file; the test is over, so the window just goes.
+    w.Form1->hide();
+    delete w.Form1;
+    TForm1::SetSettingsPath({});
+  }
+
+  std::string SettingsFile() const { return dir_.File("Tallymate.ini"); }
+  TForm1& main() { return *context_.windows.Form1; }
+  TForm2& about() { return *context_.windows.Form2; }
+  TForm6& settings() { return *context_.windows.Form6; }
+
+  // The first slider's range as a start-up from the settings file would leave it.
+  void SetRange(int32_t min, int32_t max) {
+    main().Slider1().SetMinimum(min);
+    main().Slider1().SetMaximum(max);
+    main().Slider1().SetMinimum(min);
+    main().TrackBar1->Sync();
+  }
+
+  // Opens the settings window, types into its fields and presses OK with the mouse.
+  void Ok(const QString& min, const QString& max, bool tips) {
+    settings().ShowForm();
+    settings().Edit1->setText(min);
+    settings().Edit2->setText(max);
+    settings().CheckBox1->setChecked(tips);
+    QTest::mouseClick(settings().Button1, Qt::LeftButton);
+  }
+
+  struct MainState {
+    int32_t min, max, pos, min2, max2;
+    QString label12, label13, edit1, edit2;
+    bool operator==(const MainState&) const = default;
+  };
+  MainState State() {
+    TForm1& f = main();
+    return {f.Slider1().Minimum(), f.Slider1().Maximum(), f.Slider1().Position(),
+            f.Slider2().Minimum(), f.Slider2().Maximum(), f.Label12->text(), f.Label13->text(),
+            f.Edit1->text(),       f.Edit2->text()};
+  }
+
+  // The tips as the settings window switches them, plus Button13 which it must leave alone.
+  struct Tips {
+    bool trackbar1, trackbar2, button8, button11, button9, button3, simple, image, button13;
+    bool operator==(const Tips&) const = default;
+  };
+  Tips CurrentTips() {
+    TForm1& f = main();
+    return {TForm1::ToolTipOn(f.TrackBar1), TForm1::ToolTipOn(f.TrackBar2),
+            TForm1::ToolTipOn(f.Button8),   TForm1::ToolTipOn(f.Button11),
+            TForm1::ToolTipOn(f.Button9),   TForm1::ToolTipOn(f.Button3),
+            f.SimpleMode(),                 TForm1::ToolTipOn(f.Image1),
+            TForm1::ToolTipOn(f.Button13)};
+  }
+
+  RecordingDesktop desktop;
+
+ private:
+  TempDir dir_;
+  AppContext context_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Settings window: OK with a valid range
+
+struct RangeCase {
+  const char* name;
+  int32_t start_min, start_max;  // the first slider before OK
+  const char *min, *max;         // typed
+  int32_t min_after, max_after, pos_after;
+  const char *label12, *label13;
+};
+
+class SettingsOk : public InfoWindows, public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(SettingsOk, SetsFirstSliderLabelsAndEmptiesFields) {
+  const RangeCase& c = GetParam();
+  SetRange(c.start_min, c.start_max);
+  main().Slider2().SetMinimum(0);
+  main().Slider2().SetMaximum(200);
+  main().Edit1->setText(Q("12"));
+  main().Edit2->setText(Q("34"));
+
+  Ok(Q(c.min), Q(c.max), false);
+
+  EXPECT_EQ(State(), (MainState{c.min_after, c.max_after, c.pos_after, 0, 200, Q(c.label12),
+                                Q(c.label13), QString(), QString()}));
+  EXPECT_FALSE(settings().isVisible());
+  EXPECT_TRUE(desktop.events.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, SettingsOk,
+    ::testing::Values(
+        // The layout's range: maximum first, so 5..5 is reached.
+        RangeCase{"equal", 0, 200, "5", "5", 5, 5, 5, "5", "5"},
+        // Maximum 50 is below the old minimum 100 and is refused; the labels still say 0..50.
+        RangeCase{"below_start", 100, 100, "0", "50", 0, 100, 100, "0", "50"},
+        // Above the old maximum: taken in full, the position clamped up to 300.
+        RangeCase{"above", 0, 200, "300", "500", 300, 500, 300, "300", "500"},
+        // Negative numbers pass; maximum -10 is below the old minimum 0 and refused.
+        RangeCase{"negative", 0, 200, "-20", "-10", -20, 200, 100, "-20", "-10"},
+        RangeCase{"hexadecimal", 0, 200, "$10", "0x20", 16, 32, 32, "16", "32"},
+        RangeCase{"wide", 0, 200, "-2147483648", "2147483647", -2147483647 - 1, 2147483647, 100,
+                  "-2147483648", "2147483647"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(InfoWindows, SecondSliderGetsTickAtEnteredMaximumOnly) {
+  // With a wide range the added tick marks show; the second slider keeps its range.
+  main().Slider2().SetMaximum(100000);
+  main().Slider2().SetMinimum(0);
+  main().TrackBar2->Sync();
+  Ok(Q("-50000"), Q("70000"), false);
+  EXPECT_EQ(main().TrackBar2->ShownTicks(), (std::vector<int32_t>{0, 70000, 100000}));
+  EXPECT_EQ(main().Slider2().Minimum(), 0);
+  EXPECT_EQ(main().Slider2().Maximum(), 100000);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings window: OK refused
+
+TEST_F(InfoWindows, MaximumBelowMinimumSaysSoAndZeroesMin) {
+  SetRange(0, 200);
+  main().Edit1->setText(Q("7"));
+  const MainState before = State();
+
+  Ok(Q("10"), Q("5"), true);
+
+  EXPECT_EQ(desktop.events,
+            (std::vector<Event>{{Event::Information, "Первое число не может быть больше второго"}}));
+  EXPECT_EQ(settings().Edit1->text(), Q("0"));
+  EXPECT_EQ(settings().Edit2->text(), Q("5"));
+  EXPECT_TRUE(settings().isVisible());
+  EXPECT_EQ(State(), before);
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+  EXPECT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
+
+  // With "0" in Min the same OK now passes.
+  desktop.Clear();
+  QTest::mouseClick(settings().Button1, Qt::LeftButton);
+  EXPECT_FALSE(settings().isVisible());
+  EXPECT_EQ(main().Label12->text(), Q("0"));
+  EXPECT_EQ(main().Label13->text(), Q("5"));
+}
+
+struct BadText {
+  const char *min, *max, *message;
+};
+
+class SettingsBadText : public InfoWindows, public ::testing::WithParamInterface<BadText> {};
+
+TEST_P(SettingsBadText, ShowsConversionErrorAndChangesNothing) {
+  SetRange(0, 200);
+  main().Edit1->setText(Q("7"));
+  const MainState before = State();
+
+  Ok(Q(GetParam().min), Q(GetParam().max), true);
+
+  EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::Error, GetParam().message}}));
+  EXPECT_TRUE(settings().isVisible());
+  EXPECT_EQ(State(), before);
+  EXPECT_EQ(settings().Edit1->text(), Q(GetParam().min));
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+  EXPECT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SettingsBadText,
+    ::testing::Values(BadText{"", "5", "'' is not a valid integer value."},
+                      BadText{"5", "-", "'-' is not a valid integer value."},
+                      // Both bad: the first field is read first.
+                      BadText{"1-", "", "'1-' is not a valid integer value."},
+                      BadText{"0", "2147483648", "'2147483648' is not a valid integer value."}));
+
+TEST_F(InfoWindows, EnterInAFieldDoesNotPressOk) {
+  settings().ShowForm();
+  settings().Edit1->setText(Q("1"));
+  settings().Edit2->setText(Q("2"));
+  const MainState before = State();
+  QTest::keyClick(settings().Edit1, Qt::Key_Return);
+  QTest::keyClick(settings().Edit2, Qt::Key_Enter);
+  EXPECT_TRUE(settings().isVisible());
+  EXPECT_EQ(State(), before);
+}
+
+TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
+  settings().ShowForm();
+  for (TEdit* field : {settings().Edit1, settings().Edit2}) {
+    field->clear();
+    desktop.Clear();
+    QTest::keyClicks(field, Q("-12a3,"));
+    EXPECT_EQ(field->text(), Q("-123"));
+    EXPECT_EQ(desktop.events,
+              (std::vector<Event>{{Event::Beep, ""},
+                                  {Event::Information, "Вводите только целые числа!"},
+                                  {Event::Beep, ""},
+                                  {Event::Information, "Вводите только целые числа!"}}));
+  }
+}
+
+TEST_F(InfoWindows, TabOrder) {
+  TForm6& s = settings();
+  s.ShowForm();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
+  s.Edit1->setFocus(Qt::OtherFocusReason);
+  std::vector<QWidget*> visited;
+  for (int i = 0; i < 4; ++i) {
+    visited.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(visited, (std::vector<QWidget*>{s.Edit1, s.Edit2, s.Button1, s.CheckBox1}));
+  EXPECT_EQ(QApplication::focusWidget(), s.Edit1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings window: showing
+
+TEST_F(InfoWindows, ShowingFillsFromSliderNotFromLabels) {
+  // An OK the slider could not take in full: labels 0 and 50, the slider runs 0 to 100.
+  Ok(Q("0"), Q("50"), false);
+  ASSERT_EQ(main().Label13->text(), Q("50"));
+  SetFieldColour(main().Edit1, 0x123456);
+
+  settings().ShowForm();
+
+  EXPECT_EQ(settings().Edit1->text(), Q("0"));
+  EXPECT_EQ(settings().Edit2->text(), Q("100"));
+  EXPECT_EQ(FieldColour(settings().Edit1), 0x123456u);
+  EXPECT_EQ(FieldColour(settings().Edit2), 0x123456u);
+  EXPECT_EQ(WindowColour(&settings()), kButtonShadow);
+}
+
+TEST_F(InfoWindows, CheckBoxFollowsFirstSliderToolTip) {
+  for (bool on : {true, false, true}) {
+    TForm1::SetToolTipOn(main().TrackBar1, on);
+    TForm1::SetToolTipOn(main().TrackBar2, !on);
+    settings().CheckBox1->setChecked(!on);
+    settings().ShowForm();
+    EXPECT_EQ(settings().CheckBox1->isChecked(), on);
+    settings().hide();
+  }
+}
+
+TEST_F(InfoWindows, ShowingAnOpenWindowKeepsWhatTheUserTyped) {
+  settings().ShowForm();
+  settings().Edit1->setText(Q("42"));
+  settings().CheckBox1->setChecked(true);
+  settings().ShowForm();
+  EXPECT_EQ(settings().Edit1->text(), Q("42"));
+  EXPECT_TRUE(settings().CheckBox1->isChecked());
+
+  // Closing by the title bar applies nothing; the next showing refills.
+  settings().close();
+  EXPECT_FALSE(settings().isVisible());
+  EXPECT_EQ(main().Label12->text(), Q("100"));
+  settings().ShowForm();
+  EXPECT_EQ(settings().Edit1->text(), Q("100"));
+  EXPECT_FALSE(settings().CheckBox1->isChecked());
+}
+
+TEST_F(InfoWindows, DefaultSettingsTickTheOpenWindowsCheckBoxOnly) {
+  settings().ShowForm();
+  settings().Edit1->setText(Q("3"));
+  settings().Edit2->setText(Q("4"));
+  main().N19Click();
+  EXPECT_TRUE(settings().CheckBox1->isChecked());
+  EXPECT_EQ(settings().Edit1->text(), Q("3"));
+  EXPECT_EQ(settings().Edit2->text(), Q("4"));
+  EXPECT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings window: the tips switch
+
+TEST_F(InfoWindows, TipsOnAreStoredThenAppliedWithoutButton13) {
+  const Tips off{false, false, false, false, false, false, false, false, false};
+  ASSERT_EQ(CurrentTips(), off);
+
+  Ok(Q("0"), Q("10"), true);
+
+  EXPECT_EQ(ReadBytes(SettingsFile()), std::string("[var]\r\nc=1\r\n"));
+  EXPECT_EQ(CurrentTips(), (Tips{true, true, true, true, true, true, true, true, false}));
+  EXPECT_TRUE(desktop.events.empty());
+}
+
+TEST_F(InfoWindows, TipsOffAreStoredInPlaceAndLeaveButton13On) {
+  // A start with tips on: every tool tip on, Button13's included.
+  WriteBytes(SettingsFile(), "[Color]\r\nEdit=255\r\n[var]\r\nc=1\r\n[Calendar]\r\ncolor=5\r\n");
+  for (QWidget* w : {static_cast<QWidget*>(main().TrackBar1), static_cast<QWidget*>(main().TrackBar2),
+                     static_cast<QWidget*>(main().Button8), static_cast<QWidget*>(main().Button11),
+                     static_cast<QWidget*>(main().Button9), static_cast<QWidget*>(main().Button3),
+                     static_cast<QWidget*>(main().Image1), static_cast<QWidget*>(main().Button13)})
+    TForm1::SetToolTipOn(w, true);
+  main().SetSimpleMode(true);
+
+  Ok(Q("0"), Q("10"), false);
+
+  EXPECT_EQ(ReadBytes(SettingsFile()),
+            std::string("[Color]\r\nEdit=255\r\n[var]\r\nc=0\r\n[Calendar]\r\ncolor=5\r\n"));
+  EXPECT_EQ(CurrentTips(), (Tips{false, false, false, false, false, false, false, false, true}));
+}
+
+TEST_F(InfoWindows, FailedWriteKeepsRangeChangesAndLeavesTipsAlone) {
+  // A directory where the file should be: no write succeeds, also for root.
+  std::filesystem::create_directory(SettingsFile());
+  SetRange(0, 200);
+  main().Edit1->setText(Q("9"));
+
+  Ok(Q("10"), Q("20"), true);
+
+  EXPECT_EQ(desktop.events,
+            (std::vector<Event>{{Event::Error, "Unable to write to " + SettingsFile() + "."}}));
+  // Steps before the write took effect ...
+  EXPECT_EQ(State(), (MainState{10, 20, 20, 100, 100, Q("10"), Q("20"), QString(), QString()}));
+  EXPECT_FALSE(settings().isVisible());
+  // ... the tips after it did not.
+  EXPECT_EQ(CurrentTips(), (Tips{false, false, false, false, false, false, false, false, false}));
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// About window
+
+TEST_F(InfoWindows, AboutWindowContent) {
+  TForm2& a = about();
+  EXPECT_EQ(a.objectName(), Q("TForm2"));
+  EXPECT_EQ(a.windowTitle(), Q("О программе Tallymate 3.1"));
+  EXPECT_EQ(a.size(), QSize(409, 240));
+
+  const QStringList expected = {
+      Q(" Эта копия  программы "), Q("является "),    Q("очередной новой версией!"),
+      Q("В новой версии улучшен "), Q("интерфейс"),   Q("и добавлены некоторые "),
+      Q("новые возможности."),      Q(" Программа является  "), Q("бесплатной."),
+      Q("Вопросы и предложения"),   Q("можно оставить на нашем "), Q("сайте."),
+      Q(" Приветствуется "),        Q("любое распространение "), Q("программы."),
+      QString(), QString(), QString(), QString(), QString(), QString(), QString()};
+  QStringList lines;
+  for (QTextBlock b = a.Memo1->document()->begin(); b.isValid(); b = b.next()) lines << b.text();
+  EXPECT_EQ(lines, expected);
+
+  EXPECT_TRUE(a.Memo1->isReadOnly());
+  EXPECT_EQ(FieldColour(a.Memo1), kYellow);
+  EXPECT_TRUE(a.Memo1->font().bold());
+  EXPECT_EQ(a.Memo1->viewport()->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(a.Memo1->layoutDirection(), Qt::RightToLeft);
+  EXPECT_EQ(a.Memo1->document()->defaultTextOption().textDirection(), Qt::RightToLeft);
+  EXPECT_TRUE(a.Memo1->document()->defaultTextOption().alignment() & Qt::AlignRight);
+
+  EXPECT_FALSE(a.Image1->Picture().isNull());
+  EXPECT_EQ(a.Image1->geometry(), QRect(184, 0, 225, 129));
+
+  EXPECT_EQ(a.Label1->text(), Q("Tallymate 3.1"));
+  EXPECT_EQ(a.Label4->text(), Q("E-mail:  tm@tallymate.example"));
+  EXPECT_EQ(a.Label3->text(), Q("WWW:      http://www.tallymate.example"));
+  EXPECT_FALSE(a.Label2->text().isEmpty());
+  EXPECT_EQ(a.Label2->width(), 385);
+  // Every label lies inside the window, so none of the addresses is cut off.
+  for (QLabel* label : {a.Label1, a.Label2, a.Label3, a.Label4})
+    EXPECT_TRUE(a.rect().contains(label->geometry())) << label->text().toStdString();
+  EXPECT_LE(a.Label2->sizeHint().width(), 385);
+  EXPECT_EQ(a.Label3->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(a.Label4->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(a.Label4->font().family(), Q("Comic Sans MS"));
+  EXPECT_TRUE(a.Label4->font().italic());
+  EXPECT_EQ(a.Label3->font().pixelSize(), 11);
+}
+
+TEST_F(InfoWindows, AboutWindowTakesMainColourAtEachShowing) {
+  for (uint32_t colour : {0x00FF00u, 0x800080u, kButtonShadow}) {
+    SetWindowColour(&main(), colour);
+    QTimer::singleShot(0, &about(), [&] {
+      EXPECT_EQ(WindowColour(&about()), colour);
+      about().close();
+    });
+    about().ShowModalForm();
+    EXPECT_FALSE(about().isVisible());
+  }
+  // While hidden it keeps the colour of its last showing.
+  SetWindowColour(&main(), 0x0000FF);
+  EXPECT_EQ(WindowColour(&about()), kButtonShadow);
+}
+
+struct LabelClick {
+  const char* name;
+  QLabel* TForm2::*label;
+  const char* target;
+};
+
+class AboutLinks : public InfoWindows, public ::testing::WithParamInterface<LabelClick> {};
+
+TEST_P(AboutLinks, ClickAsksTheShellAndIgnoresItsAnswer) {
+  for (bool answer : {true, false}) {
+    desktop.Clear();
+    desktop.shell_result = answer;
+    QLabel* label = about().*GetParam().label;
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}));
+  }
+  // A press that ends outside the label, or another button, is no click.
+  desktop.Clear();
+  QLabel* label = about().*GetParam().label;
+  QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, -5));
+  QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
+  EXPECT_TRUE(desktop.events.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, AboutLinks,
+    ::testing::Values(LabelClick{"website", &TForm2::Label3, "http://www.tallymate.example/"},
+                      LabelClick{"mail", &TForm2::Label4, "mailto:"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// A main-window shortcut, and what shows that it ran.
+struct ShortcutCase {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+class AboutModality : public InfoWindows, public ::testing::WithParamInterface<ShortcutCase> {
+ protected:
+  void Press(QWidget* window) {
+    QTest::keyClick(window->windowHandle(), GetParam().key, GetParam().modifiers);
+  }
+  // Something the shortcut does: a window shown, a document asked for, the program closed.
+  bool Acted() {
+    return settings().isVisible() || !main().isVisible() || !desktop.events.empty() ||
+           std::filesystem::exists(SettingsFile());
+  }
+};
+
+TEST_P(AboutModality, MainWindowShortcutsWaitWhileAboutIsOpen) {
+  main().activateWindow();
+  QApplication::processEvents();
+
+  bool ran_inside = false;
+  QTimer::singleShot(0, &about(), [&] {
+    ran_inside = true;
+    EXPECT_TRUE(about().isVisible());
+    EXPECT_TRUE(about().isModal());
+    Press(&about());
+    Press(&main());
+    EXPECT_FALSE(Acted());
+    about().close();
+  });
+  about().ShowModalForm();
+  EXPECT_TRUE(ran_inside);
+  EXPECT_FALSE(about().isVisible());
+  EXPECT_FALSE(Acted());
+
+  // Once it is closed, the same key acts: the check above can fail.
+  main().activateWindow();
+  QApplication::processEvents();
+  Press(&main());
+  EXPECT_TRUE(Acted());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, AboutModality,
+    ::testing::Values(ShortcutCase{"settings", Qt::Key_E, Qt::ControlModifier},
+                      ShortcutCase{"help", Qt::Key_F1, Qt::NoModifier},
+                      ShortcutCase{"close", Qt::Key_Q, Qt::ControlModifier}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(InfoWindows, ShowModalFormOnAnOpenWindowReturnsAtOnce) {
+  int depth = 0;
+  QTimer::singleShot(0, &about(), [&] {
+    ++depth;
+    about().ShowModalForm();  // already open: must not wait a second time
+    EXPECT_TRUE(about().isVisible());
+    about().hide();
+  });
+  about().ShowModalForm();
+  EXPECT_EQ(depth, 1);
+  EXPECT_FALSE(about().isVisible());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Headless also when the test list is read without the test's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

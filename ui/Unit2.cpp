@@ -1,0 +1,160 @@
+#include "ui/Unit2.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QHideEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTextDocument>
+#include <QTextOption>
+#include <string>
+
+#include "core/desktop.h"
+#include "pictures/picture.h"
+#include "ui/adding.h"
+#include "ui/colors.h"
+#include "ui/maker.h"
+#include "ui/picture_box.h"
+#include "ui/widgets.h"
+
+namespace {
+
+const QStringList kMemoLines = {
+    QStringLiteral(" Эта копия  программы "),
+    QStringLiteral("является "),
+    QStringLiteral("очередной новой версией!"),
+    QStringLiteral("В новой версии улучшен "),
+    QStringLiteral("интерфейс"),
+    QStringLiteral("и добавлены некоторые "),
+    QStringLiteral("новые возможности."),
+    QStringLiteral(" Программа является  "),
+    QStringLiteral("бесплатной."),
+    QStringLiteral("Вопросы и предложения"),
+    QStringLiteral("можно оставить на нашем "),
+    QStringLiteral("сайте."),
+    QStringLiteral(" Приветствуется "),
+    QStringLiteral("любое распространение "),
+    QStringLiteral("программы."),
+    QString(), QString(), QString(), QString(), QString(), QString(), QString(),
+};
+
+// The built-in picture, decoded by the program's own JPEG decoder. A picture that is missing
+// from the build leaves the area empty rather than keeping the window from opening.
+QImage AboutPicture(int width, int height) {
+  QFile file(QStringLiteral(":/assets/about_picture.jpg"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  try {
+    const Picture picture =
+        DecodeJpegMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                         static_cast<size_t>(bytes.size()), width, height);
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y) {
+      const uint32_t* row = picture.pixels.data() + static_cast<size_t>(y) * picture.width;
+      std::copy(row, row + picture.width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
+    }
+    return image;
+  } catch (const PictureError&) {
+    return {};
+  }
+}
+
+QLabel* MakeLinkLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
+                      uint32_t colour) {
+  QLabel* label = MakeLabel(parent, text, left, top, font);
+  SetTextColour(label, colour);
+  label->setCursor(Qt::PointingHandCursor);
+  label->installEventFilter(parent);
+  return label;
+}
+
+}  // namespace
+
+TForm2::TForm2(AppContext& context)
+    : TForm(context, QStringLiteral("TForm2"), QStringLiteral("О программе Tallymate 3.1"), 409,
+            240) {
+  // Modal for the whole application: the other windows and the menu shortcuts wait.
+  setWindowModality(Qt::ApplicationModal);
+
+  Memo1 = Place(new QPlainTextEdit(this), 0, 0, 185, 201);
+  Memo1->setReadOnly(true);
+  Memo1->setFont(SansFont(11, true));
+  SetFieldColour(Memo1, kYellow);
+  Memo1->viewport()->setCursor(Qt::ArrowCursor);
+  // Right-to-left reading order: lines run from the right edge, the scroll bar sits left.
+  Memo1->setLayoutDirection(Qt::RightToLeft);
+  QTextOption option = Memo1->document()->defaultTextOption();
+  option.setTextDirection(Qt::RightToLeft);
+  option.setAlignment(Qt::AlignRight);
+  Memo1->document()->setDefaultTextOption(option);
+  Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
+
+  Image1 = Place(new TPicture(this), 184, 0, 225, 129);
+  Image1->SetPicture(AboutPicture(Image1->width(), Image1->height()));
+
+  Label1 = MakeLabel(this, QStringLiteral("Tallymate 3.1"), 224, 136, ComicFont(16, true));
+  SetTextColour(Label1, 0x000000);
+
+  Label4 = MakeLinkLabel(this, QStringLiteral("E-mail:  ") + QString::fromUtf8(kEmail), 192, 168,
+                         ComicFont(16, false, true), kBlue);
+
+  Label2 = MakeLabel(this, QString::fromUtf8(kNotice), 16, 200, ComicFont(16, true));
+  Label2->resize(385, Label2->height());
+
+  Label3 = MakeLinkLabel(this, QStringLiteral("WWW:      ") + QString::fromUtf8(kWebsite), 88, 224,
+                         ComicFont(11, true), kNavy);
+}
+
+void TForm2::ShowModalForm() {
+  if (isVisible()) {
+    ShowForm();
+    return;
+  }
+  QEventLoop loop;
+  modal_loop_ = &loop;
+  ShowForm();
+  // FormShow may already have ended the showing; then there is nothing to wait for.
+  if (isVisible()) loop.exec(QEventLoop::DialogExec);
+  modal_loop_ = nullptr;
+}
+
+void TForm2::FormShow() {
+  // The main window's background as it is now, also after a change in this run.
+  if (TForm1* form1 = context_.windows.Form1) SetWindowColour(this, WindowColour(form1));
+}
+
+void TForm2::Label3Click() {
+  // The result is ignored: a failing browser shows nothing.
+  context_.desktop.ShellOpen(std::string(kWebsite) + "/");
+}
+
+void TForm2::Label4Click() {
+  // The desktop's mail program, without an address.
+  context_.desktop.ShellOpen("mailto:");
+}
+
+void TForm2::hideEvent(QHideEvent* e) {
+  TForm::hideEvent(e);
+  // A hide by the window system (another virtual desktop) is no closing.
+  if (modal_loop_ != nullptr && !e->spontaneous()) modal_loop_->quit();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == Label3 || watched == Label4) {
+    if (e->type() == QEvent::MouseButtonPress) {
+      if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) pressed_label_ = watched;
+    } else if (e->type() == QEvent::MouseButtonRelease) {
+      auto* me = static_cast<QMouseEvent*>(e);
+      auto* label = static_cast<QLabel*>(watched);
+      // A click is a press and a release of the left button over the same label.
+      const bool click = pressed_label_ == watched && me->button() == Qt::LeftButton &&
+                         label->rect().contains(me->position().toPoint());
+      pressed_label_ = nullptr;
+      if (click) Run([this, watched] { watched == Label3 ? Label3Click() : Label4Click(); });
+    }
+  }
+  return TForm::eventFilter(watched, e);
+}

@@ -1,0 +1,35 @@
+// The About window: a few words, the picture, the maker's website and e-mail.
+#pragma once
+
+#include "ui/form.h"
+
+class QEventLoop;
+class QLabel;
+class QPlainTextEdit;
+class TPicture;
+
+class TForm2 : public TForm {
+  Q_OBJECT
+ public:
+  explicit TForm2(AppContext& context);
+
+  // Shows the window application-modal and returns when it is hidden again; meanwhile the
+  // other windows and the main window's shortcuts take no input.
+  void ShowModalForm();
+
+  QPlainTextEdit* Memo1{};
+  TPicture* Image1{};
+  QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{};
+
+  void Label3Click();  // the maker's website
+  void Label4Click();  // the desktop's mail program
+
+ protected:
+  void FormShow() override;
+  void hideEvent(QHideEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  QEventLoop* modal_loop_ = nullptr;
+  QObject* pressed_label_ = nullptr;
+};
