@@ -280,8 +280,8 @@ constexpr int kUnderflowDecimalExponent = -4951;  // 10^-4951 < half the smalles
 
 long double Infinity() { return Compose({false, kMaxBiasedExponent, kHalf}); }
 
-// w * 10^k correctly rounded, or nothing when the fast arithmetic cannot decide: too close to
-// a tie, or a result in the denormal range. w != 0; k within the power table.
+// w * 10^k correctly rounded, or nothing when the fast arithmetic cannot decide (too close to
+// a tie). w != 0; k within the power table.
 std::optional<long double> FromSmall(uint64_t w, int k) {
   const Power power = Powers().Get(k);
   const int leading = std::countl_zero(w);
@@ -293,21 +293,29 @@ std::optional<long double> FromSmall(uint64_t w, int k) {
     z.w[0] <<= 1;
     --exponent;
   }
-  // Significand: the top 64 bits. z is off by less than 2^67 units, so the halfway test on
-  // the next 64 bits needs a margin of a few units.
-  uint64_t significand = z.w[2];
-  const uint64_t rest = z.w[1];
+  // Keep the top 64 bits, or fewer for a denormal result, and round by the bits dropped.
+  int biased = exponent + 128 + 63 + kExponentBias;
+  int drop = 128;
+  if (biased <= 0) {
+    drop += 1 - biased;
+    biased = 0;
+    if (drop > 191) return std::nullopt;
+  }
+  uint64_t significand = Bits(z, drop);
+  // z is off by less than 2^66 units, so the halfway test on the top 64 dropped bits needs a
+  // margin of a few units.
+  const uint64_t rest = Bits(z, drop - 64);
   if (rest > kHalf - 64 && rest < kHalf + 64) return std::nullopt;
   if (rest >= kHalf) {
     ++significand;
-    if (significand == 0) {
+    if (significand == 0) {  // carried out of the top bit
       significand = kHalf;
-      ++exponent;
+      ++biased;
+    } else if (biased == 0 && significand == kHalf) {  // a denormal rounded up to normal
+      biased = 1;
     }
   }
-  const int biased = exponent + 128 + 63 + kExponentBias;
   if (biased >= kMaxBiasedExponent) return Infinity();
-  if (biased <= 0) return std::nullopt;
   return Compose({false, static_cast<uint16_t>(biased), significand});
 }
 
