@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTextDocument>
 #include <QTextOption>
+#include <algorithm>
 #include <string>
 
 #include "core/desktop.h"
