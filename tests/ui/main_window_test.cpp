@@ -155,100 +155,16 @@ TEST(MainWindowLayout, WindowFrameAndClientArea) {
   EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-struct Placed {
-  const char* name;
-  QRect geometry;
-};
-
-TEST(MainWindowLayout, ControlsAtTheirPositions) {
-  Program p;
-  const Placed controls[] = {
-      {"TrackBar1", {8, 32, 369, 17}},   {"TrackBar2", {8, 48, 369, 17}},
-      {"Bevel1", {8, 96, 377, 121}},     {"Bevel2", {8, 160, 377, 97}},
-      {"Edit1", {16, 120, 105, 21}},     {"Edit2", {128, 120, 105, 21}},
-      {"Edit3", {256, 120, 121, 21}},    {"Button8", {32, 144, 33, 17}},
-      {"Button11", {96, 144, 49, 17}},   {"Button9", {168, 144, 33, 17}},
-      {"Button3", {304, 144, 33, 17}},   {"Button5", {24, 184, 49, 25}},
-      {"Button4", {80, 184, 49, 25}},    {"Button2", {144, 184, 49, 25}},
-      {"Button1", {208, 184, 49, 25}},   {"Button7", {264, 184, 49, 25}},
-      {"Button12", {328, 184, 41, 25}},  {"Button6", {16, 224, 137, 25}},
-      {"Button10", {176, 224, 75, 25}},  {"Button13", {272, 224, 57, 25}},
-      {"Image1", {392, 0, 209, 145}},    {"MonthCalendar1", {392, 144, 209, 183}},
-  };
-  for (const Placed& c : controls) {
-    auto* w = p.f().findChild<QWidget*>(QString::fromLatin1(c.name));
-    ASSERT_NE(w, nullptr) << c.name;
-    EXPECT_EQ(w->geometry(), c.geometry) << c.name;
-  }
-  const std::pair<const char*, QPoint> labels[] = {
-      {"Label14", {104, 8}}, {"Label12", {16, 8}},    {"Label13", {344, 8}},
-      {"Label10", {32, 104}}, {"Label9", {144, 104}}, {"Label11", {304, 104}},
-      {"Label2", {240, 120}}, {"Label1", {24, 168}},  {"Label3", {8, 272}},
-  };
-  for (const auto& [name, at] : labels) {
-    auto* w = p.f().findChild<QLabel*>(QString::fromLatin1(name));
-    ASSERT_NE(w, nullptr) << name;
-    EXPECT_EQ(w->pos(), at) << name;
-  }
-}
-
-TEST(MainWindowLayout, CaptionsHintsAndFonts) {
-  Program p(kWideRange + "[var]\r\nc=1\r\n");
+TEST(MainWindowLayout, TextsKeepTheirBlanks) {
+  Program p("[var]\r\nc=1\r\n");
   TForm1& f = p.f();
-  const std::pair<QPushButton*, const char*> captions[] = {
-      {f.Button1, "+"},   {f.Button2, "-"},    {f.Button4, " *"},   {f.Button5, "/"},
-      {f.Button7, "Пи"},  {f.Button12, "%"},   {f.Button6, "Очистить поля ввода"},
-      {f.Button10, "Округлить "}, {f.Button13, "Квадрат"}, {f.Button8, ">>>"},
-      {f.Button11, "<<<>>>"}, {f.Button9, "<<<"}, {f.Button3, "<<<"},
-  };
-  for (const auto& [button, caption] : captions)
-    EXPECT_EQ(S(button->text()), caption) << S(button->objectName());
-
-  const std::pair<QWidget*, const char*> hints[] = {
-      {f.Button8, "Перенос содержимого из первой строки ввода во вторую "},
-      {f.Button11, "Поменять местами содержимое первой и второй строки ввода"},
-      {f.Button9, "Перенести содержимое второй строки ввода в первую"},
-      {f.Button3, "Перенести результат в первую строку ввода"},
-      {f.Button13, "Возводит в квадрат ответ действия"},
-      {f.TrackBar1, "Тяните за ползунок, чтобы увеличить число ввода в первую строку"},
-      {f.TrackBar2, "Тяните за ползунок, чтобы увеличить число ввода во вторую строку"},
-      {f.Image1, "Щёлкните по картинке, чтобы выбрать новую "},
-      {f.Button10, ""},
-  };
-  for (const auto& [control, hint] : hints)
-    EXPECT_EQ(S(control->toolTip()), hint) << S(control->objectName());
-
-  EXPECT_EQ(S(f.Label14->text()), "Диапазон значений полосы прокрутки");
-  EXPECT_EQ(S(f.Label10->text()), "Первое число");
-  EXPECT_EQ(S(f.Label9->text()), "Второе число");
-  EXPECT_EQ(S(f.Label11->text()), "Ответ");
-  EXPECT_EQ(S(f.Label1->text()), "Арифметические действия");
-  EXPECT_EQ(S(f.Label2->text()), "=");
+  EXPECT_EQ(S(f.Button4->text()), " *");
+  EXPECT_EQ(S(f.Button10->text()), "Округлить ");
+  EXPECT_EQ(S(f.Button8->toolTip()), "Перенос содержимого из первой строки ввода во вторую ");
+  EXPECT_EQ(S(f.Image1->toolTip()), "Щёлкните по картинке, чтобы выбрать новую ");
   EXPECT_EQ(S(f.Label3->text()), "WWW:  http://www.tallymate.example");
-
-  struct FontCase {
-    QWidget* control;
-    int pixels;
-    bool bold;
-  };
-  const FontCase fonts[] = {
-      {f.Edit1, 11, true},    {f.Edit2, 11, true},    {f.Edit3, 11, true},
-      {f.Label2, 19, true},   {f.Button1, 19, false}, {f.Button2, 19, false},
-      {f.Button4, 19, false}, {f.Button5, 19, false}, {f.Button7, 11, true},
-      {f.Button12, 11, true}, {f.Button6, 11, false}, {f.Label3, 11, true},
-      {f.Label14, 11, false},
-  };
-  for (const FontCase& c : fonts) {
-    EXPECT_EQ(c.control->font().pixelSize(), c.pixels) << S(c.control->objectName());
-    EXPECT_EQ(c.control->font().bold(), c.bold) << S(c.control->objectName());
-  }
-  EXPECT_EQ(f.Label3->font().family(), QStringLiteral("Comic Sans MS"));
-  EXPECT_EQ(f.Label3->palette().color(QPalette::WindowText), ToQColor(kNavy));
+  EXPECT_TRUE(f.Button10->toolTip().isEmpty());
   EXPECT_TRUE(f.Edit3->isReadOnly());
-  EXPECT_FALSE(f.Edit1->isReadOnly());
-  EXPECT_EQ(f.TrackBar1->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(f.Image1->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(f.Label3->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST(MainWindowLayout, Label10KeepsItsOwnBackground) {
@@ -262,58 +178,6 @@ TEST(MainWindowLayout, Label10KeepsItsOwnBackground) {
             QApplication::palette().color(QPalette::Window));
   EXPECT_EQ(f.StatusBar1->palette().color(QPalette::Window),
             QApplication::palette().color(QPalette::Window));
-}
-
-struct MenuItem {
-  const char* name;
-  const char* menu;
-  const char* caption;
-  QKeySequence shortcut;
-};
-
-TEST(MainWindowLayout, MenuItemsCaptionsAndShortcuts) {
-  Program p;
-  TForm1& f = p.f();
-  const std::pair<QMenu*, const char*> menus[] = {
-      {f.N1, "Программа"}, {f.N9, "Выбрать цвет"}, {f.N4, "Функции"}, {f.N5, "Помощь"}};
-  for (const auto& [menu, title] : menus) EXPECT_EQ(S(menu->title()), title);
-  QList<QAction*> top = f.menuBar()->actions();
-  ASSERT_EQ(top.size(), 3);
-  EXPECT_EQ(top[0], f.N1->menuAction());
-  EXPECT_EQ(top[1], f.N4->menuAction());
-  EXPECT_EQ(top[2], f.N5->menuAction());
-
-  const MenuItem items[] = {
-      {"N10", "N9", "Строк ввода", {}},
-      {"N11", "N9", "Программы", {}},
-      {"N12", "N9", "Календаря", {}},
-      {"N18", "N1", "Очистить поля ввода", QKeySequence(Qt::CTRL | Qt::Key_F)},
-      {"N3", "N1", "Выбрать картинку", QKeySequence(Qt::CTRL | Qt::Key_I)},
-      {"N19", "N1", "Настройки по умолчанию", QKeySequence(Qt::Key_F4)},
-      {"N13", "N1", "Настройки", QKeySequence(Qt::CTRL | Qt::Key_E)},
-      {"N2", "N1", "Закрыть", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {"N6", "N4", "Степени и корни", QKeySequence(Qt::CTRL | Qt::Key_D)},
-      {"N8", "N4", "Квадратные уравнения", QKeySequence(Qt::CTRL | Qt::Key_K)},
-      {"N17", "N4", "Среднее арифметическое", QKeySequence(Qt::CTRL | Qt::Key_R)},
-      {"N7", "N5", "О программе", {}},
-      {"N16", "N5", "Посетить сайт автора", {}},
-      {"dsfg1", "N5", "Лицензионное соглашение", {}},
-      {"N14", "N5", "Справка", QKeySequence(Qt::Key_F1)},
-  };
-  for (const MenuItem& item : items) {
-    auto* action = f.findChild<QAction*>(QString::fromLatin1(item.name));
-    auto* menu = f.findChild<QMenu*>(QString::fromLatin1(item.menu));
-    ASSERT_NE(action, nullptr) << item.name;
-    ASSERT_NE(menu, nullptr) << item.menu;
-    EXPECT_TRUE(menu->actions().contains(action)) << item.name;
-    EXPECT_EQ(S(action->text()), item.caption) << item.name;
-    EXPECT_EQ(action->shortcut(), item.shortcut) << item.name;
-  }
-  // The colour submenu comes first under "Программа", then the items in their order.
-  const QList<QAction*> program = f.N1->actions();
-  ASSERT_EQ(program.size(), 6);
-  EXPECT_EQ(program[0], f.N9->menuAction());
-  EXPECT_EQ(program[5], f.N2);
 }
 
 TEST(MainWindowLayout, TabOrderBeginsAtPlus) {
@@ -457,16 +321,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"LoneMinus", &TForm1::Button1, "-", "1", "old",
                     {Event::Error, "'-' is not a valid floating point value."}},
-        FailureCase{"SecondNamed", &TForm1::Button2, "1", "1,2,3", "old",
-                    {Event::Error, "'1,2,3' is not a valid floating point value."}},
         FailureCase{"DivideByZeroText", &TForm1::Button5, "1", "0", "old",
                     {Event::Information, "На ноль делить нельзя!"}},
         FailureCase{"DivideByOtherZero", &TForm1::Button5, "1", "0,0", "old",
                     {Event::Error, "Floating point division by zero."}},
-        FailureCase{"ZeroByZero", &TForm1::Button5, "0", "0,0", "old",
-                    {Event::Error, "Invalid floating point operation."}},
-        FailureCase{"Overflow", &TForm1::Button4, "1E4000", "1E4000", "old",
-                    {Event::Error, "Floating point overflow."}},
         FailureCase{"RoundEmpty", &TForm1::Button10, "1", "2", "",
                     {Event::Information, "Невозможно округлить результат!"}}),
     ByName());
@@ -676,8 +534,11 @@ TEST(MainWindowSliders, ClickOnTheTrackMovesAPageTowardsIt) {
   QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
   EXPECT_EQ(S(f.Edit2->text()), "2");
   QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
+  EXPECT_EQ(S(f.Edit2->text()), "0");
+  f.Edit2->setText(QStringLiteral("typed"));
   QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, y));
-  // At the minimum the click still writes the position.
+  // At the minimum the thumb covers the track's end: taking hold of it and letting go still
+  // writes the position.
   EXPECT_EQ(S(f.Edit2->text()), "0");
   EXPECT_EQ(S(f.Edit1->text()), "");
 }
