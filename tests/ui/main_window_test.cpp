@@ -25,6 +25,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,13 @@ class Program {
 const std::string kWideRange = "[Trackbar]\r\nmin=0\r\nmax=200\r\n";
 
 std::string S(const QString& text) { return text.toStdString(); }
+
+// Prints a table's case as its name, which also names the test in ctest.
+template <typename T>
+  requires requires(const T& t) { t.name; }
+void PrintTo(const T& table_case, std::ostream* os) {
+  *os << table_case.name;
+}
 
 // Names the cases of a table after their `name`.
 struct ByName {
