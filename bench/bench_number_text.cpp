@@ -20,8 +20,8 @@ const std::vector<std::string> kTexts[2] = {
      "3,14159265358979", "1E-100"},
     {"1,18973149535723E4932", "3,36210314311209E-4932", "1E4000", "-2,5E-4000"}};
 const std::vector<long double> kValues[2] = {
-    {2.0L / 3, 123456789.0L * 987654321.0L, -2.5L, 123456789.0L, 0.0015L,
-     3.14159265358979323846L, 1e-100L, 0.1L + 0.2L},
+    {2.0L / 3, 123456789.0L * 987654321.0L, -2.5L, 123456789.0L, 0.0015L, 3.14159265358979323846L,
+     1e-100L, 0.1L + 0.2L},
     {LDBL_MAX, LDBL_MIN, 1e4000L, -2.5e-4000L}};
 const std::vector<std::string> kIntegers = {"42", "-2147483648", "  007", "2147483647", "100"};
 
@@ -130,8 +130,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
   PrintRatio(reporter, "TextToNumber / strtold", "BM_TextToNumber/0", "BM_strtold/0");
-  PrintRatio(reporter, "TextToNumber / strtold (range ends)", "BM_TextToNumber/1",
-             "BM_strtold/1");
+  PrintRatio(reporter, "TextToNumber / strtold (range ends)", "BM_TextToNumber/1", "BM_strtold/1");
   PrintRatio(reporter, "NumberToText / snprintf %.17Le", "BM_NumberToText/0", "BM_snprintf/0");
   PrintRatio(reporter, "NumberToText / snprintf %.17Le (range ends)", "BM_NumberToText/1",
              "BM_snprintf/1");

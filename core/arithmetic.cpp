@@ -9,7 +9,9 @@
 
 namespace {
 
-void StartClean() { std::feclearexcept(FE_ALL_EXCEPT); }
+void StartClean() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 // Invalid first: 0/0 raises only invalid; then division by zero, then overflow. Underflow and
 // inexact pass. Either way no flag is left behind for the next operation.
@@ -86,4 +88,6 @@ double NarrowToDouble(long double value) {
   return result;
 }
 
-void ResetArithmetic() { std::feclearexcept(FE_ALL_EXCEPT); }
+void ResetArithmetic() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+}

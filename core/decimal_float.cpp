@@ -275,10 +275,12 @@ Digits18 ToDigits18(long double value) {
 
 namespace {
 
-constexpr int kOverflowDecimalExponent = 4933;   // 10^4933 > largest extended value
+constexpr int kOverflowDecimalExponent = 4933;    // 10^4933 > largest extended value
 constexpr int kUnderflowDecimalExponent = -4951;  // 10^-4951 < half the smallest denormal
 
-long double Infinity() { return Compose({false, kMaxBiasedExponent, kHalf}); }
+long double Infinity() {
+  return Compose({false, kMaxBiasedExponent, kHalf});
+}
 
 // w * 10^k correctly rounded, or nothing when the fast arithmetic cannot decide (too close to
 // a tie). w != 0; k within the power table.
@@ -344,8 +346,8 @@ long double FromDecimal(std::string_view integer_digits, std::string_view fracti
 
   // The significant digits d1..dn (d1, dn not zero); value = d1..dn * 10^k.
   const int64_t n = static_cast<int64_t>(last - first);
-  const int64_t k = exponent - static_cast<int64_t>(fraction_digits.size()) +
-                    static_cast<int64_t>(total - last);
+  const int64_t k =
+      exponent - static_cast<int64_t>(fraction_digits.size()) + static_cast<int64_t>(total - last);
   if (n - 1 + k >= kOverflowDecimalExponent) return Infinity();
   if (n + k <= kUnderflowDecimalExponent) return 0.0L;
 

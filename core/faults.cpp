@@ -18,7 +18,9 @@ std::string MessageOf(ArithmeticFault::Kind kind) {
 
 ArithmeticFault::ArithmeticFault(Kind kind) : MessageError(MessageOf(kind)), kind_(kind) {}
 
-void Abort() { throw SilentAbort(); }
+void Abort() {
+  throw SilentAbort();
+}
 
 std::string ErrorBoxText(const std::string& message) {
   // Compared as unsigned bytes: the last byte of any non-ASCII UTF-8 character is above '.'.

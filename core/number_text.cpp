@@ -8,7 +8,9 @@ namespace {
 
 char g_decimal_separator = ',';
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 [[noreturn]] void InvalidNumber(const std::string& text) {
   throw ConversionError("'" + text + "' is not a valid floating point value");
@@ -57,8 +59,12 @@ const Rounded15& SmallestNormalRounded() {
 
 }  // namespace
 
-void SetDecimalSeparator(char separator) { g_decimal_separator = separator; }
-char DecimalSeparator() { return g_decimal_separator; }
+void SetDecimalSeparator(char separator) {
+  g_decimal_separator = separator;
+}
+char DecimalSeparator() {
+  return g_decimal_separator;
+}
 
 long double TextToNumber(const std::string& text) {
   const char separator = DecimalSeparator();
@@ -210,4 +216,6 @@ int32_t TextToInteger(const std::string& text) {
   return static_cast<int32_t>(magnitude);
 }
 
-std::string IntegerToText(int32_t value) { return std::to_string(value); }
+std::string IntegerToText(int32_t value) {
+  return std::to_string(value);
+}

@@ -62,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Arithmetic, FaultMessages) {
   EXPECT_STREQ(ArithmeticFault(Kind::DivisionByZero).what(), "Floating point division by zero");
-  EXPECT_STREQ(ArithmeticFault(Kind::InvalidOperation).what(),
-               "Invalid floating point operation");
+  EXPECT_STREQ(ArithmeticFault(Kind::InvalidOperation).what(), "Invalid floating point operation");
   EXPECT_STREQ(ArithmeticFault(Kind::Overflow).what(), "Floating point overflow");
 }
 

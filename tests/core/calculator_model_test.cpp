@@ -67,20 +67,19 @@ TEST_P(BinaryWorked, AnswerAndFocus) {
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, BinaryWorked,
-    testing::Values(
-        BinaryCase{"0,1", &CalculatorModel::Button1Click, "0,2", "0,3"},
-        BinaryCase{"1", &CalculatorModel::Button5Click, "3", "0,333333333333333"},
-        BinaryCase{"2", &CalculatorModel::Button5Click, "3", "0,666666666666667"},
-        BinaryCase{"10", &CalculatorModel::Button5Click, "4", "2,5"},
-        BinaryCase{"123456789", &CalculatorModel::Button4Click, "987654321",
-                   "1,21932631112635E17"},
-        BinaryCase{"5", &CalculatorModel::Button2Click, "7,5", "-2,5"},
-        BinaryCase{"1,5", &CalculatorModel::Button1Click, "2", "3,5"},
-        BinaryCase{"1E-4000", &CalculatorModel::Button4Click, "1E-4000", "0"},
-        BinaryCase{"1,21932631112635E17", &CalculatorModel::Button4Click, "1",
-                   "1,21932631112635E17"},
-        BinaryCase{"-,", &CalculatorModel::Button4Click, "5", "0"},
-        BinaryCase{"10", &CalculatorModel::Button5Click, "-0,0001", "-100000"}));
+    testing::Values(BinaryCase{"0,1", &CalculatorModel::Button1Click, "0,2", "0,3"},
+                    BinaryCase{"1", &CalculatorModel::Button5Click, "3", "0,333333333333333"},
+                    BinaryCase{"2", &CalculatorModel::Button5Click, "3", "0,666666666666667"},
+                    BinaryCase{"10", &CalculatorModel::Button5Click, "4", "2,5"},
+                    BinaryCase{"123456789", &CalculatorModel::Button4Click, "987654321",
+                               "1,21932631112635E17"},
+                    BinaryCase{"5", &CalculatorModel::Button2Click, "7,5", "-2,5"},
+                    BinaryCase{"1,5", &CalculatorModel::Button1Click, "2", "3,5"},
+                    BinaryCase{"1E-4000", &CalculatorModel::Button4Click, "1E-4000", "0"},
+                    BinaryCase{"1,21932631112635E17", &CalculatorModel::Button4Click, "1",
+                               "1,21932631112635E17"},
+                    BinaryCase{"-,", &CalculatorModel::Button4Click, "5", "0"},
+                    BinaryCase{"10", &CalculatorModel::Button5Click, "-0,0001", "-100000"}));
 
 TEST_F(Calculator, PointSeparator) {
   SeparatorScope point('.');
@@ -119,43 +118,42 @@ TEST_P(BinaryFailure, WritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BinaryFailure,
-    testing::Values(
-        BinaryFailureCase{"", &CalculatorModel::Button1Click, "", ""},
-        BinaryFailureCase{"", &CalculatorModel::Button2Click, "5", ""},
-        BinaryFailureCase{"5", &CalculatorModel::Button4Click, "", ""},
-        BinaryFailureCase{"", &CalculatorModel::Button5Click, "0", ""},
-        BinaryFailureCase{"x", &CalculatorModel::Button5Click, "", ""},
-        BinaryFailureCase{"1", &CalculatorModel::Button5Click, "0,0",
-                          "Floating point division by zero."},
-        BinaryFailureCase{"1", &CalculatorModel::Button5Click, "-0",
-                          "Floating point division by zero."},
-        BinaryFailureCase{"1", &CalculatorModel::Button5Click, "00",
-                          "Floating point division by zero."},
-        BinaryFailureCase{"1", &CalculatorModel::Button5Click, "0,",
-                          "Floating point division by zero."},
-        BinaryFailureCase{"1", &CalculatorModel::Button5Click, " 0",
-                          "Floating point division by zero."},
-        BinaryFailureCase{"0", &CalculatorModel::Button5Click, "0,0",
-                          "Invalid floating point operation."},
-        BinaryFailureCase{"1E4000", &CalculatorModel::Button4Click, "1E4000",
-                          "Floating point overflow."},
-        BinaryFailureCase{"1E4932", &CalculatorModel::Button1Click, "1E4932",
-                          "Floating point overflow."},
-        BinaryFailureCase{"-1E4932", &CalculatorModel::Button2Click, "1E4932",
-                          "Floating point overflow."},
-        BinaryFailureCase{"1E4000", &CalculatorModel::Button5Click, "1E-4000",
-                          "Floating point overflow."},
-        BinaryFailureCase{"-", &CalculatorModel::Button1Click, "2",
-                          "'-' is not a valid floating point value."},
-        BinaryFailureCase{"5-3", &CalculatorModel::Button2Click, "2",
-                          "'5-3' is not a valid floating point value."},
-        BinaryFailureCase{"2", &CalculatorModel::Button4Click, "1,5,2",
-                          "'1,5,2' is not a valid floating point value."},
-        // The first operand is converted first.
-        BinaryFailureCase{"a", &CalculatorModel::Button5Click, "b",
-                          "'a' is not a valid floating point value."},
-        BinaryFailureCase{"--", &CalculatorModel::Button5Click, "0,0",
-                          "'--' is not a valid floating point value."}));
+    testing::Values(BinaryFailureCase{"", &CalculatorModel::Button1Click, "", ""},
+                    BinaryFailureCase{"", &CalculatorModel::Button2Click, "5", ""},
+                    BinaryFailureCase{"5", &CalculatorModel::Button4Click, "", ""},
+                    BinaryFailureCase{"", &CalculatorModel::Button5Click, "0", ""},
+                    BinaryFailureCase{"x", &CalculatorModel::Button5Click, "", ""},
+                    BinaryFailureCase{"1", &CalculatorModel::Button5Click, "0,0",
+                                      "Floating point division by zero."},
+                    BinaryFailureCase{"1", &CalculatorModel::Button5Click, "-0",
+                                      "Floating point division by zero."},
+                    BinaryFailureCase{"1", &CalculatorModel::Button5Click, "00",
+                                      "Floating point division by zero."},
+                    BinaryFailureCase{"1", &CalculatorModel::Button5Click, "0,",
+                                      "Floating point division by zero."},
+                    BinaryFailureCase{"1", &CalculatorModel::Button5Click, " 0",
+                                      "Floating point division by zero."},
+                    BinaryFailureCase{"0", &CalculatorModel::Button5Click, "0,0",
+                                      "Invalid floating point operation."},
+                    BinaryFailureCase{"1E4000", &CalculatorModel::Button4Click, "1E4000",
+                                      "Floating point overflow."},
+                    BinaryFailureCase{"1E4932", &CalculatorModel::Button1Click, "1E4932",
+                                      "Floating point overflow."},
+                    BinaryFailureCase{"-1E4932", &CalculatorModel::Button2Click, "1E4932",
+                                      "Floating point overflow."},
+                    BinaryFailureCase{"1E4000", &CalculatorModel::Button5Click, "1E-4000",
+                                      "Floating point overflow."},
+                    BinaryFailureCase{"-", &CalculatorModel::Button1Click, "2",
+                                      "'-' is not a valid floating point value."},
+                    BinaryFailureCase{"5-3", &CalculatorModel::Button2Click, "2",
+                                      "'5-3' is not a valid floating point value."},
+                    BinaryFailureCase{"2", &CalculatorModel::Button4Click, "1,5,2",
+                                      "'1,5,2' is not a valid floating point value."},
+                    // The first operand is converted first.
+                    BinaryFailureCase{"a", &CalculatorModel::Button5Click, "b",
+                                      "'a' is not a valid floating point value."},
+                    BinaryFailureCase{"--", &CalculatorModel::Button5Click, "0,0",
+                                      "'--' is not a valid floating point value."}));
 
 TEST_F(Calculator, DivideByTheTextZeroOnlyShowsTheMessage) {
   for (const char* first : {"5", "0", "x"}) {
@@ -204,18 +202,17 @@ TEST_P(AnswerWorked, AnswerAndFocus) {
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, AnswerWorked,
-    testing::Values(AnswerCase{"2,5", &CalculatorModel::Button10Click, "2"},
-                    AnswerCase{"3,5", &CalculatorModel::Button10Click, "4"},
-                    AnswerCase{"-2,5", &CalculatorModel::Button10Click, "-2"},
-                    AnswerCase{"12,5", &CalculatorModel::Button12Click, "0,125"},
-                    AnswerCase{"-3", &CalculatorModel::Button13Click, "9"},
-                    AnswerCase{"9E18", &CalculatorModel::Button10Click, "9E18"},
-                    AnswerCase{"123456789012345,5", &CalculatorModel::Button10Click,
-                               "123456789012346"},
-                    AnswerCase{"1E-4000", &CalculatorModel::Button13Click, "0"},
-                    AnswerCase{"0,3", &CalculatorModel::Button12Click, "0,003"},
-                    AnswerCase{"1,21932631112635E17", &CalculatorModel::Button13Click,
-                               "1,48675665300499E34"}));
+    testing::Values(
+        AnswerCase{"2,5", &CalculatorModel::Button10Click, "2"},
+        AnswerCase{"3,5", &CalculatorModel::Button10Click, "4"},
+        AnswerCase{"-2,5", &CalculatorModel::Button10Click, "-2"},
+        AnswerCase{"12,5", &CalculatorModel::Button12Click, "0,125"},
+        AnswerCase{"-3", &CalculatorModel::Button13Click, "9"},
+        AnswerCase{"9E18", &CalculatorModel::Button10Click, "9E18"},
+        AnswerCase{"123456789012345,5", &CalculatorModel::Button10Click, "123456789012346"},
+        AnswerCase{"1E-4000", &CalculatorModel::Button13Click, "0"},
+        AnswerCase{"0,3", &CalculatorModel::Button12Click, "0,003"},
+        AnswerCase{"1,21932631112635E17", &CalculatorModel::Button13Click, "1,48675665300499E34"}));
 
 struct AnswerFailureCase {
   const char* before;
@@ -239,18 +236,20 @@ TEST_P(AnswerFailure, AnswerUnchanged) {
 INSTANTIATE_TEST_SUITE_P(
     Table, AnswerFailure,
     testing::Values(
-        AnswerFailureCase{"", &CalculatorModel::Button10Click, "",
-                          {"info:Невозможно округлить результат!"}},
+        AnswerFailureCase{
+            "", &CalculatorModel::Button10Click, "", {"info:Невозможно округлить результат!"}},
         AnswerFailureCase{"", &CalculatorModel::Button12Click, "", {}},
         AnswerFailureCase{"", &CalculatorModel::Button13Click, "", {}},
-        AnswerFailureCase{"1E19", &CalculatorModel::Button10Click,
-                          "Invalid floating point operation.", {}},
-        AnswerFailureCase{"1E3000", &CalculatorModel::Button13Click, "Floating point overflow.",
+        AnswerFailureCase{
+            "1E19", &CalculatorModel::Button10Click, "Invalid floating point operation.", {}},
+        AnswerFailureCase{
+            "1E3000", &CalculatorModel::Button13Click, "Floating point overflow.", {}},
+        AnswerFailureCase{"1,5,2",
+                          &CalculatorModel::Button12Click,
+                          "'1,5,2' is not a valid floating point value.",
                           {}},
-        AnswerFailureCase{"1,5,2", &CalculatorModel::Button12Click,
-                          "'1,5,2' is not a valid floating point value.", {}},
-        AnswerFailureCase{" ", &CalculatorModel::Button10Click,
-                          "' ' is not a valid floating point value.", {}}));
+        AnswerFailureCase{
+            " ", &CalculatorModel::Button10Click, "' ' is not a valid floating point value.", {}}));
 
 // ---- Pi, moves, swap and clearing ------------------------------------------------------------
 
@@ -288,15 +287,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(MoveCase{&CalculatorModel::Button8Click, "", "1,5,2", "4E", Focus::First},
                     MoveCase{&CalculatorModel::Button9Click, "-", "", "4E", Focus::Second},
                     MoveCase{&CalculatorModel::Button3Click, "4E", "-", "", Focus::Second},
-                    MoveCase{&CalculatorModel::Button11Click, "-", "1,5,2", "4E",
-                             Focus::Unchanged},
+                    MoveCase{&CalculatorModel::Button11Click, "-", "1,5,2", "4E", Focus::Unchanged},
                     MoveCase{&CalculatorModel::N18Click, "", "", "", Focus::First},
                     MoveCase{&CalculatorModel::Button6Click, "", "", "", Focus::First},
                     MoveCase{&CalculatorModel::Edit1DblClick, "", "-", "4E", Focus::Unchanged},
-                    MoveCase{&CalculatorModel::Edit2DblClick, "1,5,2", "", "4E",
-                             Focus::Unchanged},
-                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "",
-                             Focus::Unchanged}));
+                    MoveCase{&CalculatorModel::Edit2DblClick, "1,5,2", "", "4E", Focus::Unchanged},
+                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "", Focus::Unchanged}));
 
 TEST_F(Calculator, MovingAnEmptyAnswerEmptiesTheFirstField) {
   CalculatorModel model = Model("5", "6", "");

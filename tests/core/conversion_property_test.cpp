@@ -35,7 +35,9 @@ long double RandomFinite(std::mt19937_64& random) {
   return Compose(parts);
 }
 
-bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+bool SameBits(long double a, long double b) {
+  return std::memcmp(&a, &b, 10) == 0;
+}
 
 TEST(ConversionProperty, RenderReadRenderGivesTheSameText) {
   std::mt19937_64 random(20240531);
@@ -113,10 +115,11 @@ void ExpectReadingAgreesWithStrtold(std::mt19937_64& random, int64_t lowest_expo
     for (size_t j = 0; j < count; ++j) digits += static_cast<char>('0' + random() % 10);
     const int64_t exponent = lowest_exponent + static_cast<int64_t>(random() % exponent_span);
     const size_t split = random() % (count + 1);
-    const long double ours = decimal_float::FromDecimal(
-        std::string_view(digits).substr(0, split), std::string_view(digits).substr(split),
-        exponent);
-    const std::string canonical = digits + "e" + std::to_string(exponent - static_cast<int64_t>(count - split));
+    const long double ours =
+        decimal_float::FromDecimal(std::string_view(digits).substr(0, split),
+                                   std::string_view(digits).substr(split), exponent);
+    const std::string canonical =
+        digits + "e" + std::to_string(exponent - static_cast<int64_t>(count - split));
     const long double reference = std::strtold(canonical.c_str(), nullptr);
     ASSERT_TRUE(SameBits(ours, reference)) << canonical;
   }

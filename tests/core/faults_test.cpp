@@ -40,7 +40,8 @@ TEST(Faults, SilentAbortCarriesNoMessage) {
 TEST(Faults, ConversionErrorKeepsItsMessage) {
   const ConversionError error("'x' is not a valid integer value");
   EXPECT_EQ(error.message(), "'x' is not a valid integer value");
-  EXPECT_STREQ(static_cast<const std::exception&>(error).what(), "'x' is not a valid integer value");
+  EXPECT_STREQ(static_cast<const std::exception&>(error).what(),
+               "'x' is not a valid integer value");
 }
 
 }  // namespace

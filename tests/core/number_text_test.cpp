@@ -13,7 +13,9 @@
 
 namespace {
 
-bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+bool SameBits(long double a, long double b) {
+  return std::memcmp(&a, &b, 10) == 0;
+}
 
 std::string ConversionMessage(const std::string& text) {
   try {
@@ -42,33 +44,31 @@ TEST_P(TextToNumberReads, GivesTheNearestValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, TextToNumberReads,
-    testing::Values(ReadCase{"5", 5}, ReadCase{"-5", -5}, ReadCase{"+5", 5},
-                    ReadCase{"1,5", 1.5L}, ReadCase{",5", 0.5L}, ReadCase{"5,", 5},
-                    ReadCase{",", 0}, ReadCase{"007", 7}, ReadCase{"  12  ", 12},
-                    ReadCase{"1,5E3", 1500}, ReadCase{"1,5e-3", 0.0015L}, ReadCase{"2E+2", 200},
-                    ReadCase{"1E", 1}, ReadCase{"1e-", 1}, ReadCase{",E5", 0},
-                    ReadCase{"1E500", 1e500L}, ReadCase{"1E0600", 1e600L},
+    testing::Values(ReadCase{"5", 5}, ReadCase{"-5", -5}, ReadCase{"+5", 5}, ReadCase{"1,5", 1.5L},
+                    ReadCase{",5", 0.5L}, ReadCase{"5,", 5}, ReadCase{",", 0}, ReadCase{"007", 7},
+                    ReadCase{"  12  ", 12}, ReadCase{"1,5E3", 1500}, ReadCase{"1,5e-3", 0.0015L},
+                    ReadCase{"2E+2", 200}, ReadCase{"1E", 1}, ReadCase{"1e-", 1},
+                    ReadCase{",E5", 0}, ReadCase{"1E500", 1e500L}, ReadCase{"1E0600", 1e600L},
                     ReadCase{"1,1E4932", 1.1e4932L}, ReadCase{"1E-4999", 0},
-                    ReadCase{"1E4931", 1e4931L},
-                    ReadCase{"1E0000000500", 1e500L}));
+                    ReadCase{"1E4931", 1e4931L}, ReadCase{"1E0000000500", 1e500L}));
 
 INSTANTIATE_TEST_SUITE_P(
     Precision, TextToNumberReads,
-    testing::Values(
-        ReadCase{"0,1", 0.1L}, ReadCase{"0,3", 0.3L}, ReadCase{"3,14159265358979", 3.14159265358979L},
-        ReadCase{"1,21932631112635E17", 1.21932631112635e17L},
-        ReadCase{"9223372036854775807", 9223372036854775807.0L},
-        ReadCase{"18446744073709551615", 18446744073709551615.0L},
-        // Exactly halfway between two extended values: ties go to the even significand.
-        ReadCase{"18446744073709551617", 18446744073709551616.0L},
-        ReadCase{"18446744073709551619", 18446744073709551620.0L},
-        ReadCase{"18446744073709551617,000000000000000001", 18446744073709551618.0L},
-        ReadCase{"0,000000000000000000000000000000000000000001234", 1.234e-42L},
-        ReadCase{"123456789012345678901234567890", 123456789012345678901234567890.0L},
-        ReadCase{"1,18973149535723176502E4932", LDBL_MAX},
-        ReadCase{"3,36210314311209350626E-4932", LDBL_MIN},
-        ReadCase{"1E-4940", 1e-4940L}, ReadCase{"4E-4951", 3.6451995318824746025e-4951L},
-        ReadCase{"1E-4951", 0}));
+    testing::Values(ReadCase{"0,1", 0.1L}, ReadCase{"0,3", 0.3L},
+                    ReadCase{"3,14159265358979", 3.14159265358979L},
+                    ReadCase{"1,21932631112635E17", 1.21932631112635e17L},
+                    ReadCase{"9223372036854775807", 9223372036854775807.0L},
+                    ReadCase{"18446744073709551615", 18446744073709551615.0L},
+                    // Exactly halfway between two extended values: ties go to the even significand.
+                    ReadCase{"18446744073709551617", 18446744073709551616.0L},
+                    ReadCase{"18446744073709551619", 18446744073709551620.0L},
+                    ReadCase{"18446744073709551617,000000000000000001", 18446744073709551618.0L},
+                    ReadCase{"0,000000000000000000000000000000000000000001234", 1.234e-42L},
+                    ReadCase{"123456789012345678901234567890", 123456789012345678901234567890.0L},
+                    ReadCase{"1,18973149535723176502E4932", LDBL_MAX},
+                    ReadCase{"3,36210314311209350626E-4932", LDBL_MIN},
+                    ReadCase{"1E-4940", 1e-4940L},
+                    ReadCase{"4E-4951", 3.6451995318824746025e-4951L}, ReadCase{"1E-4951", 0}));
 
 TEST(TextToNumber, NegativeZeroFromLoneSign) {
   SeparatorScope comma(',');
@@ -87,10 +87,9 @@ TEST_P(TextToNumberRefuses, NamingTheWholeText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToNumberRefuses,
-                         testing::Values("", "   ", "-", "+", "1.5", "1,5,2", "1 000", "5-",
-                                         "1-2", "- 5", "E5", "1,5E3,5", "1E5000", "1E-5000",
-                                         "1,2E4932", "1E4999", "INF", "NAN", "0x10", "\t5",
-                                         "5-3"));
+                         testing::Values("", "   ", "-", "+", "1.5", "1,5,2", "1 000", "5-", "1-2",
+                                         "- 5", "E5", "1,5E3,5", "1E5000", "1E-5000", "1,2E4932",
+                                         "1E4999", "INF", "NAN", "0x10", "\t5", "5-3"));
 
 INSTANTIATE_TEST_SUITE_P(MoreForms, TextToNumberRefuses,
                          testing::Values("--5", "+-5", "1E+-5", "5\t", "5\n", " ,5 x", "1E5 5",
@@ -117,8 +116,8 @@ TEST(TextToNumber, PointSeparator) {
 
 TEST(TextToNumber, LeavesTheFloatingPointStatusAsItFoundIt) {
   SeparatorScope comma(',');
-  for (const char* text : {"1E5000", "1,2E4932", "1E-4999", "0,1", "123456789012345678901234567",
-                           "3E-4940", "x"}) {
+  for (const char* text :
+       {"1E5000", "1,2E4932", "1E-4999", "0,1", "123456789012345678901234567", "3E-4940", "x"}) {
     std::feclearexcept(FE_ALL_EXCEPT);
     try {
       TextToNumber(text);
@@ -152,43 +151,44 @@ TEST_P(NumberToTextRenders, FifteenDigits) {
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, NumberToTextRenders,
-    testing::Values(
-        RenderCase{0, "0"}, RenderCase{-0.0L, "0"}, RenderCase{100, "100"},
-        RenderCase{1500, "1500"}, RenderCase{-2.5L, "-2,5"}, RenderCase{1234567.5L, "1234567,5"},
-        RenderCase{1.0L / 3, "0,333333333333333"}, RenderCase{2.0L / 3, "0,666666666666667"},
-        RenderCase{10.0L / 3, "3,33333333333333"}, RenderCase{0.1L + 0.2L, "0,3"},
-        RenderCase{3.14159265358979323846264338327950288L, "3,14159265358979"},
-        RenderCase{999999999999999.0L, "999999999999999"},
-        RenderCase{999999999999999.4L, "999999999999999"},
-        RenderCase{999999999999999.5L, "1E15"}, RenderCase{1e14L, "100000000000000"},
-        RenderCase{1e15L, "1E15"}, RenderCase{9999999999999995.0L, "1E16"},
-        RenderCase{1234567890123456.0L, "1,23456789012346E15"},
-        RenderCase{123456789012345.6L, "123456789012346"},
-        RenderCase{123456789.0L * 987654321.0L, "1,21932631112635E17"},
-        RenderCase{18446744073709551616.0L, "1,84467440737096E19"},
-        RenderCase{0.0001L, "0,0001"}, RenderCase{0.000345L, "0,000345"},
-        RenderCase{0.00001L, "1E-5"}, RenderCase{0.0000123L, "1,23E-5"},
-        RenderCase{-0.000012345L, "-1,2345E-5"}, RenderCase{1.5e300L, "1,5E300"},
-        RenderCase{-1.5e20L, "-1,5E20"}, RenderCase{1e-100L, "1E-100"},
-        RenderCase{0.1000000000000015L, "0,100000000000002"},
-        RenderCase{0.1000000000000025L, "0,100000000000003"},
-        RenderCase{-0.1000000000000025L, "-0,100000000000003"},
-        RenderCase{0.1234567890123454997L, "0,123456789012346"},
-        RenderCase{LDBL_MAX, "1,18973149535723E4932"},
-        RenderCase{LDBL_MIN, "3,36210314311209E-4932"}));
+    testing::Values(RenderCase{0, "0"}, RenderCase{-0.0L, "0"}, RenderCase{100, "100"},
+                    RenderCase{1500, "1500"}, RenderCase{-2.5L, "-2,5"},
+                    RenderCase{1234567.5L, "1234567,5"}, RenderCase{1.0L / 3, "0,333333333333333"},
+                    RenderCase{2.0L / 3, "0,666666666666667"},
+                    RenderCase{10.0L / 3, "3,33333333333333"}, RenderCase{0.1L + 0.2L, "0,3"},
+                    RenderCase{3.14159265358979323846264338327950288L, "3,14159265358979"},
+                    RenderCase{999999999999999.0L, "999999999999999"},
+                    RenderCase{999999999999999.4L, "999999999999999"},
+                    RenderCase{999999999999999.5L, "1E15"}, RenderCase{1e14L, "100000000000000"},
+                    RenderCase{1e15L, "1E15"}, RenderCase{9999999999999995.0L, "1E16"},
+                    RenderCase{1234567890123456.0L, "1,23456789012346E15"},
+                    RenderCase{123456789012345.6L, "123456789012346"},
+                    RenderCase{123456789.0L * 987654321.0L, "1,21932631112635E17"},
+                    RenderCase{18446744073709551616.0L, "1,84467440737096E19"},
+                    RenderCase{0.0001L, "0,0001"}, RenderCase{0.000345L, "0,000345"},
+                    RenderCase{0.00001L, "1E-5"}, RenderCase{0.0000123L, "1,23E-5"},
+                    RenderCase{-0.000012345L, "-1,2345E-5"}, RenderCase{1.5e300L, "1,5E300"},
+                    RenderCase{-1.5e20L, "-1,5E20"}, RenderCase{1e-100L, "1E-100"},
+                    RenderCase{0.1000000000000015L, "0,100000000000002"},
+                    RenderCase{0.1000000000000025L, "0,100000000000003"},
+                    RenderCase{-0.1000000000000025L, "-0,100000000000003"},
+                    RenderCase{0.1234567890123454997L, "0,123456789012346"},
+                    RenderCase{LDBL_MAX, "1,18973149535723E4932"},
+                    RenderCase{LDBL_MIN, "3,36210314311209E-4932"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Layout, NumberToTextRenders,
-    testing::Values(RenderCase{-2147483648.0L, "-2147483648"}, RenderCase{1, "1"},
-                    RenderCase{10, "10"}, RenderCase{0.5L, "0,5"}, RenderCase{0.001L, "0,001"},
-                    RenderCase{0.00099999999999999999L, "0,001"},
-                    RenderCase{0.000099999999999999999L, "0,0001"},
-                    RenderCase{0.0000999999999999999L, "9,99999999999999E-5"},
-                    RenderCase{100000000000000000.0L, "1E17"},
-                    RenderCase{120000000000000.0L, "120000000000000"},
-                    RenderCase{1000000000000000005.0L, "1E18"},
-                    RenderCase{-LDBL_MAX, "-1,18973149535723E4932"},
-                    RenderCase{1e4000L, "1E4000"}, RenderCase{2.5e-4000L, "2,5E-4000"}));
+INSTANTIATE_TEST_SUITE_P(Layout, NumberToTextRenders,
+                         testing::Values(RenderCase{-2147483648.0L, "-2147483648"},
+                                         RenderCase{1, "1"}, RenderCase{10, "10"},
+                                         RenderCase{0.5L, "0,5"}, RenderCase{0.001L, "0,001"},
+                                         RenderCase{0.00099999999999999999L, "0,001"},
+                                         RenderCase{0.000099999999999999999L, "0,0001"},
+                                         RenderCase{0.0000999999999999999L, "9,99999999999999E-5"},
+                                         RenderCase{100000000000000000.0L, "1E17"},
+                                         RenderCase{120000000000000.0L, "120000000000000"},
+                                         RenderCase{1000000000000000005.0L, "1E18"},
+                                         RenderCase{-LDBL_MAX, "-1,18973149535723E4932"},
+                                         RenderCase{1e4000L, "1E4000"},
+                                         RenderCase{2.5e-4000L, "2,5E-4000"}));
 
 TEST(NumberToText, NonFiniteAndBelowNormal) {
   SeparatorScope comma(',');
@@ -243,24 +243,23 @@ TEST_P(TextToIntegerReads, Value) {
   EXPECT_EQ(TextToInteger(GetParam().text), GetParam().value) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, TextToIntegerReads,
-    testing::Values(IntegerCase{"42", 42}, IntegerCase{"-42", -42}, IntegerCase{"+42", 42},
-                    IntegerCase{"  42", 42}, IntegerCase{"007", 7}, IntegerCase{"0", 0},
-                    IntegerCase{"2147483647", 2147483647},
-                    IntegerCase{"-2147483648", -2147483647 - 1}, IntegerCase{"$1F", 31},
-                    IntegerCase{"x1F", 31}, IntegerCase{"0x1F", 31}, IntegerCase{"$1f", 31},
-                    IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}));
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToIntegerReads,
+                         testing::Values(IntegerCase{"42", 42}, IntegerCase{"-42", -42},
+                                         IntegerCase{"+42", 42}, IntegerCase{"  42", 42},
+                                         IntegerCase{"007", 7}, IntegerCase{"0", 0},
+                                         IntegerCase{"2147483647", 2147483647},
+                                         IntegerCase{"-2147483648", -2147483647 - 1},
+                                         IntegerCase{"$1F", 31}, IntegerCase{"x1F", 31},
+                                         IntegerCase{"0x1F", 31}, IntegerCase{"$1f", 31},
+                                         IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}));
 
 INSTANTIATE_TEST_SUITE_P(
     MoreForms, TextToIntegerReads,
     testing::Values(IntegerCase{"X1F", 31}, IntegerCase{"0X1f", 31}, IntegerCase{"+$10", 16},
-                    IntegerCase{"$7FFFFFFF", 2147483647},
-                    IntegerCase{"$80000000", -2147483647 - 1},
-                    IntegerCase{"-$80000000", -2147483647 - 1},
-                    IntegerCase{"-$FFFFFFFF", 1}, IntegerCase{"$0000000012345678", 0x12345678},
-                    IntegerCase{"-0", 0}, IntegerCase{"000000000000002147483647", 2147483647},
-                    IntegerCase{"0x0", 0}));
+                    IntegerCase{"$7FFFFFFF", 2147483647}, IntegerCase{"$80000000", -2147483647 - 1},
+                    IntegerCase{"-$80000000", -2147483647 - 1}, IntegerCase{"-$FFFFFFFF", 1},
+                    IntegerCase{"$0000000012345678", 0x12345678}, IntegerCase{"-0", 0},
+                    IntegerCase{"000000000000002147483647", 2147483647}, IntegerCase{"0x0", 0}));
 
 class TextToIntegerRefuses : public testing::TestWithParam<const char*> {};
 
@@ -322,15 +321,15 @@ INSTANTIATE_TEST_SUITE_P(
     Table, KeyFilters,
     testing::Values(KeyCase{8, 8, true}, KeyCase{13, 13, true}, KeyCase{U',', U',', false},
                     KeyCase{U'-', U'-', true}, KeyCase{U'.', U',', false},
-                    KeyCase{U'0', U'0', true}, KeyCase{U'5', U'5', true},
-                    KeyCase{U'9', U'9', true}, KeyCase{U'a', std::nullopt, false},
-                    KeyCase{U' ', std::nullopt, false}, KeyCase{U'E', std::nullopt, false},
-                    KeyCase{U'e', std::nullopt, false}, KeyCase{U'+', std::nullopt, false},
-                    KeyCase{U'/', std::nullopt, false}, KeyCase{U':', std::nullopt, false},
-                    KeyCase{27, std::nullopt, false}, KeyCase{3, std::nullopt, false},
-                    KeyCase{22, std::nullopt, false}, KeyCase{24, std::nullopt, false},
-                    KeyCase{26, std::nullopt, false}, KeyCase{10, std::nullopt, false},
-                    KeyCase{U'ы', std::nullopt, false}, KeyCase{U'٫', std::nullopt, false},
+                    KeyCase{U'0', U'0', true}, KeyCase{U'5', U'5', true}, KeyCase{U'9', U'9', true},
+                    KeyCase{U'a', std::nullopt, false}, KeyCase{U' ', std::nullopt, false},
+                    KeyCase{U'E', std::nullopt, false}, KeyCase{U'e', std::nullopt, false},
+                    KeyCase{U'+', std::nullopt, false}, KeyCase{U'/', std::nullopt, false},
+                    KeyCase{U':', std::nullopt, false}, KeyCase{27, std::nullopt, false},
+                    KeyCase{3, std::nullopt, false}, KeyCase{22, std::nullopt, false},
+                    KeyCase{24, std::nullopt, false}, KeyCase{26, std::nullopt, false},
+                    KeyCase{10, std::nullopt, false}, KeyCase{U'ы', std::nullopt, false},
+                    KeyCase{U'٫', std::nullopt, false},
                     KeyCase{U'0' + 0x10000, std::nullopt, false}));
 
 TEST(KeyFilters, PointBecomesCommaWhateverTheSeparator) {

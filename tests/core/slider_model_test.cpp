@@ -97,7 +97,7 @@ TEST(SliderScenarios, StartWithoutSettingsFile) {
   EXPECT_EQ(s1.field, "100");
   ExpectRange(s1.model, 100, 100, 100);
   ExpectRange(s2.model, 100, 100, 100);
-  s1.field.clear();  // the show handler empties the fields afterwards
+  s1.field.clear();                            // the show handler empties the fields afterwards
   s1.model.UserMovement(s1.model.Position());  // touching the slider
   EXPECT_EQ(s1.field, "100");
 }
@@ -107,8 +107,8 @@ TEST(SliderScenarios, StoredRanges) {
     int32_t min, max;
     int32_t lo, hi, position;
   };
-  for (const Case& c : {Case{10, 50, 10, 50, 10}, Case{300, 500, 0, 500, 0},
-                        Case{-50, -10, -50, -10, -10}}) {
+  for (const Case& c :
+       {Case{10, 50, 10, 50, 10}, Case{300, 500, 0, 500, 0}, Case{-50, -10, -50, -10, -10}}) {
     Slider s1, s2;
     StartUp(s1, s2, c.min, c.max);
     ExpectRange(s1.model, c.lo, c.hi, c.position);
