@@ -4,7 +4,7 @@
 # Use from a test script:
 #   #!/usr/bin/env bash
 #   . "$(dirname "$0")/lib.sh"
-#   e2e_init "$@"                    # parses --exe PATH [--helper PATH] [--wm], makes $E2E_TMP,
+#   e2e_init "$@"                    # parses [--exe PATH] [--helper PATH] [--wm], makes $E2E_TMP,
 #                                     # starts Xvfb (and openbox with --wm), installs cleanup traps
 #   e2e_copy_program                  # a private copy of the program in $E2E_TMP/prog/, so the
 #                                     # settings file it writes beside itself lands there
@@ -78,7 +78,8 @@ e2e_init() {
       *) echo "e2e_init: unknown option $1" >&2; exit 2 ;;
     esac
   done
-  [ -x "$E2E_EXE" ] || { echo "e2e_init: no program at '$E2E_EXE'" >&2; exit 2; }
+  # A test may also choose its program later (set E2E_EXE before e2e_start).
+  [ -z "$E2E_EXE" ] || [ -x "$E2E_EXE" ] || { echo "e2e_init: no program at '$E2E_EXE'" >&2; exit 2; }
   for tool in Xvfb xdotool import convert; do
     command -v "$tool" >/dev/null || { echo "e2e_init: $tool is missing" >&2; exit 2; }
   done

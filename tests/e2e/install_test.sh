@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The per-user install: cmake --install into a fresh prefix gives the program in lib/tallymate
+# with its documents, a launcher link in bin, the menu entry and the icons; started through the
+# link, the program writes its settings file beside the real executable.
+#   install_test.sh --build BUILD_DIR --cmake CMAKE [--wm]
+. "$(dirname "$0")/lib.sh"
+build="" cmake=cmake args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$2; shift 2 ;;
+    --cmake) cmake=$2; shift 2 ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+e2e_init "${args[@]}"
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+prefix="$E2E_TMP/prefix dir"  # a blank in the path must not break the link or the entry
+if ! "$cmake" --install "$build" --prefix "$prefix" >"$E2E_TMP/install.log" 2>&1; then
+  cat "$E2E_TMP/install.log" >&2
+  fail "cmake --install failed"
+  e2e_finish
+fi
+
+lib="$prefix/lib/tallymate"
+check "the program is in lib/tallymate" test -x "$lib/tallymate" -a ! -L "$lib/tallymate"
+check "bin/tallymate is a link to ../lib/tallymate/tallymate" \
+  [ "$(readlink "$prefix/bin/tallymate")" = ../lib/tallymate/tallymate ]
+check "the link reaches the program" [ "$prefix/bin/tallymate" -ef "$lib/tallymate" ]
+for document in help.txt Licence.txt; do
+  if [ -f "$source_dir/$document" ]; then
+    check "$document beside the program" cmp -s "$source_dir/$document" "$lib/$document"
+  fi
+done
+entry="$prefix/share/applications/tallymate.desktop"
+check "the menu entry exists" [ -f "$entry" ]
+check "the entry starts the installed link" grep -qxF "Exec=\"$prefix/bin/tallymate\"" "$entry"
+check "the entry starts in the program's directory" grep -qxF "Path=$lib" "$entry"
+check "the entry names the icon" grep -qx 'Icon=tallymate' "$entry"
+check "the entry is in the calculator category" grep -qx 'Categories=Utility;Calculator;' "$entry"
+for size in 256 48; do
+  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/tallymate.png"
+  check "icon ${size}x${size}" [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x${size}" ]
+done
+
+# Started through the link from elsewhere, the settings file lands beside the real program.
+E2E_EXE="$prefix/bin/tallymate"
+e2e_start "$E2E_TMP/elsewhere"
+if id=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID"); then
+  focus_window "$id"
+  key ctrl+q
+  wait_exit "$E2E_PID" 10
+  check "Ctrl+Q ends the installed program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  check "the settings file is written in lib/tallymate" [ -f "$lib/Tallymate.ini" ]
+  check "and not beside the link" [ ! -e "$prefix/bin/Tallymate.ini" ]
+  check "nor in the working directory" [ ! -e "$E2E_TMP/elsewhere/Tallymate.ini" ]
+else
+  fail "the installed program shows no main window"
+fi
+e2e_finish
