@@ -29,8 +29,8 @@ int main(int argc, char* argv[]) {
   ChoosePlatform();
 
   QApplication app(argc, argv);
+  // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Tallymate 3.1"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
   // The layout names the fonts of its original desktop; these are their metric twins here.
   QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));

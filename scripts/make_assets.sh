@@ -71,14 +71,14 @@ signs=('+' '−' '×' '÷')
 disc_colours=('#d9342b' '#f2a516' '#2e8b57' '#2f6fb5')
 about=()
 for i in 0 1 2 3; do
-  cx=$((70 + i * 103)); cy=110
+  cx=$((70 + i * 103)); cy=129
   about+=(-fill "${disc_colours[$i]}" -stroke '#ffffffaa' -strokewidth 4
     -draw "circle $cx,$cy $((cx + 42)),$cy" -stroke none)
   about+=(-fill white -font "$font_bold" -pointsize 64 -gravity northwest
     -annotate "+$((cx - 20))+$((cy - 40))" "${signs[$i]}")
 done
+# The window names the program in a label right below the picture: no text in it.
 convert -size 450x258 gradient:'#fff8d6'-'#f7c873' "${about[@]}" \
-  -fill '#5c3a19' -font "$font_comic" -pointsize 30 -gravity south -annotate +0+18 'Tallymate 3.1' \
   -strip -quality 88 -sampling-factor 4:2:0 "$out/about_picture.jpg"
 
 # --- Menu pictures, 24 x 22, 16 colours.
