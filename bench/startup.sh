@@ -2,6 +2,7 @@
 # Start-up of Tallymate beside a minimal Qt window built in the same tree:
 #   time from launch until the main window is mapped on the X server, and the resident memory
 #   one second after that. Several runs each, alternating, medians and their ratios.
+#   A second yardstick is the same minimal window with one label and a month calendar.
 #
 #   bench/startup.sh [BUILD_DIR [RUNS]]      (defaults: build, 9)
 #
@@ -52,10 +53,10 @@ pids+=($!)
 exec {maps}<"$work/maps"
 sleep 0.5
 
-measure() { # executable -> "milliseconds kilobytes"
+measure() { # executable [argument] -> "milliseconds kilobytes"
   local start end pid rss
   start=$EPOCHREALTIME
-  "$1" >/dev/null 2>&1 &
+  "$@" >/dev/null 2>&1 &
   pid=$!
   if ! read -r -t 20 -u "$maps" end; then
     echo "no window from $1" >&2
@@ -72,23 +73,33 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 # One run of each to warm the file cache, not counted.
 measure "$minimal" >/dev/null
+measure "$minimal" --label-calendar >/dev/null
 measure "$program" >/dev/null
 : >"$work/minimal.txt"
+: >"$work/calendar.txt"
 : >"$work/program.txt"
 for ((i = 1; i <= runs; i++)); do
   measure "$minimal" >>"$work/minimal.txt"
+  measure "$minimal" --label-calendar >>"$work/calendar.txt"
   measure "$program" >>"$work/program.txt"
 done
 
-m_time=$(cut -d' ' -f1 "$work/minimal.txt" | median)
-m_rss=$(cut -d' ' -f2 "$work/minimal.txt" | median)
-p_time=$(cut -d' ' -f1 "$work/program.txt" | median)
-p_rss=$(cut -d' ' -f2 "$work/program.txt" | median)
+median_of() { cut -d' ' -f"$2" "$work/$1.txt" | median; }
+p_time=$(median_of program 1)
+p_rss=$(median_of program 2)
 echo "runs: $runs each, medians"
-printf '%-16s %14s %14s\n' "" "to window (ms)" "resident (KiB)"
-printf '%-16s %14s %14s\n' "minimal window" "$m_time" "$m_rss"
-printf '%-16s %14s %14s\n' "Tallymate" "$p_time" "$p_rss"
-awk -v pt="$p_time" -v mt="$m_time" -v pr="$p_rss" -v mr="$m_rss" \
-  'BEGIN { printf "ratio: start-up %.2f, resident memory %.2f\n", pt / mt, pr / mr }'
-echo "all runs (ms KiB): minimal: $(tr '\n' ';' <"$work/minimal.txt")"
-echo "                   Tallymate: $(tr '\n' ';' <"$work/program.txt")"
+printf '%-28s %14s %14s %20s\n' "" "to window (ms)" "resident (KiB)" "Tallymate's ratios"
+for yardstick in minimal calendar; do
+  time_ms=$(median_of "$yardstick" 1)
+  rss=$(median_of "$yardstick" 2)
+  name="minimal window"
+  [ "$yardstick" = calendar ] && name="minimal + label + calendar"
+  ratios=$(awk -v pt="$p_time" -v t="$time_ms" -v pr="$p_rss" -v r="$rss" \
+    'BEGIN { printf "%.2f / %.2f", pt / t, pr / r }')
+  printf '%-28s %14s %14s %20s\n' "$name" "$time_ms" "$rss" "$ratios"
+done
+printf '%-28s %14s %14s\n' "Tallymate" "$p_time" "$p_rss"
+echo "(ratios: start-up / resident memory)"
+for f in minimal calendar program; do
+  echo "all runs of $f (ms KiB): $(tr '\n' ';' <"$work/$f.txt")"
+done
