@@ -104,4 +104,44 @@ Tallymate 3.1 |
 Tallymate 3.1|--mapped --transient
 EOF
 
+# Two copies started at the same moment: exactly one of them runs.
+for try in 1 2 3; do
+  for k in a b; do
+    rm -rf "$E2E_TMP/race$k"
+    mkdir -p "$E2E_TMP/race$k"
+    cp "$E2E_PROG" "$E2E_TMP/race$k/"
+  done
+  (cd "$E2E_TMP/racea" && exec ./"$(basename "$E2E_PROG")") >/dev/null 2>&1 &
+  pid_a=$!
+  (cd "$E2E_TMP/raceb" && exec ./"$(basename "$E2E_PROG")") >/dev/null 2>&1 &
+  pid_b=$!
+  e2e_track "$pid_a"
+  e2e_track "$pid_b"
+  # The refused one ends at once; the other one maps its main window.
+  running=""
+  for ((n = 0; n < 100; n++)); do
+    a=$(visible_windows "$title" "$pid_a")
+    b=$(visible_windows "$title" "$pid_b")
+    if [ -n "$a" ] || [ -n "$b" ]; then
+      running=$([ -n "$a" ] && echo a)$([ -n "$b" ] && echo b)
+      break
+    fi
+    sleep 0.05
+  done
+  sleep 0.5 # a late second window would still show
+  a=$(visible_windows "$title" "$pid_a")
+  b=$(visible_windows "$title" "$pid_b")
+  running=$([ -n "$a" ] && echo a)$([ -n "$b" ] && echo b)
+  check "two copies at once, try $try: exactly one runs (running: ${running:-none})" \
+    [ "${#running}" = 1 ]
+  if [ "$running" = a ]; then refused=$pid_b; else refused=$pid_a; fi
+  wait_exit "$refused" 5
+  check "two copies at once, try $try: the other ends with code 0 (got $E2E_EXIT_CODE)" \
+    [ "$E2E_EXIT_CODE" = 0 ]
+  for pid in $pid_a $pid_b; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+done
+
 e2e_finish
