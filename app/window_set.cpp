@@ -1,6 +1,7 @@
 #include "app/window_set.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "app/instance_guard.h"
 #include "ui/Unit2.h"
@@ -24,14 +25,14 @@ ApplicationWindows::ApplicationWindows(Desktop& desktop)
 
 ApplicationWindows::~ApplicationWindows() {
   WindowSet& w = context_.windows;
-  // The secondary windows read the main window while they live; it goes after them.
-  delete w.Form6;
-  delete w.Form5;
-  delete w.Form4;
-  delete w.Form2;
-  delete w.Form3;
-  delete w.Form1;
-  w = {};
+  // The secondary windows read the main window while they live; it goes after them. A window
+  // being destroyed finds the ones already gone as null.
+  delete std::exchange(w.Form6, nullptr);
+  delete std::exchange(w.Form5, nullptr);
+  delete std::exchange(w.Form4, nullptr);
+  delete std::exchange(w.Form2, nullptr);
+  delete std::exchange(w.Form3, nullptr);
+  delete std::exchange(w.Form1, nullptr);
 }
 
 bool ApplicationWindows::CreateMainWindow() {
