@@ -476,7 +476,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == Label3) Run([this] { ShowTip(kLabel3Tip); });
     if (watched == StatusBar1) Run([this] { ShowTip(kStatusBarTip); });
   }
-  if (watched == Label3) {
+  // Only button events are mouse events: the cast below is valid for nothing else.
+  if (watched == Label3 &&
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
     auto* mouse = static_cast<QMouseEvent*>(e);
     if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
       pressed_label_ = Label3;
