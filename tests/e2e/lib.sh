@@ -22,6 +22,7 @@
 #   visible_windows 'Tallymate 3.1' [PID]  # ids of the visible windows titled exactly so
 #   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
 #   fail MESSAGE                      # reports and counts a failure
+#   e2e_track PID                     # another background process for the cleanup to end
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
 # Everything started through this library is stopped when the script ends, also on failure.
