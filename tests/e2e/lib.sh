@@ -62,7 +62,9 @@ check() { # description command...
 e2e_track() { _e2e_pids+=("$1"); }
 
 _e2e_cleanup() {
-  local pid
+  # A script may run with errexit; nothing here may stop the cleanup half way.
+  set +e
+  local pid i
   for ((i = ${#_e2e_pids[@]} - 1; i >= 0; i--)); do
     pid=${_e2e_pids[$i]}
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
