@@ -33,6 +33,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tallymate-run.XXXXXX")
 xvfb_pid=""
 program_pid=""
 finish() {
+  set +e # every step, whatever the one before returned
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
