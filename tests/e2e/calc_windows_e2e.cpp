@@ -32,9 +32,9 @@ int Close(const char* window_text) {
   event.type = Atom(c, "WM_PROTOCOLS");
   event.data.data32[0] = Atom(c, "WM_DELETE_WINDOW");
   event.data.data32[1] = XCB_CURRENT_TIME;
-  xcb_generic_error_t* error = xcb_request_check(
-      c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                                reinterpret_cast<const char*>(&event)));
+  xcb_generic_error_t* error =
+      xcb_request_check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                  reinterpret_cast<const char*>(&event)));
   const int code = error != nullptr ? error->error_code : 0;
   std::free(error);
   xcb_disconnect(c);
