@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -21,6 +23,8 @@ void ShowBox(QMessageBox::Icon icon, const std::string& text) {
   box.setWindowModality(Qt::ApplicationModal);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Ok);
+  // A plain OK button, as the desktop's own message boxes have, whatever the style adds.
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
   box.exec();
 }
 
