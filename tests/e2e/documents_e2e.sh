@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The outside documents, end to end: the program runs from another directory than its own, with
+# a stand-in xdg-open first on PATH that only records what it was asked to open. F1 and the
+# "Помощь" menu open help.txt and Licence.txt of the working directory, never those beside the
+# executable; a missing help.txt opens nothing and shows nothing; the author's site goes out as
+# written. The settings file still lands beside the executable.
+#
+# Qt hands documents and web addresses to the first xdg-open on PATH, whatever the desktop (no
+# portal outside Flatpak and Snap, so SNAP is cleared here).
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+e2e_copy_program
+unset SNAP
+title='Tallymate 3.1'
+
+work="$E2E_TMP/work"
+mkdir -p "$work" "$E2E_TMP/bin"
+work=$(cd "$work" && pwd -P) # the program sees the resolved path
+opened="$E2E_TMP/opened.log"
+: >"$opened"
+cat >"$E2E_TMP/bin/xdg-open" <<EOF
+#!/bin/sh
+printf '%s\n' "\$*" >>'$opened'
+exit 0
+EOF
+chmod +x "$E2E_TMP/bin/xdg-open"
+export PATH="$E2E_TMP/bin:$PATH"
+
+# Decoys beside the executable: opening one of these is the fault looked for.
+echo help >"$E2E_TMP/prog/help.txt"
+echo licence >"$E2E_TMP/prog/Licence.txt"
+echo licence >"$work/Licence.txt"
+
+# Runs COMMAND until it succeeds, for about SECONDS.
+wait_for() { # seconds command...
+  local end=$((SECONDS + $1 + 1))
+  shift
+  while ((SECONDS < end)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+opened_count_is() { [ "$(wc -l <"$opened")" = "$1" ]; }
+last_opened() { tail -n 1 "$opened"; }
+all_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+
+# The program's open menus: its visible windows besides the main one.
+menus() { xdotool search --onlyvisible --all --pid "$E2E_PID" --name '' 2>/dev/null | grep -vx "$main_id"; }
+# True when a menu is open that is none of SEEN (ids, one a line); sets menu to it.
+new_menu_open() { # seen
+  menu=$(menus | grep -vxF -e "${1:-none}" | head -n 1)
+  [ -n "$menu" ]
+}
+
+# Opens the "Помощь" menu and picks the item COUNT places below "О программе". The menu bar has
+# no accelerators: a click opens the first menu, two steps right open the third, with its first
+# item current. Each step waits for its menu, so that no key goes to the wrong one.
+help_menu_item() { # count
+  local seen="" step i
+  focus_window "$main_id"
+  xdotool mousemove --window "$main_id" 10 10 click 1
+  for step in click Right Right; do
+    [ "$step" = click ] || key Right
+    if ! wait_for 5 new_menu_open "$seen"; then
+      fail "the menu bar: no menu after $step"
+      key Escape Escape
+      return 1
+    fi
+    seen=$(printf '%s\n%s' "$seen" "$menu")
+  done
+  for ((i = 0; i < $1; i++)); do key Down; done
+  key Return
+}
+
+# Expects one more line in the log of the stand-in, equal to WANT.
+expect_opened() { # what count want
+  if wait_for 5 opened_count_is "$2"; then
+    check "$1 opens $3 (got $(last_opened))" [ "$(last_opened)" = "$3" ]
+  else
+    fail "$1: xdg-open was not asked (log: $(tr '\n' ' ' <"$opened"))"
+  fi
+}
+
+e2e_start "$work"
+if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
+  sleep 0.3
+  before=$(all_windows)
+
+  # No help.txt in the working directory, only beside the executable: nothing happens.
+  focus_window "$main_id"
+  key F1
+  sleep 1
+  check "F1 without help.txt asks xdg-open nothing (log: $(tr '\n' ' ' <"$opened"))" opened_count_is 0
+  check "F1 without help.txt opens no window" [ "$(all_windows)" = "$before" ]
+  check "F1 without help.txt: the program keeps running" kill -0 "$E2E_PID"
+
+  echo help >"$work/help.txt"
+  focus_window "$main_id"
+  key F1
+  expect_opened "F1" 1 "file://$work/help.txt"
+
+  help_menu_item 2
+  expect_opened "\"Лицензионное соглашение\"" 2 "file://$work/Licence.txt"
+
+  help_menu_item 1
+  expect_opened "\"Посетить сайт автора\"" 3 "http://www.tallymate.example"
+
+  sleep 0.3
+  check "nothing more was opened (log: $(tr '\n' ' ' <"$opened"))" opened_count_is 3
+
+  focus_window "$main_id"
+  key ctrl+q
+  wait_exit "$E2E_PID" 10
+  check "Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  check "the settings file is written beside the executable" [ -f "$E2E_TMP/prog/Tallymate.ini" ]
+  check "and not into the working directory" [ ! -e "$work/Tallymate.ini" ]
+  check "the program printed nothing" [ ! -s "$E2E_TMP/program.log" ]
+else
+  fail "no main window"
+fi
+
+e2e_finish
