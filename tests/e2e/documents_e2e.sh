@@ -42,7 +42,8 @@ wait_for() { # seconds command...
   return 1
 }
 opened_count_is() { [ "$(wc -l <"$opened")" = "$1" ]; }
-last_opened() { tail -n 1 "$opened"; }
+opened_count_reaches() { [ "$(wc -l <"$opened")" -ge "$1" ]; }
+opened_line() { sed -n "$1p" "$opened"; }
 all_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
 
 # The program's open menus: its visible windows besides the main one.
@@ -73,10 +74,10 @@ help_menu_item() { # count
   key Return
 }
 
-# Expects one more line in the log of the stand-in, equal to WANT.
+# Expects line COUNT of the stand-in's log to be WANT.
 expect_opened() { # what count want
-  if wait_for 5 opened_count_is "$2"; then
-    check "$1 opens $3 (got $(last_opened))" [ "$(last_opened)" = "$3" ]
+  if wait_for 5 opened_count_reaches "$2"; then
+    check "$1 opens $3 (got $(opened_line "$2"))" [ "$(opened_line "$2")" = "$3" ]
   else
     fail "$1: xdg-open was not asked (log: $(tr '\n' ' ' <"$opened"))"
   fi
