@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -97,9 +98,31 @@ QIcon ArrowIcon(const QColor& colour, bool left) {
   return QIcon(pixmap);
 }
 
+// While QCalendarWidget builds itself it asks the style for its month arrows, and the style looks
+// them up in the desktop's icon theme first: reading the theme's index costs more than the rest
+// of the calendar. The calendar draws its own arrows, so while the base is built the theme
+// search path leads nowhere (a resource folder that does not exist: no disk access); the object
+// puts the path back when the base's constructor has returned.
+class IconThemeSetAside {
+ public:
+  IconThemeSetAside() : saved_(QIcon::themeSearchPaths()) {
+    QIcon::setThemeSearchPaths({QStringLiteral(":/tallymate/no-icon-theme")});
+  }
+  ~IconThemeSetAside() { QIcon::setThemeSearchPaths(saved_); }
+  IconThemeSetAside(const IconThemeSetAside&) = delete;
+  IconThemeSetAside& operator=(const IconThemeSetAside&) = delete;
+
+  static QWidget* Pass(const IconThemeSetAside&, QWidget* parent) { return parent; }
+
+ private:
+  QStringList saved_;
+};
+
 }  // namespace
 
-TMonthCalendar::TMonthCalendar(QWidget* parent) : QCalendarWidget(parent) {
+// The temporary lives until the base class's initialisation is complete.
+TMonthCalendar::TMonthCalendar(QWidget* parent)
+    : QCalendarWidget(IconThemeSetAside::Pass(IconThemeSetAside(), parent)) {
   setFirstDayOfWeek(Qt::Monday);
   setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
   setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
