@@ -19,7 +19,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
 
 # ./run starts the program with the Russian numeric format, which needs its locale generated.
