@@ -17,16 +17,6 @@ e2e_init "${args[@]}"
 [ -x "$CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
 e2e_copy_program
 
-# Runs COMMAND until it succeeds, for about SECONDS.
-wait_for() { # seconds command...
-  local end=$((SECONDS + $1 + 1))
-  shift
-  while ((SECONDS < end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 main_visible() { [ -n "$(visible_windows 'Tallymate 3.1' "$E2E_PID")" ]; }
 

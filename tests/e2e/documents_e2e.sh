@@ -31,16 +31,6 @@ echo help >"$E2E_TMP/prog/help.txt"
 echo licence >"$E2E_TMP/prog/Licence.txt"
 echo licence >"$work/Licence.txt"
 
-# Runs COMMAND until it succeeds, for about SECONDS.
-wait_for() { # seconds command...
-  local end=$((SECONDS + $1 + 1))
-  shift
-  while ((SECONDS < end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 opened_count_is() { [ "$(wc -l <"$opened")" = "$1" ]; }
 opened_count_reaches() { [ "$(wc -l <"$opened")" -ge "$1" ]; }
 opened_line() { sed -n "$1p" "$opened"; }

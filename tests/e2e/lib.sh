@@ -20,6 +20,7 @@
 #   screenshot "$id" "$E2E_TMP/shot.png"
 #   pixel FILE X Y                    # the colour of one pixel as "#RRGGBB"
 #   visible_windows 'Tallymate 3.1' [PID]  # ids of the visible windows titled exactly so
+#   wait_for SECONDS COMMAND...       # runs COMMAND until it succeeds, for about SECONDS
 #   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
 #   fail MESSAGE                      # reports and counts a failure
 #   e2e_track PID                     # another background process for the cleanup to end
@@ -192,6 +193,17 @@ focus_window() {
   else
     xdotool windowfocus --sync "$1"
   fi
+}
+
+# Runs COMMAND until it succeeds, for about SECONDS.
+wait_for() { # seconds command...
+  local end=$((SECONDS + $1 + 1))
+  shift
+  while ((SECONDS < end)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
 }
 
 key() { xdotool key --delay 30 "$@"; }
