@@ -12,6 +12,14 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Both readers begin alike: blanks (spaces only), then at most one sign with no blank after it.
+// Moves `i` past them and tells whether the sign was "-".
+bool SkipBlanksAndSign(const std::string& text, size_t& i) {
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return text[i++] == '-';
+  return false;
+}
+
 [[noreturn]] void InvalidNumber(const std::string& text) {
   throw ConversionError("'" + text + "' is not a valid floating point value");
 }
@@ -70,12 +78,7 @@ long double TextToNumber(const std::string& text) {
   const char separator = DecimalSeparator();
   const size_t size = text.size();
   size_t i = 0;
-  while (i < size && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < size && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
+  const bool negative = SkipBlanksAndSign(text, i);
   const size_t integer_begin = i;
   while (i < size && IsDigit(text[i])) ++i;
   const size_t integer_end = i;
@@ -169,12 +172,7 @@ std::string NumberToText(long double value) {
 int32_t TextToInteger(const std::string& text) {
   const size_t size = text.size();
   size_t i = 0;
-  while (i < size && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < size && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
+  const bool negative = SkipBlanksAndSign(text, i);
   const bool zero_x_prefix =
       i + 1 < size && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
   if (zero_x_prefix || (i < size && (text[i] == '$' || text[i] == 'x' || text[i] == 'X'))) {
