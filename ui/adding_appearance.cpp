@@ -169,8 +169,12 @@ void TForm1::N19Click() {
   AddTick(TrackBar1, 0);
   AddTick(TrackBar2, 0);
 
+  // The range labels size themselves to their text: after a narrow range ("5") the "200"
+  // would otherwise be cut off.
   Label12->setText(QStringLiteral("0"));
+  Label12->adjustSize();
   Label13->setText(QStringLiteral("200"));
+  Label13->adjustSize();
 
   if (w.Form6 != nullptr && w.Form6->CheckBox1 != nullptr) w.Form6->CheckBox1->setChecked(true);
 }

@@ -289,6 +289,26 @@ TEST(DefaultSettings, TouchesNothingElse) {
   EXPECT_TRUE(app.desktop.events.empty());
 }
 
+TEST(DefaultSettings, RangeLabelsFitTheirNewText) {
+  Windows app;
+  TForm1& f = app.main();
+  TForm6& settings = *app.w().Form6;
+  // A one-value range leaves both labels as narrow as a single digit.
+  settings.ShowForm();
+  settings.Edit1->setText(QStringLiteral("5"));
+  settings.Edit2->setText(QStringLiteral("5"));
+  settings.Button1Click();
+  ASSERT_EQ(f.Label13->text(), "5");
+
+  f.N19->trigger();
+
+  for (QLabel* label : {f.Label12, f.Label13}) {
+    EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+  }
+  EXPECT_EQ(f.Label13->text(), "200");
+}
+
 struct SliderCase {
   const char* name;
   int32_t min, max, position;                  // the first slider before F4
