@@ -2,8 +2,10 @@
 // field, the mean window's list and buttons, the show and close handlers.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -104,6 +106,92 @@ class CalcWindowsUi : public ::testing::Test {
   std::unique_ptr<TForm4> form4_;
   std::unique_ptr<TForm5> form5_;
 };
+
+// ---- layout ----
+
+// What a control shows, for labels and buttons alike.
+QString Caption(const QWidget* w) {
+  if (const auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
+  return {};
+}
+
+struct Placed {
+  const QWidget* control;
+  QString caption;
+  QRect geometry;  // an empty size: the label sizes itself, only its position counts
+};
+
+void ExpectLayout(const std::vector<Placed>& controls) {
+  for (const Placed& c : controls) {
+    const std::string name = c.control->metaObject()->className() + (" " + c.caption.toStdString());
+    EXPECT_EQ(Caption(c.control), c.caption) << name;
+    if (c.geometry.isEmpty())
+      EXPECT_EQ(c.control->pos(), c.geometry.topLeft()) << name;
+    else
+      EXPECT_EQ(c.control->geometry(), c.geometry) << name;
+  }
+}
+
+TEST_F(CalcWindowsUi, WindowsShowTheirTextsWhereTheLayoutPutsThem) {
+  TForm3* f3 = Open(form3_);
+  EXPECT_EQ(f3->windowTitle(), "Степени и корни");
+  EXPECT_EQ(f3->size(), QSize(318, 154));
+  ExpectLayout({
+      {f3->Label2, "Действия со степенью и вывод числа из кв.корня", {8, 0, 303, 13}},
+      {f3->Label5, "Введите число или подкоренное выражение", {48, 16, 225, 13}},
+      {f3->Edit1, "", {96, 32, 137, 21}},
+      {f3->Label1, "Выберите степень", {0, 56, 94, 13}},
+      {f3->SpinEdit1, "", {16, 72, 41, 22}},
+      {f3->Button1, "Возвести в степень", {72, 72, 113, 25}},
+      {f3->Button2, "Вывести из корня", {200, 72, 105, 25}},
+      {f3->Label7, "Ответ:", {16, 120, 50, 16}},
+      {f3->Edit2, "", {72, 120, 185, 21}},
+  });
+  EXPECT_EQ(f3->SpinEdit1->text(), "2");
+  EXPECT_TRUE(f3->Edit2->isReadOnly());
+  EXPECT_FALSE(f3->Button1->font().bold());
+  EXPECT_EQ(f3->Label7->font().pixelSize(), 13);
+
+  TForm4* f4 = Open(form4_);
+  EXPECT_EQ(f4->windowTitle(), "Квадратные уравнения");
+  EXPECT_EQ(f4->size(), QSize(388, 168));
+  ExpectLayout({
+      {f4->Bevel1, "", {8, 0, 377, 105}},
+      {f4->Label7, " Квадратные уравнения типа ax2+bx+c=0", {80, 8, 246, 13}},
+      {f4->Label4, "a=", {88, 32, 18, 16}},
+      {f4->Edit1, "", {112, 32, 41, 21}},
+      {f4->Label5, "b=", {168, 32, 18, 16}},
+      {f4->Edit2, "", {192, 32, 41, 21}},
+      {f4->Label6, "c=", {256, 32, 17, 16}},
+      {f4->Edit3, "", {280, 32, 49, 21}},
+      {f4->Button1, "Сосчитать", {32, 64, 217, 25}},
+      {f4->Button2, "Новое уравнение", {256, 64, 113, 25}},
+      {f4->Label1, "", {0, 104, 0, 0}},
+      {f4->Label2, "", {8, 129, 0, 0}},
+      {f4->Label3, "", {8, 152, 0, 0}},
+  });
+  EXPECT_TRUE(f4->Button1->font().bold());
+
+  TForm5* f5 = Open(form5_);
+  EXPECT_EQ(f5->windowTitle(), "Среднее арифметическое");
+  EXPECT_EQ(f5->size(), QSize(439, 168));
+  ExpectLayout({
+      {f5->ListBox1, "", {0, 0, 153, 169}},
+      {f5->Label2, "Вводите постепенно символы в строку,", {160, 8, 202, 13}},
+      {f5->Label3, "каждый раз нажимая кнопку \"Добавить\"", {160, 32, 211, 13}},
+      {f5->Label4, "Когда вы введёте весь массив, нажмите \"Сосчитать\"", {160, 56, 275, 13}},
+      {f5->Bevel1, "", {152, 72, 289, 73}},
+      {f5->Button1, "Сосчитать", {160, 80, 75, 25}},
+      {f5->Button3, "Добавить", {240, 80, 75, 25}},
+      {f5->Button4, "Очистить всё", {320, 80, 81, 25}},
+      {f5->Edit1, "", {160, 112, 105, 21}},
+      {f5->Button2, "Удалить выделенный символ", {272, 112, 161, 25}},
+      {f5->Label1, "", {157, 144, 0, 0}},
+  });
+  EXPECT_FALSE(f5->Button1->font().bold());
+  EXPECT_TRUE(f5->Edit1->font().bold());
+}
 
 // ---- powers and roots ----
 

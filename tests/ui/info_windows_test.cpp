@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -250,6 +251,29 @@ TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
                                   {Event::Beep, ""},
                                   {Event::Information, "Вводите только целые числа!"}}));
   }
+}
+
+TEST_F(InfoWindows, SettingsWindowLayout) {
+  TForm6& s = settings();
+  EXPECT_EQ(s.objectName(), Q("TForm6"));
+  EXPECT_EQ(s.windowTitle(), Q("Настройки"));
+  EXPECT_EQ(s.size(), QSize(357, 176));
+  EXPECT_EQ(s.Label1->text(), Q("Введите максимальное и минимальное значение полосы прокрутки"));
+  EXPECT_EQ(s.Label1->pos(), QPoint(0, 8));
+  EXPECT_EQ(s.Label2->text(), Q("Min"));
+  EXPECT_EQ(s.Label2->pos(), QPoint(8, 24));
+  EXPECT_TRUE(s.Label2->font().bold());
+  EXPECT_EQ(s.Label3->text(), Q("Max"));
+  EXPECT_EQ(s.Label3->pos(), QPoint(152, 24));
+  EXPECT_TRUE(s.Label3->font().bold());
+  EXPECT_EQ(s.Edit1->geometry(), QRect(40, 24, 97, 21));
+  EXPECT_EQ(s.Edit2->geometry(), QRect(192, 24, 129, 21));
+  EXPECT_EQ(s.Button1->text(), Q("OK"));
+  EXPECT_EQ(s.Button1->geometry(), QRect(136, 56, 75, 25));
+  EXPECT_EQ(s.Bevel1->geometry(), QRect(0, 8, 353, 97));
+  EXPECT_EQ(s.Bevel2->geometry(), QRect(0, 112, 353, 33));
+  EXPECT_EQ(s.CheckBox1->text(), Q("Выводить подсказки"));
+  EXPECT_EQ(s.CheckBox1->geometry(), QRect(16, 120, 161, 17));
 }
 
 TEST_F(InfoWindows, TabOrder) {
