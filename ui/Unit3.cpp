@@ -41,6 +41,7 @@ TForm3::TForm3(AppContext& context)
   connect(Edit1, &TEdit::DoubleClicked, this, &TForm3::Edit1DblClick);
   connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+  for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
   OnFocusEnter(Button1, [this] { Button1Enter(); });
   OnFocusEnter(Button2, [this] { Button2Enter(); });
 }

@@ -56,6 +56,7 @@ TForm4::TForm4(AppContext& context)
 
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+  for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
   OnFocusEnter(Button1, [this] { Button1Enter(); });
 }
 

@@ -81,6 +81,7 @@ TForm5::TForm5(AppContext& context)
   connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
   connect(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
+  for (QPushButton* button : {Button1, Button2, Button3, Button4}) ClickOnEnter(button);
   OnFocusEnter(ListBox1, [this] { ListBox1Enter(); });
 }
 

@@ -11,20 +11,13 @@
 #include "settings/settings_store.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
+#include "ui/spin_edit.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 
 namespace {
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height) {
-  auto* bevel = Place(new QFrame(parent), left, top, width, height);
-  bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  // A frame only: clicks reach whatever lies under it.
-  bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  return bevel;
-}
 
 }  // namespace
 
@@ -41,9 +34,11 @@ TForm6::TForm6(AppContext& context)
   Edit2 = Place(new TEdit(this), 192, 24, 129, 21);
 
   Button1 = Place(new QPushButton(QStringLiteral("OK"), this), 136, 56, 75, 25);
-  // Not the default button: Enter in a field must not apply the range.
+  // Not the default button: Enter in a field must not apply the range. Enter on the button
+  // itself, once it has the focus, presses it.
   Button1->setAutoDefault(false);
   Button1->setDefault(false);
+  ClickOnEnter(Button1);
 
   Bevel2 = MakeBevel(this, 0, 112, 353, 33);
   CheckBox1 = Place(new QCheckBox(QStringLiteral("Выводить подсказки"), this), 16, 120, 161, 17);

@@ -185,6 +185,32 @@ void OnFocusEnter(QWidget* control, std::function<void()> action) {
   control->installEventFilter(new FocusEnterWatch(control, std::move(action)));
 }
 
+namespace {
+
+class EnterClicks : public QObject {
+ public:
+  explicit EnterClicks(QAbstractButton* button) : QObject(button), button_(button) {}
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched != button_ || e->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(e);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (!enter || key->isAutoRepeat() || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+      return false;
+    button_->click();
+    return true;
+  }
+
+ private:
+  QAbstractButton* button_;
+};
+
+}  // namespace
+
+void ClickOnEnter(QAbstractButton* button) {
+  button->installEventFilter(new EnterClicks(button));
+}
+
 QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
                        int height, const QFont& font) {
   auto* label = Place(new QLabel(text, parent), left, top, width, height);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class Desktop;
+class QAbstractButton;
 class QFont;
 class QFrame;
 class QLabel;
@@ -67,6 +68,10 @@ class TSpinEdit : public QWidget {
 // The action runs right after the focus change has completed. For a button, the click of the
 // same mouse press is swallowed, so that pressing the mouse on it runs its command once.
 void OnFocusEnter(QWidget* control, std::function<void()> action);
+
+// Enter on a push button that has the focus presses it, as Space does: the desktop's rule for
+// the buttons of a window, which Qt keeps to its own dialog class.
+void ClickOnEnter(QAbstractButton* button);
 
 // A label with the fixed position and size of the layout.
 QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
