@@ -51,9 +51,17 @@ std::optional<char32_t> TypedCharacter(const QKeyEvent* e) {
   return static_cast<char32_t>(ucs4.front());
 }
 
+// Focus changes that leave the window's own focus where it was.
+bool IsPassing(Qt::FocusReason reason) {
+  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+         reason == Qt::MenuBarFocusReason;
+}
+
 }  // namespace
 
 bool TEdit::event(QEvent* e) {
+  // A window shown again is entered afresh.
+  if (e->type() == QEvent::Hide) returning_ = false;
   if (e->type() == QEvent::ShortcutOverride) {
     auto* ke = static_cast<QKeyEvent*>(e);
     // Ctrl+letter belongs to the field only where it filters it (then it is refused like a
@@ -96,7 +104,15 @@ void TEdit::keyPressEvent(QKeyEvent* e) {
 
 void TEdit::focusInEvent(QFocusEvent* e) {
   QLineEdit::focusInEvent(e);
-  if (e->reason() != Qt::MouseFocusReason) selectAll();
+  // After a refused key's message box the user types on at the caret, not over the whole text.
+  const bool came_back = returning_ && IsPassing(e->reason());
+  returning_ = false;
+  if (e->reason() != Qt::MouseFocusReason && !came_back) selectAll();
+}
+
+void TEdit::focusOutEvent(QFocusEvent* e) {
+  QLineEdit::focusOutEvent(e);
+  returning_ = IsPassing(e->reason()) && window()->isVisible();
 }
 
 void TEdit::mousePressEvent(QMouseEvent* e) {

@@ -15,7 +15,8 @@ QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
 // A text field. A key filter, when set, sees each typed character before the field does:
 // it returns the character to insert, or nothing to drop it. The control characters that the
 // copy, paste, cut and undo shortcuts deliver reach the filter as characters too.
-// Receiving the focus by keyboard or by a command selects the whole text; by a mouse click not.
+// Receiving the focus by keyboard or by a command selects the whole text; by a mouse click not,
+// nor when it only comes back after a message box, a menu or another window had it meanwhile.
 class TEdit : public QLineEdit {
   Q_OBJECT
  public:
@@ -33,6 +34,7 @@ class TEdit : public QLineEdit {
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -41,6 +43,9 @@ class TEdit : public QLineEdit {
  private:
   KeyFilter filter_;
   bool pressed_ = false;
+  // The focus went to another window or a popup while this one stayed open: it is still this
+  // field's focus from the user's point of view.
+  bool returning_ = false;
 };
 
 // Places a control at its layout position (left, top, width, height) inside its parent.

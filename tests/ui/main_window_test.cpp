@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -385,6 +386,62 @@ TEST(MainWindowKeys, AnswerFieldIsReadOnlyAndUnfiltered) {
   QTest::keyClicks(f.Edit3, QStringLiteral("a1"));
   EXPECT_EQ(S(f.Edit3->text()), "5");
   EXPECT_TRUE(p.desktop.events.empty());
+}
+
+// A refused key's message box, or a menu opened over the field, has the focus for a while;
+// when it comes back the user types on at the caret instead of over the whole text.
+TEST(MainWindowKeys, TypingGoesOnAtTheCaretAfterAMessageBoxOrAMenu) {
+  Program p;
+  TForm1& f = p.f();
+  const std::pair<const char*, std::function<void()>> interruptions[] = {
+      {"message box",
+       [] {
+         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallymate 3.1"),
+                         QString::fromStdString(kOnlyNumbers), QMessageBox::Ok);
+         QTimer::singleShot(0, &box, &QMessageBox::accept);
+         box.exec();
+       }},
+      {"menu",
+       [&f] {
+         f.N4->popup(QPoint(10, 10));
+         f.N4->hide();
+       }},
+  };
+  for (const auto& [name, interrupt] : interruptions) {
+    f.Edit1->setText(QStringLiteral("12"));
+    f.Edit1->setFocus(Qt::TabFocusReason);
+    f.Edit1->setCursorPosition(1);
+    interrupt();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f)) << name;
+    ASSERT_EQ(QApplication::focusWidget(), f.Edit1) << name;
+    EXPECT_TRUE(f.Edit1->selectedText().isEmpty()) << name;
+    QTest::keyClick(f.Edit1, Qt::Key_3);
+    EXPECT_EQ(S(f.Edit1->text()), "132") << name;
+  }
+}
+
+// A window shown again is entered afresh, also when it was hidden while another window was
+// active.
+TEST(MainWindowKeys, FieldOfAWindowShownAgainSelectsItsText) {
+  QWidget first;
+  auto* field = new TEdit(&first);
+  QWidget second;
+  first.show();
+  first.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&first));
+  field->setText(QStringLiteral("345"));
+  field->setFocus(Qt::MouseFocusReason);
+  field->setCursorPosition(1);
+  second.show();
+  second.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&second));
+  first.hide();
+  first.show();
+  first.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&first));
+  ASSERT_EQ(QApplication::focusWidget(), field);
+  EXPECT_EQ(S(field->selectedText()), "345");
 }
 
 TEST(MainWindowKeys, KeyboardFocusSelectsTheWholeField) {
