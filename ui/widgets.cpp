@@ -1,6 +1,7 @@
 #include "ui/widgets.h"
 
 #include <QFont>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -100,6 +101,27 @@ void TEdit::keyPressEvent(QKeyEvent* e) {
     }
   }
   QLineEdit::keyPressEvent(e);
+}
+
+void TEdit::inputMethodEvent(QInputMethodEvent* e) {
+  if (!filter_ || e->commitString().isEmpty()) {
+    QLineEdit::inputMethodEvent(e);
+    return;
+  }
+  // Composed text (dead keys, compose sequences, an input method's engine) is typed text too.
+  QString passed;
+  for (const uint code : e->commitString().toUcs4()) {
+    if (const std::optional<char32_t> out = filter_(static_cast<char32_t>(code)))
+      passed += QString::fromUcs4(&*out, 1);
+  }
+  QInputMethodEvent filtered(e->preeditString(), e->attributes());
+  // Nothing passed: the field is left as it was, surrounding text included.
+  if (passed.isEmpty())
+    filtered.setCommitString(QString());
+  else
+    filtered.setCommitString(passed, e->replacementStart(), e->replacementLength());
+  QLineEdit::inputMethodEvent(&filtered);
+  e->accept();
 }
 
 void TEdit::focusInEvent(QFocusEvent* e) {

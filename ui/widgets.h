@@ -14,7 +14,8 @@ QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
 
 // A text field. A key filter, when set, sees each typed character before the field does:
 // it returns the character to insert, or nothing to drop it. The control characters that the
-// copy, paste, cut and undo shortcuts deliver reach the filter as characters too.
+// copy, paste, cut and undo shortcuts deliver reach the filter as characters too, and so does
+// each character of text an input method commits.
 // Receiving the focus by keyboard or by a command selects the whole text; by a mouse click not,
 // nor when it only comes back after a message box, a menu or another window had it meanwhile.
 class TEdit : public QLineEdit {
@@ -33,6 +34,7 @@ class TEdit : public QLineEdit {
  protected:
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;

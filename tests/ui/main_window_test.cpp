@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHelpEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -375,6 +376,31 @@ TEST(MainWindowKeys, CopyPasteCutAndUndoAreRefusedLikeLetters) {
         << key;
   }
   EXPECT_EQ(S(QApplication::clipboard()->text()), "999");
+}
+
+// Characters an input method composes are typed characters: each passes the filter.
+TEST(MainWindowKeys, InputMethodTextPassesTheFilter) {
+  Program p;
+  TForm1& f = p.f();
+  struct Case {
+    const char* commit;
+    const char* text;
+    size_t refused;
+  };
+  const Case cases[] = {{"a", "12", 1}, {"é", "12", 1}, {"3.", "123,", 0}, {"4x5", "1245", 1}};
+  for (const Case& c : cases) {
+    f.Edit1->setText(QStringLiteral("12"));
+    f.Edit1->setFocus(Qt::TabFocusReason);
+    f.Edit1->end(false);
+    p.desktop.Clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8(c.commit));
+    QCoreApplication::sendEvent(f.Edit1, &commit);
+    EXPECT_EQ(S(f.Edit1->text()), c.text) << c.commit;
+    EXPECT_EQ(p.desktop.Texts(Event::Information), std::vector<std::string>(c.refused, kOnlyNumbers))
+        << c.commit;
+    EXPECT_EQ(p.desktop.Texts(Event::Beep).size(), c.refused) << c.commit;
+  }
 }
 
 TEST(MainWindowKeys, AnswerFieldIsReadOnlyAndUnfiltered) {
