@@ -305,6 +305,8 @@ void TForm1::CreateStatusBar() {
   panel_->setObjectName(QStringLiteral("Panel0"));
   panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel_->setFixedWidth(kPanelWidth);
+  // The bar's texts are the bar itself to the mouse: moving over them shows its tip.
+  for (QLabel* part : {simple_text_, panel_}) part->setAttribute(Qt::WA_TransparentForMouseEvents);
   StatusBar1->addWidget(simple_text_, 1);
   StatusBar1->addWidget(panel_, 0);
   setStatusBar(StatusBar1);

@@ -956,6 +956,25 @@ TEST(MainWindowTips, OneExpiryWipesTheLastTipOfASeries) {
   EXPECT_TRUE(f.Timer1->isActive());
 }
 
+// The mouse over the status bar is over its text or its panel most of the time; either way
+// it is over the bar.
+TEST(MainWindowTips, StatusBarTipAlsoOverItsTextAndPanel) {
+  Program p("[var]\r\nc=1\r\n");
+  TForm1& f = p.f();
+  for (const bool simple : {true, false}) {
+    f.SetSimpleMode(simple);
+    QWidget* part = simple ? f.StatusBar1->findChild<QWidget*>(QStringLiteral("SimpleText"))
+                           : f.StatusBar1->findChild<QWidget*>(QStringLiteral("Panel0"));
+    ASSERT_NE(part, nullptr);
+    ASSERT_TRUE(part->isVisible());
+    FireTipTimer(f);
+    const QPoint centre = part->geometry().center();
+    QTest::mouseMove(f.StatusBar1, centre);
+    QTest::mouseMove(f.StatusBar1, centre + QPoint(1, 0));
+    EXPECT_EQ(S(f.TipText()), "Для получения справки о программе нужно нажимать \"F1\"") << simple;
+  }
+}
+
 std::vector<QLabel*> VisibleStatusLabels(TForm1& f) {
   std::vector<QLabel*> out;
   for (QLabel* label : f.StatusBar1->findChildren<QLabel*>())
