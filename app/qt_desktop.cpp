@@ -44,17 +44,23 @@ std::optional<uint32_t> QtDesktop::PickColour(uint32_t initial) {
 }
 
 std::optional<std::string> QtDesktop::PickPictureFile() {
-  const QString filters = QStringLiteral("Изображения (*.jpg);;Картинки (*.bmp);;PNG файл (*.png)");
+  const QStringList choices = {QStringLiteral("Изображения (*.jpg)"),
+                               QStringLiteral("Картинки (*.bmp)"), QStringLiteral("PNG файл (*.png)")};
   QFileDialog dialog(QApplication::activeWindow());
   // A typed name of a missing file is accepted: opening it then reports why it failed.
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setNameFilters(filters.split(QStringLiteral(";;")));
+  // The choices are listed by their names alone, without the patterns.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(choices);
   if (!last_filter_.isEmpty()) dialog.selectNameFilter(last_filter_);
   if (!last_picture_.isEmpty()) dialog.selectFile(last_picture_);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   last_picture_ = dialog.selectedFiles().front();
-  last_filter_ = dialog.selectedNameFilter();
+  // With the patterns hidden the dialog names the choice by its name alone.
+  const QString chosen = dialog.selectedNameFilter();
+  for (const QString& choice : choices)
+    if (choice == chosen || choice.startsWith(chosen + QStringLiteral(" ("))) last_filter_ = choice;
   return last_picture_.toStdString();
 }
 

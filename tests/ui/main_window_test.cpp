@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -31,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "app/qt_desktop.h"
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/Unit2.h"
@@ -585,6 +588,50 @@ TEST(MainWindowMenu, ColourAndPictureCommandsAreWired) {
   EXPECT_EQ(S(f.Label13->text()), "200");
   EXPECT_EQ(f.TrackBar1->maximum(), 200);
   EXPECT_EQ(f.TrackBar1->minimum(), 0);
+}
+
+// The picture dialog lists its three choices by their names alone, the first one chosen.
+TEST(MainWindowMenu, PictureDialogOffersItsThreeChoicesByName) {
+  QtDesktop desktop;
+  std::vector<std::string> shown;
+  std::string current;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    for (int i = 0; i < types->count(); ++i) shown.push_back(S(types->itemText(i)));
+    current = S(types->currentText());
+    dialog->reject();
+  });
+  EXPECT_EQ(desktop.PickPictureFile(), std::nullopt);
+  EXPECT_EQ(shown, (std::vector<std::string>{"Изображения", "Картинки", "PNG файл"}));
+  EXPECT_EQ(current, "Изображения");
+}
+
+TEST(MainWindowMenu, PictureDialogRemembersTheLastChoice) {
+  QtDesktop desktop;
+  QTemporaryDir dir;
+  const QString picture = dir.filePath(QStringLiteral("sky.png"));
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    types->setCurrentIndex(2);  // a name with a blank in it
+    dialog->selectFile(picture);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  EXPECT_EQ(desktop.PickPictureFile(), picture.toStdString());
+  std::string current;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    current = S(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText());
+    dialog->reject();
+  });
+  EXPECT_EQ(desktop.PickPictureFile(), std::nullopt);
+  EXPECT_EQ(current, "PNG файл");
 }
 
 // ---- sliders --------------------------------------------------------------------------
