@@ -19,9 +19,10 @@ std::optional<char32_t> Refuse(Desktop& desktop, const char* message) {
 }  // namespace
 
 std::optional<char32_t> DecimalKeyFilter(char32_t key, Desktop& desktop) {
-  if (PassesBoth(key) || key == U',') return key;
-  // Whatever the regional separator, the numeric fields always get a comma.
-  if (key == U'.') return U',';
+  if (PassesBoth(key)) return key;
+  // Either key types the separator in force: a comma under Russian settings, and a point where
+  // the point separates, so that the text typed can always be read back.
+  if (key == U',' || key == U'.') return static_cast<char32_t>(DecimalSeparator());
   return Refuse(desktop, "Вводите только числа!");
 }
 

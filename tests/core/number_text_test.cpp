@@ -332,11 +332,23 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{U'٫', std::nullopt, false},
                     KeyCase{U'0' + 0x10000, std::nullopt, false}));
 
-TEST(KeyFilters, PointBecomesCommaWhateverTheSeparator) {
-  SeparatorScope point('.');
-  RecordingDesktop desktop;
-  EXPECT_EQ(DecimalKeyFilter(U'.', desktop), U',');
-  EXPECT_TRUE(Requests(desktop).empty());
+// Under a point separator a typed comma would make every fraction unreadable: both keys type the
+// separator in force, and what they type reads back as a number.
+TEST(KeyFilters, PointAndCommaTypeTheSeparatorInForce) {
+  struct Case {
+    char separator;
+    char32_t key;
+    char32_t typed;
+  };
+  for (const Case c : {Case{',', U'.', U','}, Case{',', U',', U','}, Case{'.', U'.', U'.'},
+                       Case{'.', U',', U'.'}}) {
+    SeparatorScope scope(c.separator);
+    RecordingDesktop desktop;
+    EXPECT_EQ(DecimalKeyFilter(c.key, desktop), c.typed) << c.separator << " " << char(c.key);
+    EXPECT_TRUE(Requests(desktop).empty());
+    const std::string text = std::string("1") + static_cast<char>(c.typed) + "5";
+    EXPECT_EQ(TextToNumber(text), 1.5L) << text;
+  }
 }
 
 }  // namespace
