@@ -1,6 +1,5 @@
 // Tallymate 3.1: start-up, the event loop and the end of the program.
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
 #include <QtGlobal>
 
@@ -32,9 +31,6 @@ int main(int argc, char* argv[]) {
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
-  // The layout names the fonts of its original desktop; these are their metric twins here.
-  QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-  QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
   ApplyRegionalDecimalSeparator();
 
   QtDesktop desktop;

@@ -48,7 +48,7 @@ TForm3::TForm3(AppContext& context)
 
 void TForm3::Button1Click() {
   Run([this] {
-    Edit2->setText(
+    Edit2->Write(
         QString::fromStdString(PowerAnswer(Edit1->text().toStdString(), SpinEdit1->Value())));
     Edit1->setFocus();
   });
@@ -60,7 +60,7 @@ void TForm3::Button1Enter() {
 
 void TForm3::Button2Click() {
   Run([this] {
-    Edit2->setText(QString::fromStdString(SquareRootAnswer(Edit1->text().toStdString())));
+    Edit2->Write(QString::fromStdString(SquareRootAnswer(Edit1->text().toStdString())));
     Edit1->setFocus();
   });
 }

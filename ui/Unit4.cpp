@@ -11,16 +11,6 @@
 #include "ui/spin_edit.h"
 #include "ui/widgets.h"
 
-namespace {
-
-// The result lines grow with their text.
-void SetLine(QLabel* label, const QString& text) {
-  label->setText(text);
-  label->adjustSize();
-}
-
-}  // namespace
-
 TForm4::TForm4(AppContext& context)
     : TForm(context, QStringLiteral("TForm4"), QStringLiteral("Квадратные уравнения"), 388, 168) {
   move(363, 310);
@@ -38,9 +28,10 @@ TForm4::TForm4(AppContext& context)
   Edit3 = Place(new TEdit(this), 280, 32, 49, 21);
   Button1 = Place(new QPushButton(QStringLiteral("Сосчитать"), this), 32, 64, 217, 25);
   Button2 = Place(new QPushButton(QStringLiteral("Новое уравнение"), this), 256, 64, 113, 25);
-  Label1 = MakeLabel(this, QString(), 0, 104, big);
-  Label2 = MakeLabel(this, QString(), 8, 129, big);
-  Label3 = MakeLabel(this, QString(), 8, 152, big);
+  // The result lines grow with their text, up to the window's right edge.
+  Label1 = new TLine(this, QString(), 0, 104, big, width());
+  Label2 = new TLine(this, QString(), 8, 129, big, width());
+  Label3 = new TLine(this, QString(), 8, 152, big, width());
 
   for (TEdit* edit : {Edit1, Edit2, Edit3}) {
     edit->setFont(bold);
@@ -62,11 +53,11 @@ TForm4::TForm4(AppContext& context)
 
 void TForm4::Button1Click() {
   Run([this] {
-    QLabel* const lines[] = {Label1, Label2, Label3};
+    TLine* const lines[] = {Label1, Label2, Label3};
     SolveQuadratic(Edit1->text().toStdString(), Edit2->text().toStdString(),
                    Edit3->text().toStdString(),
                    [&lines](QuadraticLine line, const std::string& text) {
-                     SetLine(lines[static_cast<int>(line) - 1], QString::fromStdString(text));
+                     lines[static_cast<int>(line) - 1]->SetLine(QString::fromStdString(text));
                    });
   });
 }
@@ -80,9 +71,9 @@ void TForm4::Button2Click() {
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
-    SetLine(Label2, QString());
-    SetLine(Label1, QString());
-    SetLine(Label3, QString());
+    Label2->SetLine(QString());
+    Label1->SetLine(QString());
+    Label3->SetLine(QString());
   });
 }
 
@@ -98,7 +89,7 @@ void TForm4::FormClose() {
   Edit1->clear();
   Edit2->clear();
   Edit3->clear();
-  SetLine(Label1, QString());
-  SetLine(Label2, QString());
-  SetLine(Label3, QString());
+  Label1->SetLine(QString());
+  Label2->SetLine(QString());
+  Label3->SetLine(QString());
 }

@@ -7,6 +7,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class TEdit;
+class TLine;
 
 class TForm4 : public TForm {
   Q_OBJECT
@@ -15,7 +16,8 @@ class TForm4 : public TForm {
 
   // Controls, reached directly by the main window's colour commands.
   QFrame* Bevel1{};
-  QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{}, *Label5{}, *Label6{}, *Label7{};
+  QLabel *Label4{}, *Label5{}, *Label6{}, *Label7{};
+  TLine *Label1{}, *Label2{}, *Label3{};  // discriminant, first and second root
   TEdit *Edit1{}, *Edit2{}, *Edit3{};
   QPushButton *Button1{}, *Button2{};
 

@@ -29,11 +29,6 @@ class FixedHeightItems : public QStyledItemDelegate {
   int height_;
 };
 
-void SetLine(QLabel* label, const QString& text) {
-  label->setText(text);
-  label->adjustSize();
-}
-
 }  // namespace
 
 TForm5::TForm5(AppContext& context)
@@ -63,7 +58,8 @@ TForm5::TForm5(AppContext& context)
   Edit1->setFont(bold);
   Button2 =
       Place(new QPushButton(QStringLiteral("Удалить выделенный символ"), this), 272, 112, 161, 25);
-  Label1 = MakeLabel(this, QString(), 157, 144, SansFont(13, true));
+  // The result line grows with its text, up to the window's right edge.
+  Label1 = new TLine(this, QString(), 157, 144, SansFont(13, true), width());
   Button1->setEnabled(false);
   Button2->setEnabled(false);
 
@@ -100,7 +96,7 @@ void TForm5::Button1Click() {
     std::vector<std::string> items;
     for (int i = 0; i < ListBox1->count(); ++i)
       items.push_back(ListBox1->item(i)->text().toStdString());
-    SetLine(Label1, QString::fromStdString(MeanLine(items)));
+    Label1->SetLine(QString::fromStdString(MeanLine(items)));
   });
 }
 
@@ -117,7 +113,7 @@ void TForm5::Button4Click() {
     Disable(Button1);
     Disable(Button2);
     Disable(Button4);
-    SetLine(Label1, QString());
+    Label1->SetLine(QString());
   });
 }
 
@@ -146,7 +142,7 @@ void TForm5::FormShow() {
 
 void TForm5::FormClose() {
   Edit1->clear();
-  SetLine(Label1, QString());
+  Label1->SetLine(QString());
   ListBox1->clear();
   Disable(Button1);
   Disable(Button4);

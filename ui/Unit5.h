@@ -8,6 +8,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class TEdit;
+class TLine;
 
 class TForm5 : public TForm {
   Q_OBJECT
@@ -17,7 +18,8 @@ class TForm5 : public TForm {
   // Controls, reached directly by the main window's colour commands.
   QListWidget* ListBox1{};
   QFrame* Bevel1{};
-  QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{};
+  QLabel *Label2{}, *Label3{}, *Label4{};
+  TLine* Label1{};  // the result line
   TEdit* Edit1{};
   QPushButton *Button1{}, *Button2{}, *Button3{}, *Button4{};
 

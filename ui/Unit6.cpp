@@ -17,7 +17,9 @@
 
 namespace {
 
-QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
 
 }  // namespace
 
@@ -26,8 +28,9 @@ TForm6::TForm6(AppContext& context)
   move(374, 292);
 
   Bevel1 = MakeBevel(this, 0, 8, 353, 97);
-  Label1 = MakeLabel(this, QStringLiteral("Введите максимальное и минимальное значение полосы прокрутки"),
-                     0, 8, SansFont());
+  Label1 = MakeFixedLabel(
+      this, QStringLiteral("Введите максимальное и минимальное значение полосы прокрутки"), 0, 8,
+      349, 13, SansFont());
   Label2 = MakeLabel(this, QStringLiteral("Min"), 8, 24, SansFont(11, true));
   Edit1 = Place(new TEdit(this), 40, 24, 97, 21);
   Label3 = MakeLabel(this, QStringLiteral("Max"), 152, 24, SansFont(11, true));
@@ -41,7 +44,7 @@ TForm6::TForm6(AppContext& context)
   ClickOnEnter(Button1);
 
   Bevel2 = MakeBevel(this, 0, 112, 353, 33);
-  CheckBox1 = Place(new QCheckBox(QStringLiteral("Выводить подсказки"), this), 16, 120, 161, 17);
+  CheckBox1 = Place(new TCheckBox(QStringLiteral("Выводить подсказки"), this), 16, 120, 161, 17);
 
   Desktop& desktop = context_.desktop;
   auto filter = [&desktop](char32_t key) { return IntegerKeyFilter(key, desktop); };
@@ -61,8 +64,8 @@ void TForm6::FormShow() {
   SetFieldColour(Edit1, field);
   SetFieldColour(Edit2, field);
   // The slider's actual range, which may differ from what the main window's labels show.
-  Edit1->setText(Text(NumberToText(form1->Slider1().Minimum())));
-  Edit2->setText(Text(NumberToText(form1->Slider1().Maximum())));
+  Edit1->Write(Text(NumberToText(form1->Slider1().Minimum())));
+  Edit2->Write(Text(NumberToText(form1->Slider1().Maximum())));
   // The first slider's tool tip stands for the tips switch; the stored flag is not read here.
   CheckBox1->setChecked(TForm1::ToolTipOn(form1->TrackBar1));
 }
@@ -74,7 +77,7 @@ void TForm6::Button1Click() {
   const int32_t max = TextToInteger(Edit2->text().toStdString());
   if (max < min) {
     context_.desktop.ShowInformation("Первое число не может быть больше второго");
-    Edit1->setText(QStringLiteral("0"));
+    Edit1->Write(QStringLiteral("0"));
     Abort();
   }
 
@@ -85,10 +88,8 @@ void TForm6::Button1Click() {
   form1->AddTick(form1->TrackBar2, max);
 
   // The entered values, even where the slider could not take them.
-  form1->Label12->setText(Text(IntegerToText(min)));
-  form1->Label13->setText(Text(IntegerToText(max)));
-  form1->Label12->adjustSize();
-  form1->Label13->adjustSize();
+  form1->Label12->SetLine(Text(IntegerToText(min)));
+  form1->Label13->SetLine(Text(IntegerToText(max)));
   form1->Edit1->clear();
   form1->Edit2->clear();
 

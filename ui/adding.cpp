@@ -81,7 +81,9 @@ class ToolTipGate : public QObject {
   }
 };
 
-QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width,
                         int height, const QFont& font, const QString& hint = {}) {
@@ -107,7 +109,8 @@ void SetIconIfPresent(QAction* action, const QString& resource) {
 void KeepDesktopBackground(QWidget* widget) {
   QPalette palette = widget->palette();
   for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-    palette.setColor(group, QPalette::Window, QApplication::palette().color(group, QPalette::Window));
+    palette.setColor(group, QPalette::Window,
+                     QApplication::palette().color(group, QPalette::Window));
   widget->setPalette(palette);
 }
 
@@ -152,7 +155,9 @@ TForm1::~TForm1() {
   slider2_.SetOnChange({});
 }
 
-bool TForm1::FormCreate() { return true; }
+bool TForm1::FormCreate() {
+  return true;
+}
 
 void TForm1::CreateControls(QWidget* client) {
   const QFont normal = SansFont();
@@ -165,8 +170,10 @@ void TForm1::CreateControls(QWidget* client) {
   Bevel2->setObjectName(QStringLiteral("Bevel2"));
 
   Label14 = MakeLabel(client, QStringLiteral("Диапазон значений полосы прокрутки"), 104, 8, normal);
-  Label12 = MakeLabel(client, QStringLiteral("0"), 16, 8, normal);
-  Label13 = MakeLabel(client, QStringLiteral("200"), 344, 8, normal);
+  // Range values of up to 11 characters: the minimum has room up to the caption, the maximum up
+  // to the picture.
+  Label12 = new TLine(client, QStringLiteral("0"), 16, 8, normal, 100);
+  Label13 = new TLine(client, QStringLiteral("200"), 344, 8, normal, 392);
 
   TrackBar1 = Place(new TTrackBar(slider1_, client), 8, 32, 369, 17);
   TrackBar1->setToolTip(
@@ -227,23 +234,43 @@ void TForm1::CreateControls(QWidget* client) {
   MonthCalendar1 = Place(new TMonthCalendar(client), 392, 144, 209, 183);
 
   const std::pair<QWidget*, const char*> names[] = {
-      {Label1, "Label1"},     {Label2, "Label2"},       {Label3, "Label3"},
-      {Label9, "Label9"},     {Label10, "Label10"},     {Label11, "Label11"},
-      {Label12, "Label12"},   {Label13, "Label13"},     {Label14, "Label14"},
-      {Edit1, "Edit1"},       {Edit2, "Edit2"},         {Edit3, "Edit3"},
-      {Button1, "Button1"},   {Button2, "Button2"},     {Button3, "Button3"},
-      {Button4, "Button4"},   {Button5, "Button5"},     {Button6, "Button6"},
-      {Button7, "Button7"},   {Button8, "Button8"},     {Button9, "Button9"},
-      {Button10, "Button10"}, {Button11, "Button11"},   {Button12, "Button12"},
-      {Button13, "Button13"}, {TrackBar1, "TrackBar1"}, {TrackBar2, "TrackBar2"},
-      {Image1, "Image1"},     {MonthCalendar1, "MonthCalendar1"},
+      {Label1, "Label1"},
+      {Label2, "Label2"},
+      {Label3, "Label3"},
+      {Label9, "Label9"},
+      {Label10, "Label10"},
+      {Label11, "Label11"},
+      {Label12, "Label12"},
+      {Label13, "Label13"},
+      {Label14, "Label14"},
+      {Edit1, "Edit1"},
+      {Edit2, "Edit2"},
+      {Edit3, "Edit3"},
+      {Button1, "Button1"},
+      {Button2, "Button2"},
+      {Button3, "Button3"},
+      {Button4, "Button4"},
+      {Button5, "Button5"},
+      {Button6, "Button6"},
+      {Button7, "Button7"},
+      {Button8, "Button8"},
+      {Button9, "Button9"},
+      {Button10, "Button10"},
+      {Button11, "Button11"},
+      {Button12, "Button12"},
+      {Button13, "Button13"},
+      {TrackBar1, "TrackBar1"},
+      {TrackBar2, "TrackBar2"},
+      {Image1, "Image1"},
+      {MonthCalendar1, "MonthCalendar1"},
   };
   for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
 
   // The tab order of the layout, beginning at "+".
-  QWidget* const order[] = {Button1, Edit1,   Edit2,   Edit3,   TrackBar2, TrackBar1, Button2,
-                            MonthCalendar1, Button4, Button5, Button3, Button6, Button7,
-                            Button8, Button9, Button10, Button11, Button12, Button13};
+  QWidget* const order[] = {Button1,   Edit1,    Edit2,          Edit3,   TrackBar2,
+                            TrackBar1, Button2,  MonthCalendar1, Button4, Button5,
+                            Button3,   Button6,  Button7,        Button8, Button9,
+                            Button10,  Button11, Button12,       Button13};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -282,7 +309,8 @@ void TForm1::CreateMenu() {
   N4->setObjectName(QStringLiteral("N4"));
   N6 = item(N4, "N6", QStringLiteral("Степени и корни"), QKeySequence(Qt::CTRL | Qt::Key_D));
   N8 = item(N4, "N8", QStringLiteral("Квадратные уравнения"), QKeySequence(Qt::CTRL | Qt::Key_K));
-  N17 = item(N4, "N17", QStringLiteral("Среднее арифметическое"), QKeySequence(Qt::CTRL | Qt::Key_R));
+  N17 =
+      item(N4, "N17", QStringLiteral("Среднее арифметическое"), QKeySequence(Qt::CTRL | Qt::Key_R));
 
   N5 = bar->addMenu(QStringLiteral("Помощь"));
   N5->setObjectName(QStringLiteral("N5"));
@@ -354,13 +382,14 @@ void TForm1::Wire() {
   Edit2->SetKeyFilter(filter);
 
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
-      {N10, &TForm1::N10Click}, {N11, &TForm1::N11Click}, {N12, &TForm1::N12Click},
-      {N3, &TForm1::N3Click},   {N19, &TForm1::N19Click}, {N13, &TForm1::N13Click},
-      {N2, &TForm1::N2Click},   {N6, &TForm1::N6Click},   {N8, &TForm1::N8Click},
-      {N17, &TForm1::N17Click}, {N7, &TForm1::N7Click},   {N16, &TForm1::N16Click},
+      {N10, &TForm1::N10Click},     {N11, &TForm1::N11Click}, {N12, &TForm1::N12Click},
+      {N3, &TForm1::N3Click},       {N19, &TForm1::N19Click}, {N13, &TForm1::N13Click},
+      {N2, &TForm1::N2Click},       {N6, &TForm1::N6Click},   {N8, &TForm1::N8Click},
+      {N17, &TForm1::N17Click},     {N7, &TForm1::N7Click},   {N16, &TForm1::N16Click},
       {dsfg1, &TForm1::dsfg1Click}, {N14, &TForm1::N14Click},
   };
-  for (const auto& [action, handler] : actions) connect(action, &QAction::triggered, this, run(handler));
+  for (const auto& [action, handler] : actions)
+    connect(action, &QAction::triggered, this, run(handler));
 
   connect(N9, &QMenu::aboutToShow, this, run(&TForm1::N9Click));
   connect(N4, &QMenu::aboutToShow, this, run(&TForm1::N4Click));
@@ -389,7 +418,9 @@ void TForm1::Wire() {
   TrackBar2->SetReporter([this](int32_t p) { Run([this, p] { slider2_.UserMovement(p); }); });
 }
 
-void TForm1::Run(const std::function<void()>& handler) { RunHandler(context_.desktop, handler); }
+void TForm1::Run(const std::function<void()>& handler) {
+  RunHandler(context_.desktop, handler);
+}
 
 // ---- calculator -------------------------------------------------------------------------
 
@@ -402,7 +433,7 @@ void TForm1::Calculate(CalculatorModel::Focus (CalculatorModel::*operation)()) {
   for (auto [field, text] : {std::pair{Edit1, &model_.first}, std::pair{Edit2, &model_.second},
                              std::pair{Edit3, &model_.answer}}) {
     const QString updated = Text(*text);
-    if (field->text() != updated) field->setText(updated);
+    if (field->text() != updated) field->Write(updated);
   }
   if (focus == CalculatorModel::Focus::First) FocusField(Edit1);
   if (focus == CalculatorModel::Focus::Second) FocusField(Edit2);
@@ -416,9 +447,13 @@ void TForm1::FocusField(TEdit* field) {
 
 // ---- sliders ----------------------------------------------------------------------------
 
-void TForm1::TrackBar1Change() { Edit1->setText(Text(NumberToText(slider1_.Position()))); }
+void TForm1::TrackBar1Change() {
+  Edit1->Write(Text(NumberToText(slider1_.Position())));
+}
 
-void TForm1::TrackBar2Change() { Edit2->setText(Text(NumberToText(slider2_.Position()))); }
+void TForm1::TrackBar2Change() {
+  Edit2->Write(Text(NumberToText(slider2_.Position())));
+}
 
 void TForm1::AddTick(TTrackBar* bar, int32_t position) {
   TrackBar1->Sync();
@@ -435,7 +470,9 @@ void TForm1::SetToolTipOn(QWidget* control, bool on) {
   control->setProperty(kToolTipOff, !on);
 }
 
-bool TForm1::ToolTipOn(const QWidget* control) { return !control->property(kToolTipOff).toBool(); }
+bool TForm1::ToolTipOn(const QWidget* control) {
+  return !control->property(kToolTipOff).toBool();
+}
 
 void TForm1::SetSimpleMode(bool on) {
   simple_mode_ = on;
@@ -443,9 +480,13 @@ void TForm1::SetSimpleMode(bool on) {
   panel_->setVisible(!on);
 }
 
-bool TForm1::SimpleMode() const { return simple_mode_; }
+bool TForm1::SimpleMode() const {
+  return simple_mode_;
+}
 
-QString TForm1::TipText() const { return tip_text_; }
+QString TForm1::TipText() const {
+  return tip_text_;
+}
 
 void TForm1::ShowTip(const QString& text) {
   tip_text_ = text;
@@ -460,9 +501,15 @@ void TForm1::Timer1Timer() {
   Timer1->stop();
 }
 
-void TForm1::N9Click() { ShowTip(kN9Tip); }
-void TForm1::N4Click() { ShowTip(kN4Tip); }
-void TForm1::N5Click() { ShowTip(kN5Tip); }
+void TForm1::N9Click() {
+  ShowTip(kN9Tip);
+}
+void TForm1::N4Click() {
+  ShowTip(kN4Tip);
+}
+void TForm1::N5Click() {
+  ShowTip(kN5Tip);
+}
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
   const QEvent::Type type = e->type();
@@ -487,7 +534,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
       return true;
     }
     if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
-      const bool click = pressed_label_ == Label3 && Label3->rect().contains(mouse->position().toPoint());
+      const bool click =
+          pressed_label_ == Label3 && Label3->rect().contains(mouse->position().toPoint());
       pressed_label_ = nullptr;
       if (click) Run([this] { Label3Click(); });
       return true;
@@ -498,7 +546,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
 
 // ---- other windows and outside documents --------------------------------------------------
 
-void TForm1::N2Click() { close(); }
+void TForm1::N2Click() {
+  close();
+}
 
 void TForm1::N6Click() {
   if (TForm3* form = context_.windows.Form3) form->ShowForm();
@@ -520,13 +570,21 @@ void TForm1::N7Click() {
   if (TForm2* form = context_.windows.Form2) form->ShowModalForm();
 }
 
-void TForm1::N14Click() { context_.desktop.ShellOpen("help.txt"); }
+void TForm1::N14Click() {
+  context_.desktop.ShellOpen("help.txt");
+}
 
-void TForm1::dsfg1Click() { context_.desktop.ShellOpen("Licence.txt"); }
+void TForm1::dsfg1Click() {
+  context_.desktop.ShellOpen("Licence.txt");
+}
 
-void TForm1::N16Click() { context_.desktop.ShellOpen(kWebsite); }
+void TForm1::N16Click() {
+  context_.desktop.ShellOpen(kWebsite);
+}
 
-void TForm1::Label3Click() { context_.desktop.ShellOpen(std::string(kWebsite) + "/"); }
+void TForm1::Label3Click() {
+  context_.desktop.ShellOpen(std::string(kWebsite) + "/");
+}
 
 // ---- settings file, show and close -------------------------------------------------------
 
@@ -535,11 +593,14 @@ std::string TForm1::SettingsPath() {
   return path.empty() ? SettingsStore::DefaultPath() : path;
 }
 
-void TForm1::SetSettingsPath(std::string path) { SettingsPathOverride() = std::move(path); }
+void TForm1::SetSettingsPath(std::string path) {
+  SettingsPathOverride() = std::move(path);
+}
 
 void TForm1::FormShow() {
   SettingsStore store(SettingsPath());
-  SetWindowColour(this, static_cast<uint32_t>(store.ReadInteger("Color", "Formcolor", kDefaultSetting)));
+  SetWindowColour(this,
+                  static_cast<uint32_t>(store.ReadInteger("Color", "Formcolor", kDefaultSetting)));
   SetFieldColour(Edit1, static_cast<uint32_t>(store.ReadInteger("Color", "Edit", kDefaultSetting)));
   slider1_.SetMinimum(store.ReadInteger("Trackbar", "min", kDefaultSetting));
   slider1_.SetMaximum(store.ReadInteger("Trackbar", "max", kDefaultSetting));
@@ -547,8 +608,9 @@ void TForm1::FormShow() {
   slider2_.SetMaximum(store.ReadInteger("Trackbar", "max", kDefaultSetting));
   TrackBar1->Sync();
   TrackBar2->Sync();
-  MonthCalendar1->SetColour(TMonthCalendar::kMonthBackground,
-                            static_cast<uint32_t>(store.ReadInteger("Calendar", "color", kDefaultSetting)));
+  MonthCalendar1->SetColour(
+      TMonthCalendar::kMonthBackground,
+      static_cast<uint32_t>(store.ReadInteger("Calendar", "color", kDefaultSetting)));
   const bool tips = store.ReadBool("var", "c", false);
   store.Close();
 
@@ -568,10 +630,8 @@ void TForm1::FormShow() {
   Edit1->clear();
   Edit2->clear();
   // The range in force, which may differ from the stored one.
-  Label12->setText(Text(IntegerToText(slider1_.Minimum())));
-  Label12->adjustSize();
-  Label13->setText(Text(IntegerToText(slider1_.Maximum())));
-  Label13->adjustSize();
+  Label12->SetLine(Text(IntegerToText(slider1_.Minimum())));
+  Label13->SetLine(Text(IntegerToText(slider1_.Maximum())));
 
   ShowTip(kWelcomeTip);
   Edit1->setFocus(Qt::OtherFocusReason);
@@ -584,8 +644,9 @@ void TForm1::FormClose() {
   store.WriteInteger("Color", "Edit", static_cast<int32_t>(FieldColour(Edit1)));
   store.WriteInteger("Trackbar", "max", slider1_.Maximum());
   store.WriteInteger("Trackbar", "min", slider1_.Minimum());
-  store.WriteInteger("Calendar", "color",
-                     static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)));
+  store.WriteInteger(
+      "Calendar", "color",
+      static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)));
   store.Close();
 }
 
@@ -629,7 +690,8 @@ void TForm1::CentreOnScreen() {
   const QRect area = s->availableGeometry();
   const QSize size = frameGeometry().size();
   snapping_ = true;
-  move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+  move(area.x() + (area.width() - size.width()) / 2,
+       area.y() + (area.height() - size.height()) / 2);
   snapping_ = false;
 }
 

@@ -20,6 +20,7 @@ class QImage;
 class QSize;
 class QFrame;
 class QLabel;
+class TLine;
 class QMenu;
 class QPushButton;
 class QStatusBar;
@@ -40,8 +41,9 @@ class TForm1 : public QMainWindow {
   bool FormCreate();
 
   // Controls, reached directly by the other windows as the program's window set allows.
-  QLabel *Label1{}, *Label2{}, *Label3{}, *Label9{}, *Label10{}, *Label11{}, *Label12{},
-      *Label13{}, *Label14{};
+  QLabel *Label1{}, *Label2{}, *Label3{}, *Label9{}, *Label10{}, *Label11{}, *Label14{};
+  // The range labels, written at start-up, by F4 and by the settings window.
+  TLine *Label12{}, *Label13{};
   TEdit *Edit1{}, *Edit2{}, *Edit3{};
   QPushButton *Button1{}, *Button2{}, *Button3{}, *Button4{}, *Button5{}, *Button6{}, *Button7{},
       *Button8{}, *Button9{}, *Button10{}, *Button11{}, *Button12{}, *Button13{};

@@ -171,10 +171,8 @@ void TForm1::N19Click() {
 
   // The range labels size themselves to their text: after a narrow range ("5") the "200"
   // would otherwise be cut off.
-  Label12->setText(QStringLiteral("0"));
-  Label12->adjustSize();
-  Label13->setText(QStringLiteral("200"));
-  Label13->adjustSize();
+  Label12->SetLine(QStringLiteral("0"));
+  Label13->SetLine(QStringLiteral("200"));
 
   if (w.Form6 != nullptr && w.Form6->CheckBox1 != nullptr) w.Form6->CheckBox1->setChecked(true);
 }

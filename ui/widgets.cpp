@@ -4,15 +4,36 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <algorithm>
+
+namespace {
+
+// The windows name the fonts they were laid out for; these installed families stand in for
+// them, wherever a font is asked for by that name.
+void SubstituteFamilies() {
+  static const bool once = [] {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    return true;
+  }();
+  (void)once;
+}
+
+}  // namespace
 
 QFont SansFont(int pixelHeight, bool bold) {
+  SubstituteFamilies();
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setPixelSize(pixelHeight);
+  // The family that stands in is a little wider than the one the windows were laid out for:
+  // at 98 % its Cyrillic captions end just inside the widths of the layout.
+  font.setStretch(98);
   font.setBold(bold);
   return font;
 }
 
 QFont ComicFont(int pixelHeight, bool bold, bool italic) {
+  SubstituteFamilies();
   QFont font(QStringLiteral("Comic Sans MS"));
   font.setPixelSize(pixelHeight);
   font.setBold(bold);
@@ -20,7 +41,14 @@ QFont ComicFont(int pixelHeight, bool bold, bool italic) {
   return font;
 }
 
-TEdit::TEdit(QWidget* parent) : QLineEdit(parent) { setMouseTracking(true); }
+TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {
+  setMouseTracking(true);
+}
+
+void TEdit::Write(const QString& text) {
+  setText(text);
+  setCursorPosition(0);
+}
 
 namespace {
 
@@ -166,4 +194,32 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const
   label->move(left, top);
   label->adjustSize();
   return label;
+}
+
+TLine::TLine(QWidget* parent, const QString& text, int left, int top, const QFont& font, int right)
+    : QLabel(parent), font_(font), right_(right) {
+  move(left, top);
+  SetLine(text);
+}
+
+void TLine::SetLine(const QString& text) {
+  setText(text);
+  QFont narrowed = font_;
+  setFont(narrowed);
+  adjustSize();
+  const int room = right_ - x();
+  if (width() <= room || room <= 0) return;
+  // A first guess in proportion, then down in small steps: glyph widths round to pixels.
+  const int base = font_.stretch() > 0 ? font_.stretch() : 100;
+  int stretch = std::max(1, base * room / width());
+  for (;; --stretch) {
+    narrowed.setStretch(stretch);
+    setFont(narrowed);
+    adjustSize();
+    if (width() <= room || stretch == 1) return;
+  }
+}
+
+bool TCheckBox::hitButton(const QPoint& pos) const {
+  return rect().contains(pos);
 }

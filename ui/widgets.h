@@ -1,6 +1,8 @@
 // Controls shared by the windows.
 #pragma once
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 #include <functional>
@@ -25,6 +27,9 @@ class TEdit : public QLineEdit {
 
   explicit TEdit(QWidget* parent = nullptr);
   void SetKeyFilter(KeyFilter filter) { filter_ = std::move(filter); }
+  // Text a command writes: the field shows its beginning, as a desktop field given new text
+  // does, even when the text is wider than the field.
+  void Write(const QString& text);
 
  signals:
   void DoubleClicked();
@@ -58,5 +63,28 @@ W* Place(W* widget, int left, int top, int width, int height) {
 }
 
 // A label at (left, top) that sizes itself to its text.
-class QLabel;
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font);
+
+// A self-sizing label whose text may be longer than the room to its right (results, the range
+// values): when the text would pass `right`, its font is narrowed just enough to end there.
+class TLine : public QLabel {
+  Q_OBJECT
+ public:
+  TLine(QWidget* parent, const QString& text, int left, int top, const QFont& font, int right);
+  void SetLine(const QString& text);
+
+ private:
+  QFont font_;
+  int right_;
+};
+
+// A check box that answers a click anywhere on its control, caption and the room after it
+// included, as the desktop's check boxes do.
+class TCheckBox : public QCheckBox {
+  Q_OBJECT
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override;
+};

@@ -686,11 +686,3 @@ TEST(MonthCalendar, NeverShowsAToolTip) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // Headless also when the test list is read without the test's environment.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1089,13 +1089,3 @@ TEST(MainWindowLocale, LocaleChangeTakesTheRegionalSeparatorAgain) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // Headless unless told otherwise; test discovery runs this without the tests' environment.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  // The program's own texts use the Russian comma.
-  SetDecimalSeparator(',');
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,0 +1,307 @@
+// What the user reads, headless: every caption, label and button text of the six windows is
+// whole (inside its control, inside its window, not under another control) in every state that
+// writes texts, and a field that a command writes shows the beginning of its text.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/window_set.h"
+#include "core/number_text.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+#include "ui/spin_edit.h"
+#include "ui/widgets.h"
+
+namespace {
+
+// Where a control's text is drawn, in its window's coordinates, or an empty rectangle for a
+// control without text.
+QRect TextRect(const QWidget* control) {
+  const QWidget* window = control->window();
+  QString text;
+  QRect room;
+  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+  if (const auto* label = qobject_cast<const QLabel*>(control)) {
+    text = label->text();
+    room = label->contentsRect();
+    alignment = label->alignment();
+  } else if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    text = box->text();
+    room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+  } else if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    text = button->text();
+    room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    alignment = Qt::AlignCenter;
+  }
+  if (text.isEmpty()) return {};
+  const QFontMetrics metrics(control->font());
+  const QSize size(metrics.horizontalAdvance(text), metrics.height());
+  QRect drawn = QStyle::alignedRect(control->layoutDirection(), alignment, size, room);
+  // Centred text wider than its room runs over both edges: measure it against the room.
+  if (size.width() > room.width()) drawn = QRect(room.topLeft(), size);
+  return drawn.translated(control->mapTo(window, QPoint(0, 0)));
+}
+
+// The room a control's text must stay in: its own rectangle, for a label (its text may not
+// reach past it) that is the contents rectangle.
+QRect OwnRect(const QWidget* control) {
+  return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
+}
+
+// A plain frame is a bevel: it draws a line and covers nothing.
+bool Covers(const QWidget* w) {
+  return w->metaObject() != &QFrame::staticMetaObject;
+}
+
+// Every visible text of `window` is whole; failures name the control and the text.
+void ExpectWhole(const QWidget* window, const char* when) {
+  const QRect inside = window->rect();
+  const QList<QWidget*> controls = window->findChildren<QWidget*>();
+  for (const QWidget* control : controls) {
+    if (!control->isVisibleTo(window)) continue;
+    const QRect text = TextRect(control);
+    if (text.isEmpty()) continue;
+    const QString name = control->objectName().isEmpty()
+                             ? QString::fromLatin1(control->metaObject()->className())
+                             : control->objectName();
+    const std::string what = std::string(when) + ": " + window->objectName().toStdString() + "." +
+                             name.toStdString() + " \"" +
+                             (qobject_cast<const QLabel*>(control)
+                                  ? qobject_cast<const QLabel*>(control)->text()
+                                  : qobject_cast<const QAbstractButton*>(control)->text())
+                                 .toStdString() +
+                             "\"";
+    EXPECT_TRUE(OwnRect(control).contains(text))
+        << what << " is cut by its control: text " << text.width() << " px at "
+        << text.x() - OwnRect(control).x() << ", control " << control->width() << " px";
+    EXPECT_TRUE(inside.contains(text)) << what << " is cut by the window's edge";
+    // Controls made after it lie above it.
+    const QWidget* parent = control->parentWidget();
+    const QObjectList& siblings = parent->children();
+    for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(control)) + 1; i < siblings.size();
+         ++i) {
+      const auto* above = qobject_cast<const QWidget*>(siblings[i]);
+      if (above == nullptr || !above->isVisibleTo(window) || !Covers(above)) continue;
+      EXPECT_FALSE(OwnRect(above).intersects(text))
+          << what << " lies under " << above->objectName().toStdString();
+    }
+  }
+}
+
+class VisibleText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetDecimalSeparator(',');
+    ASSERT_TRUE(dir_.isValid());
+    TForm1::SetSettingsPath(Path().toStdString());
+  }
+  void TearDown() override {
+    windows_.reset();
+    TForm1::SetSettingsPath({});
+  }
+
+  QString Path() const { return dir_.path() + QStringLiteral("/Tallymate.ini"); }
+
+  void Start(const QByteArray& settings = {}) {
+    if (!settings.isEmpty()) {
+      QFile file(Path());
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(settings);
+    }
+    windows_ = std::make_unique<ApplicationWindows>(desktop_);
+    ASSERT_TRUE(windows_->CreateMainWindow());
+    windows_->ShowMainAndCreateOthers();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
+  }
+
+  TForm1& Main() { return windows_->Main(); }
+  WindowSet& Windows() { return windows_->Context().windows; }
+
+  // Every window, the hidden ones shown for the look.
+  void ExpectAllWhole(const char* when) {
+    ExpectWhole(&Main(), when);
+    const QList<QWidget*> others = {Windows().Form2, Windows().Form3, Windows().Form4,
+                                    Windows().Form5, Windows().Form6};
+    for (QWidget* form : others) ExpectWhole(form, when);
+  }
+
+  RecordingDesktop desktop_;
+  QTemporaryDir dir_;
+  std::unique_ptr<ApplicationWindows> windows_;
+};
+
+TEST_F(VisibleText, WholeAtStartUpWithDefaultRange) {
+  Start();
+  ExpectAllWhole("start-up");
+  EXPECT_EQ(Main().Label12->text(), QStringLiteral("100"));
+}
+
+TEST_F(VisibleText, WholeAtStartUpWithTheWidestStoredRange) {
+  Start("[Trackbar]\r\nmin=-2147483648\r\nmax=2147483647\r\n");
+  EXPECT_EQ(Main().Label12->text(), QStringLiteral("-2147483648"));
+  EXPECT_EQ(Main().Label13->text(), QStringLiteral("2147483647"));
+  ExpectWhole(&Main(), "start-up, widest range");
+}
+
+TEST_F(VisibleText, WholeAfterDefaultSettings) {
+  Start("[Trackbar]\r\nmin=-2147483648\r\nmax=2147483647\r\n");
+  Main().N19Click();
+  EXPECT_EQ(Main().Label13->text(), QStringLiteral("200"));
+  ExpectAllWhole("F4");
+}
+
+TEST_F(VisibleText, WholeAfterTheSettingsWindowTakesElevenCharacterValues) {
+  Start();
+  TForm6* settings = Windows().Form6;
+  settings->ShowForm();
+  settings->Edit1->setText(QStringLiteral("-2147483648"));
+  settings->Edit2->setText(QStringLiteral("-2147483647"));
+  QTest::mouseClick(settings->Button1, Qt::LeftButton);
+  EXPECT_TRUE(desktop_.events.empty());
+  EXPECT_EQ(Main().Label12->text(), QStringLiteral("-2147483648"));
+  EXPECT_EQ(Main().Label13->text(), QStringLiteral("-2147483647"));
+  ExpectWhole(&Main(), "settings OK");
+  // A narrowed label shows no more than the value: it does not reach into the picture.
+  EXPECT_LE(Main().Label13->geometry().right(), Main().Image1->geometry().left());
+}
+
+// The result lines at their longest: a discriminant and a mean of 20 and 22 characters.
+TEST_F(VisibleText, WholeWithTheLongestResultLines) {
+  Start();
+  TForm4* quadratic = Windows().Form4;
+  quadratic->ShowForm();
+  quadratic->Edit1->setText(QStringLiteral("-3"));
+  quadratic->Edit2->setText(QStringLiteral("1,11111111111111E100"));
+  quadratic->Edit3->setText(QStringLiteral("7"));
+  quadratic->Button1Click();
+  EXPECT_TRUE(desktop_.events.empty());
+  EXPECT_EQ(quadratic->Label1->text(),
+            QStringLiteral("D>0, Уравнение имеет два корня, дискриминант=1,23456790123457E200"));
+  ExpectWhole(quadratic, "discriminant");
+
+  quadratic->Edit1->setText(QStringLiteral("1"));
+  quadratic->Edit2->setText(QStringLiteral("0"));
+  quadratic->Edit3->setText(QStringLiteral("3,33333333333333E300"));
+  quadratic->Button1Click();
+  EXPECT_TRUE(quadratic->Label1->text().startsWith(QStringLiteral("D<0, ")));
+  ExpectWhole(quadratic, "negative discriminant");
+
+  TForm5* mean = Windows().Form5;
+  mean->ShowForm();
+  mean->Edit1->setText(QStringLiteral("-1,23456789012345E-300"));
+  mean->Button3Click();
+  mean->Button1Click();
+  EXPECT_EQ(mean->Label1->text(), QStringLiteral("Среднее арифметическое=-1,23456789012345E-300"));
+  ExpectWhole(mean, "mean");
+  // The worked example of the mean window.
+  mean->Button4Click();
+  for (const char* item : {"1", "2", "4"}) {
+    mean->Edit1->setText(QString::fromLatin1(item));
+    mean->Button3Click();
+  }
+  mean->Button1Click();
+  EXPECT_EQ(mean->Label1->text(), QStringLiteral("Среднее арифметическое=2,33333333333333"));
+  ExpectWhole(mean, "mean of 1, 2, 4");
+  // A short line after a narrowed one is drawn in the full font again.
+  EXPECT_EQ(mean->Label1->font().stretch(), mean->Label2->font().stretch());
+}
+
+// The settings window's check box answers a click on the right part of its caption too.
+TEST_F(VisibleText, CheckBoxAnswersAClickAnywhereOnIt) {
+  Start();
+  TForm6* settings = Windows().Form6;
+  settings->ShowForm();
+  QCheckBox* box = settings->CheckBox1;
+  EXPECT_EQ(box->geometry(), QRect(16, 120, 161, 17));
+  for (const int x : {5, 80, 155}) {
+    const bool before = box->isChecked();
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(x, 8));
+    EXPECT_NE(box->isChecked(), before) << "click at x=" << x;
+  }
+}
+
+// ---- fields written by commands show their beginning ----------------------------------------
+
+struct WrittenField {
+  const char* name;
+  void (*act)(WindowSet&);
+  QLineEdit* (*field)(WindowSet&);
+  const char* text;  // what the field then holds, wider than the field
+};
+
+void PrintTo(const WrittenField& c, std::ostream* out) { *out << c.name; }
+
+void Multiply(WindowSet& w) {
+  w.Form1->Edit1->setText(QStringLiteral("-123456789,123"));
+  w.Form1->Edit2->setText(QStringLiteral("9,87654321E-300"));
+  w.Form1->Button4->click();
+}
+
+void MoveAnswerToFirst(WindowSet& w) {
+  w.Form1->Edit1->setText(QStringLiteral("-1"));
+  w.Form1->Edit2->setText(QStringLiteral("3000000"));
+  w.Form1->Button5->click();
+  w.Form1->Button3->click();
+}
+
+void SwapOperands(WindowSet& w) {
+  w.Form1->Edit1->setText(QStringLiteral("-0,000123456789012345"));
+  w.Form1->Edit2->setText(QStringLiteral("-1,23456789012345E-123"));
+  w.Form1->Button11->click();
+}
+
+class FieldsShowTheirBeginning : public VisibleText,
+                                 public ::testing::WithParamInterface<WrittenField> {};
+
+TEST_P(FieldsShowTheirBeginning, AfterTheCommandWroteThem) {
+  const WrittenField& c = GetParam();
+  Start();
+  c.act(Windows());
+  QLineEdit* field = c.field(Windows());
+  EXPECT_EQ(field->text(), QString::fromUtf8(c.text));
+  EXPECT_GT(QFontMetrics(field->font()).horizontalAdvance(field->text()), field->width())
+      << "the case needs a text wider than its field";
+  EXPECT_EQ(field->cursorPosition(), 0);
+  // The first character, the minus sign included, is drawn at the field's left.
+  EXPECT_LT(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, FieldsShowTheirBeginning,
+    ::testing::Values(WrittenField{"ProductInTheAnswer", Multiply,
+                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit3; },
+                                   "-1,21932631234117E-291"},
+                      WrittenField{"AnswerMovedToTheFirstField", MoveAnswerToFirst,
+                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; },
+                                   "-3,33333333333333E-7"},
+                      WrittenField{"SwappedOperand", SwapOperands,
+                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; },
+                                   "-1,23456789012345E-123"}),
+    [](const ::testing::TestParamInfo<WrittenField>& param) {
+      return std::string(param.param.name);
+    });
+
+}  // namespace
