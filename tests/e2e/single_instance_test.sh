@@ -57,12 +57,17 @@ foreign_window() { # title options...
   "$E2E_HELPER" "$@" >"$out" 2>&1 &
   foreign_pid=$!
   e2e_track "$foreign_pid"
-  local n
-  for ((n = 0; n < 100; n++)); do
-    grep -q ready "$out" && return 0
-    sleep 0.05
-  done
-  fail "the foreign window \"$1\" did not appear"
+  if ! wait_for 5 grep -q ready "$out"; then
+    fail "the foreign window \"$1\" did not appear"
+    return
+  fi
+  # A mapped window (inside its frame, under a window manager) is counted as mapped before the
+  # copy starts: wait until the watcher has logged it.
+  local shown
+  shown=$(sed -n 's/^ready \(0x[0-9a-f]*\)$/\1/p' "$out")
+  if [ -n "$shown" ] && ! wait_for 5 grep -qx "map $shown" "$E2E_TMP/maps"; then
+    fail "the map of the foreign window \"$1\" was not seen"
+  fi
 }
 
 end_foreign() { kill "$foreign_pid" 2>/dev/null; wait "$foreign_pid" 2>/dev/null; }

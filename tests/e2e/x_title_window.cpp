@@ -8,7 +8,9 @@
 // --net-only   set only _NET_WM_NAME, no WM_NAME
 // --transient  give it an owner: WM_TRANSIENT_FOR names a second window of this client
 //
-// Prints "ready" on stdout once the server has the window and its properties.
+// Prints "ready" on stdout once the server has the window and its properties; with --mapped,
+// "ready 0x..." once the window is viewable, naming the child of the root window that holds it
+// (the window itself, or a window manager's frame), whose map a watcher then reports.
 //
 // --watch-maps instead prints one line "map 0x..." for every window that is mapped as a child
 // of the root window (a client, or a window manager's frame around one), after "ready".
@@ -57,6 +59,28 @@ static int watch_maps(void) {
   return 0;
 }
 
+// Waits until the window is viewable (it and every ancestor mapped: a window manager maps its
+// frame after it reparents the window) and returns the root's child that holds it.
+static xcb_window_t wait_viewable(xcb_connection_t* c, xcb_window_t root, xcb_window_t w) {
+  for (int tries = 0; tries < 500; ++tries) {
+    xcb_get_window_attributes_reply_t* a =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), NULL);
+    const bool viewable = a != NULL && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(a);
+    if (viewable) break;
+    usleep(10000);
+  }
+  xcb_window_t top = w;
+  for (;;) {
+    xcb_query_tree_reply_t* t = xcb_query_tree_reply(c, xcb_query_tree(c, top), NULL);
+    if (t == NULL) return top;
+    const xcb_window_t parent = t->parent;
+    free(t);
+    if (parent == root || parent == XCB_WINDOW_NONE) return top;
+    top = parent;
+  }
+}
+
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--watch-maps") == 0) return watch_maps();
   if (argc < 2) {
@@ -98,7 +122,10 @@ int main(int argc, char** argv) {
   if (mapped) xcb_map_window(c, w);
   /* A round trip: everything above has reached the server. */
   free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
-  printf("ready\n");
+  if (mapped)
+    printf("ready 0x%x\n", wait_viewable(c, s->root, w));
+  else
+    printf("ready\n");
   fflush(stdout);
   for (;;) pause();
 }
