@@ -35,6 +35,7 @@
 
 #include "app/qt_desktop.h"
 #include "core/number_text.h"
+#include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
@@ -420,6 +421,7 @@ TEST(MainWindowKeys, AnswerFieldIsReadOnlyAndUnfiltered) {
 // A refused key's message box, or a menu opened over the field, has the focus for a while;
 // when it comes back the user types on at the caret instead of over the whole text.
 TEST(MainWindowKeys, TypingGoesOnAtTheCaretAfterAMessageBoxOrAMenu) {
+  AllowDialogs box_on_purpose;
   Program p;
   TForm1& f = p.f();
   const std::pair<const char*, std::function<void()>> interruptions[] = {
@@ -592,6 +594,7 @@ TEST(MainWindowMenu, ColourAndPictureCommandsAreWired) {
 
 // The picture dialog lists its three choices by their names alone, the first one chosen.
 TEST(MainWindowMenu, PictureDialogOffersItsThreeChoicesByName) {
+  AllowDialogs dialog_on_purpose;
   QtDesktop desktop;
   std::vector<std::string> shown;
   std::string current;
@@ -610,6 +613,7 @@ TEST(MainWindowMenu, PictureDialogOffersItsThreeChoicesByName) {
 }
 
 TEST(MainWindowMenu, PictureDialogRemembersTheLastChoice) {
+  AllowDialogs dialog_on_purpose;
   QtDesktop desktop;
   QTemporaryDir dir;
   const QString picture = dir.filePath(QStringLiteral("sky.png"));
