@@ -302,24 +302,26 @@ TEST_F(SettingsStoreTest, ReadOnlyFileFailsAndStaysAsItWas) {
 }
 
 TEST_F(SettingsStoreTest, UnwritableDirectoryFails) {
-  if (IsRoot()) GTEST_SKIP() << "permission bits do not stop root";
-  const std::string text = "[Color]\r\nEdit=1\r\n";
-  WriteBytes(path_, text);
-  ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
-  EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
-  EXPECT_EQ(ReadBytes(path_), text);
-  std::string missing = dir_.File("Other.ini");
-  EXPECT_THROW(SettingsStore(missing).WriteInteger("Color", "Edit", 2), SettingsWriteError);
-  EXPECT_FALSE(std::filesystem::exists(missing));
+  AsUnprivilegedUser(dir_.path(), [this] {
+    const std::string text = "[Color]\r\nEdit=1\r\n";
+    WriteBytes(path_, text);
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
+    EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+    EXPECT_EQ(ReadBytes(path_), text);
+    std::string missing = dir_.File("Other.ini");
+    EXPECT_THROW(SettingsStore(missing).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+  });
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileFailsRatherThanLosingItsLines) {
-  if (IsRoot()) GTEST_SKIP() << "permission bits do not stop root";
-  WriteBytes(path_, "[Other]\r\nkeep=me\r\n");
-  ASSERT_EQ(::chmod(path_.c_str(), 0200), 0);
-  EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
-  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
-  EXPECT_EQ(ReadBytes(path_), "[Other]\r\nkeep=me\r\n");
+  AsUnprivilegedUser(dir_.path(), [this] {
+    WriteBytes(path_, "[Other]\r\nkeep=me\r\n");
+    ASSERT_EQ(::chmod(path_.c_str(), 0200), 0);
+    EXPECT_THROW(SettingsStore(path_).WriteInteger("Color", "Edit", 2), SettingsWriteError);
+    ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+    EXPECT_EQ(ReadBytes(path_), "[Other]\r\nkeep=me\r\n");
+  });
 }
 
 // ---- file system details ----------------------------------------------------------------
