@@ -72,7 +72,8 @@ TEST(SettingsDurability, ContentSyncedBeforeTheRenameAndTheDirectoryAfterIt) {
       if (g_calls[i] == "fsync " + temp && i < renamed) synced = i;
       if (g_calls[i] == "fsync " + dir.path() && i > renamed) dir_synced = i;
     }
-    EXPECT_LT(synced, renamed) << "the temporary file " << temp << " is not synced before the rename";
+    EXPECT_LT(synced, renamed) << "the temporary file " << temp
+                               << " is not synced before the rename";
     EXPECT_LT(dir_synced, g_calls.size()) << "the directory is not synced after the rename";
     EXPECT_EQ(ReadBytes(path), std::string("[Color]\r\nEdit=2\r\n"));
   }

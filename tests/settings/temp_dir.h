@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -31,9 +31,15 @@ class DialogWatchdog : public QObject {
 
 }  // namespace
 
-AllowDialogs::AllowDialogs() { ++g_allowed; }
-AllowDialogs::~AllowDialogs() { --g_allowed; }
-bool DialogsAllowed() { return g_allowed > 0; }
+AllowDialogs::AllowDialogs() {
+  ++g_allowed;
+}
+AllowDialogs::~AllowDialogs() {
+  --g_allowed;
+}
+bool DialogsAllowed() {
+  return g_allowed > 0;
+}
 
 int main(int argc, char** argv) {
   // Test discovery reads the list of tests without the tests' environment: headless there too.

@@ -5,12 +5,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 #include <string>
@@ -322,6 +324,13 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
     f->SpinEdit1->setText(row.typed);
     Reactivate(f);  // switching windows does not leave the field
     EXPECT_EQ(f->SpinEdit1->text(), row.typed);
+    // Nor does its context menu, opened and closed again.
+    QTimer::singleShot(0, [] {
+      if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+    });
+    QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    QApplication::sendEvent(f->SpinEdit1->Editor(), &menu_key);
+    EXPECT_EQ(f->SpinEdit1->text(), row.typed);
     Tab();  // onto the power button
     EXPECT_EQ(f->SpinEdit1->text(), row.after_leaving) << row.typed.toStdString();
     EXPECT_EQ(f->Edit2->text(), row.answer) << row.typed.toStdString();
@@ -384,10 +393,10 @@ TEST_F(CalcWindowsUi, SpinArrowButtonStepsOnReleaseAndRepeatsWhileHeld) {
   EXPECT_EQ(Focus(), spin->Editor());
   EXPECT_EQ(spin->text(), "10");  // nothing on the press itself
   EXPECT_TRUE(spin->RepeatTimer().isActive());
-  EXPECT_EQ(spin->RepeatTimer().interval(), TSpinEdit::kFirstRepeatMs);
+  EXPECT_EQ(spin->RepeatTimer().interval(), 400);
   spin->RepeatTick();
   EXPECT_EQ(spin->text(), "11");
-  EXPECT_EQ(spin->RepeatTimer().interval(), TSpinEdit::kRepeatMs);
+  EXPECT_EQ(spin->RepeatTimer().interval(), 100);
   spin->RepeatTick();
   QTest::mouseRelease(spin->UpButton(), Qt::LeftButton);
   EXPECT_EQ(spin->text(), "13");  // the release over the button adds one more
