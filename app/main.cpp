@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include "app/qt_desktop.h"
+#include "app/translations.h"
 #include "app/window_set.h"
 #include "ui/adding.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
   ChoosePlatform();
 
   QApplication app(argc, argv);
+  InstallRussianQtTranslations();
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));

@@ -1,40 +1,120 @@
 #include "app/qt_desktop.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QIcon>
-#include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QUrl>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/colors.h"
+#include "ui/placement.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("Tallymate 3.1");
 
+// A text wider than the box's widest line would be cut by the message label, which wraps only
+// at blanks: it goes into a text view that wraps anywhere, a long number included, and scrolls
+// should the whole not fit on the screen.
+void FitLongText(QMessageBox& box, const QString& text) {
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  QScreen* screen = box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+  if (label == nullptr || grid == nullptr || screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  // Within what the box allows itself on this screen, with room for the icon and margins.
+  const int widest = std::min(600, area.width() * 2 / 3);
+  const QFontMetrics metrics(label->font());
+  int natural = 0;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    natural = std::max(natural, metrics.horizontalAdvance(line));
+  if (natural <= widest) return;
+
+  auto* view = new QTextEdit(&box);
+  view->setObjectName(QStringLiteral("tallymate_msgbox_text"));
+  view->setFont(label->font());
+  view->document()->setDefaultFont(label->font());
+  view->setFrameShape(QFrame::NoFrame);
+  view->setReadOnly(true);
+  view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // The OK button keeps the focus: Enter and Escape close the box.
+  view->setFocusPolicy(Qt::NoFocus);
+  QPalette palette = view->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  view->setPalette(palette);
+  view->document()->setDocumentMargin(0);
+  view->setLineWrapMode(QTextEdit::WidgetWidth);
+  view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  view->setPlainText(text);
+
+  // The height of the wrapped text, laid out as the view lays it out.
+  QTextDocument layout;
+  layout.setDefaultFont(label->font());
+  layout.setDocumentMargin(0);
+  QTextOption wrapping = layout.defaultTextOption();
+  wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setDefaultTextOption(wrapping);
+  layout.setPlainText(text);
+  layout.setTextWidth(widest);
+  const int needed = static_cast<int>(std::ceil(layout.size().height()));
+  const int tallest = area.height() * 2 / 3;
+  if (needed <= tallest) {
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setFixedSize(widest, needed);
+  } else {
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view->setFixedSize(widest + view->verticalScrollBar()->sizeHint().width(), tallest);
+  }
+  // The label keeps the text for the box's own copy command and for screen readers.
+  grid->replaceWidget(label, view);
+  label->hide();
+}
+
 void ShowBox(QMessageBox::Icon icon, const std::string& text) {
-  // Centred on the screen, like the program's own messages always were: no parent window.
-  QMessageBox box(icon, kTitle, QString::fromStdString(text), QMessageBox::Ok);
+  const QString message = QString::fromStdString(text);
+  // No parent window: the box sits at the centre of the screen, like the desktop's own.
+  QMessageBox box(icon, kTitle, message, QMessageBox::Ok);
+  // The message may carry the user's input, which is shown as typed, never as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Ok);
   // A plain OK button, as the desktop's own message boxes have, whatever the style adds.
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
+  FitLongText(box, message);
+  CentreOnScreenWhenShown(&box);
   box.exec();
 }
 
 }  // namespace
 
-void QtDesktop::Beep() { QApplication::beep(); }
+void QtDesktop::Beep() {
+  QApplication::beep();
+}
 
-void QtDesktop::ShowInformation(const std::string& text) { ShowBox(QMessageBox::NoIcon, text); }
+void QtDesktop::ShowInformation(const std::string& text) {
+  ShowBox(QMessageBox::NoIcon, text);
+}
 
-void QtDesktop::ShowError(const std::string& text) { ShowBox(QMessageBox::Critical, text); }
+void QtDesktop::ShowError(const std::string& text) {
+  ShowBox(QMessageBox::Critical, text);
+}
 
 std::optional<uint32_t> QtDesktop::PickColour(uint32_t initial) {
   // QColorDialog keeps its custom colours for the run by itself.
@@ -45,7 +125,8 @@ std::optional<uint32_t> QtDesktop::PickColour(uint32_t initial) {
 
 std::optional<std::string> QtDesktop::PickPictureFile() {
   const QStringList choices = {QStringLiteral("Изображения (*.jpg)"),
-                               QStringLiteral("Картинки (*.bmp)"), QStringLiteral("PNG файл (*.png)")};
+                               QStringLiteral("Картинки (*.bmp)"),
+                               QStringLiteral("PNG файл (*.png)")};
   QFileDialog dialog(QApplication::activeWindow());
   // A typed name of a missing file is accepted: opening it then reports why it failed.
   dialog.setFileMode(QFileDialog::AnyFile);

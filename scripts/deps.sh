@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-comic-neue
   xvfb xdotool openbox x11-utils x11-apps imagemagick
-  locales
+  locales qt6-translations-l10n
 )
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo

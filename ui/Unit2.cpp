@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QImage>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QWindow>
 #include <algorithm>
 #include <string>
 
@@ -39,7 +41,13 @@ const QStringList kMemoLines = {
     QStringLiteral(" Приветствуется "),
     QStringLiteral("любое распространение "),
     QStringLiteral("программы."),
-    QString(), QString(), QString(), QString(), QString(), QString(), QString(),
+    QString(),
+    QString(),
+    QString(),
+    QString(),
+    QString(),
+    QString(),
+    QString(),
 };
 
 // The built-in picture, decoded by the program's own JPEG decoder. A picture that is missing
@@ -116,9 +124,17 @@ void TForm2::ShowModalForm() {
   }
   QEventLoop loop;
   modal_loop_ = &loop;
+  // While this window waits minimised, the user can only reach the program's other windows,
+  // which take no input: activating one of them brings this window back instead.
+  const QMetaObject::Connection restore =
+      connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused != nullptr && focused != windowHandle() && isVisible() && isMinimized())
+          ShowForm();
+      });
   ShowForm();
   // FormShow may already have ended the showing; then there is nothing to wait for.
   if (isVisible()) loop.exec(QEventLoop::DialogExec);
+  disconnect(restore);
   modal_loop_ = nullptr;
 }
 

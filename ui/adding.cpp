@@ -37,6 +37,7 @@
 #include "ui/command.h"
 #include "ui/maker.h"
 #include "ui/picture_box.h"
+#include "ui/placement.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 
@@ -685,14 +686,13 @@ void TForm1::changeEvent(QEvent* e) {
 // ---- position -----------------------------------------------------------------------------
 
 void TForm1::CentreOnScreen() {
-  QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-  if (s == nullptr) return;
-  const QRect area = s->availableGeometry();
-  const QSize size = frameGeometry().size();
-  snapping_ = true;
-  move(area.x() + (area.width() - size.width()) / 2,
-       area.y() + (area.height() - size.height()) / 2);
-  snapping_ = false;
+  // The frame with its title bar is centred, also once the window manager has drawn it; the
+  // program's own placing never snaps.
+  CentreOnScreenWhenShown(this, [this](QPoint at) {
+    snapping_ = true;
+    move(at);
+    snapping_ = false;
+  });
 }
 
 void TForm1::moveEvent(QMoveEvent* e) {

@@ -123,6 +123,9 @@ class IconThemeSetAside {
 // The temporary lives until the base class's initialisation is complete.
 TMonthCalendar::TMonthCalendar(QWidget* parent)
     : QCalendarWidget(IconThemeSetAside::Pass(IconThemeSetAside(), parent)) {
+  // Month and day names in Russian like the rest of the window, whatever the desktop's language.
+  // Set first: a locale change resets the first day of the week.
+  setLocale(QLocale(QLocale::Russian, QLocale::Russia));
   setFirstDayOfWeek(Qt::Monday);
   setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
   setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);

@@ -20,12 +20,10 @@ TForm::TForm(AppContext& context, const QString& className, const QString& capti
 }
 
 void TForm::ShowForm() {
-  if (isVisible()) {
-    raise();
-    activateWindow();
-    return;
-  }
-  show();
+  if (!isVisible()) show();
+  // The window manager may offer a minimise box although the window asks for none; a minimised
+  // window stays minimised through show() and raise(), so it is restored first.
+  if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
 }

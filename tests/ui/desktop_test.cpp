@@ -1,0 +1,332 @@
+// What the user meets around the windows: the real message boxes (plain text, long texts,
+// placing), Qt's own dialogs and menus in Russian, the calendar's Russian names, and windows
+// brought back from the minimised state. Headless (offscreen).
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/qt_desktop.h"
+#include "app/translations.h"
+#include "tests/support/modal_watchdog.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/adding.h"
+#include "ui/calendar.h"
+
+namespace {
+
+// These tests open the real boxes and dialogs on purpose, and each closes its own.
+const AllowDialogs kRealDialogsHere;
+
+std::string S(const QString& s) {
+  return s.toStdString();
+}
+
+// What a shown box offered, read while it is open.
+struct SeenBox {
+  bool seen = false;
+  Qt::TextFormat format = Qt::AutoText;
+  QString text;                  // the text the box holds
+  QString shownText;             // the text its visible text control shows
+  bool sameRoomAsPlain = false;  // the text takes the room of its characters in a plain label
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int buttons = 0;
+  QRect frame;
+  QRect area;
+  bool wholeTextVisible = false;
+};
+
+// Shows a box through the real desktop; a timer reads it and closes it. The watchdog closes a
+// box the reader missed, so that a failing test does not hang.
+SeenBox Show(bool error, const std::string& text) {
+  QtDesktop desktop;
+  SeenBox seen;
+  QTimer reader;
+  reader.setInterval(20);
+  QObject::connect(&reader, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible() || !QTest::qWaitForWindowExposed(box, 1000)) return;
+    reader.stop();
+    seen.seen = true;
+    seen.format = box->textFormat();
+    seen.text = box->text();
+    seen.icon = box->icon();
+    seen.buttons = static_cast<int>(box->buttons().size());
+    seen.frame = box->frameGeometry();
+    seen.area = box->screen()->availableGeometry();
+    if (auto* view = box->findChild<QTextEdit*>(); view != nullptr && view->isVisible()) {
+      seen.shownText = view->toPlainText();
+      const int lines_height = static_cast<int>(view->document()->size().height());
+      seen.wholeTextVisible =
+          view->document()->idealWidth() <= view->viewport()->width() &&
+          (lines_height <= view->viewport()->height() || view->verticalScrollBar()->isVisible());
+    } else if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+      seen.shownText = label->text();
+      // The room the text takes in the box, against that of the same characters in a plain
+      // label: markup rendered as HTML takes other room.
+      QLabel plain;
+      plain.setTextFormat(Qt::PlainText);
+      plain.setFont(label->font());
+      plain.setWordWrap(label->wordWrap());
+      plain.setTextInteractionFlags(label->textInteractionFlags());
+      plain.setContentsMargins(label->contentsMargins());
+      plain.setMargin(label->margin());
+      plain.setIndent(label->indent());
+      plain.setStyle(label->style());
+      plain.setText(box->text());
+      seen.sameRoomAsPlain =
+          label->sizeHint() == plain.sizeHint() &&
+          label->heightForWidth(label->width()) == plain.heightForWidth(label->width());
+      seen.wholeTextVisible = label->height() >= label->heightForWidth(label->width()) &&
+                              label->width() >= label->minimumSizeHint().width();
+    }
+    box->done(0);
+  });
+  reader.start();
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->done(0);
+  });
+  watchdog.start(5000);
+  if (error)
+    desktop.ShowError(text);
+  else
+    desktop.ShowInformation(text);
+  return seen;
+}
+
+// ---- message boxes ------------------------------------------------------------------------
+
+// Pasted markup of several kinds reaches the box as typed: rendered as HTML it would need far
+// less (or far more) room than the characters themselves.
+TEST(MessageBoxes, MarkupInTheTextIsShownAsTyped) {
+  struct Case {
+    const char* input;
+  };
+  const Case cases[] = {
+      {"<b>5</b>"},  {"<h1>9</h1>"},      {"<img src=x>"},      {"<a href=\"x\">1</a>"},
+      {"&lt;5&gt;"}, {"<i>1,5</i><br>2"}, {"<table><tr><td>7"}, {"<font size=7>3</font>"}};
+  for (const Case& c : cases) {
+    for (const bool error : {true, false}) {
+      const std::string text =
+          "'" + std::string(c.input) + "' is not a valid floating point value.";
+      const SeenBox box = Show(error, text);
+      SCOPED_TRACE(std::string(c.input) + (error ? " in the error box" : " in the message"));
+      ASSERT_TRUE(box.seen);
+      EXPECT_EQ(box.format, Qt::PlainText);
+      EXPECT_EQ(S(box.shownText), text);
+      EXPECT_TRUE(box.sameRoomAsPlain);
+      EXPECT_TRUE(box.wholeTextVisible);
+    }
+  }
+}
+
+TEST(MessageBoxes, ErrorBoxHasTheErrorIconTheMessageNoneBothOneButton) {
+  const SeenBox error = Show(true, "Floating point overflow.");
+  ASSERT_TRUE(error.seen);
+  EXPECT_EQ(error.icon, QMessageBox::Critical);
+  EXPECT_EQ(error.buttons, 1);
+  const SeenBox message = Show(false, "Вводите только числа!");
+  ASSERT_TRUE(message.seen);
+  EXPECT_EQ(message.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(message.buttons, 1);
+}
+
+// A long invalid number: the box stays on the screen and shows every character, wrapped.
+TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"2000 digits", "'" + std::string(2000, '7') + "x' is not a valid floating point value."},
+      {"words",
+       [] {
+         std::string s;
+         for (int i = 0; i < 300; ++i) s += "число ";
+         return s;
+       }()},
+      {"20000 digits", "'" + std::string(20000, '1') + "-' is not a valid integer value."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const SeenBox box = Show(true, c.text);
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(S(box.shownText), c.text);
+    EXPECT_TRUE(box.area.contains(box.frame)) << box.frame.width() << "x" << box.frame.height();
+    EXPECT_TRUE(box.wholeTextVisible);
+  }
+}
+
+TEST(MessageBoxes, BoxesSitAtTheCentreOfTheScreen) {
+  for (const std::string& text :
+       {std::string("Floating point division by zero."), std::string(3000, '9')}) {
+    const SeenBox box = Show(true, text);
+    ASSERT_TRUE(box.seen);
+    const QPoint offset = box.frame.center() - box.area.center();
+    EXPECT_LE(std::abs(offset.x()), 1) << text.size();
+    EXPECT_LE(std::abs(offset.y()), 1) << text.size();
+  }
+}
+
+// ---- Russian ------------------------------------------------------------------------------
+
+class Russian : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InstallRussianQtTranslations()); }
+};
+
+std::vector<std::string> ButtonTexts(const QWidget& w) {
+  std::vector<std::string> texts;
+  for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+    if (qobject_cast<const QPushButton*>(b) != nullptr) texts.push_back(S(b->text()));
+  return texts;
+}
+
+bool Has(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(Russian, ColourDialog) {
+  QColorDialog dialog;
+  EXPECT_EQ(S(dialog.windowTitle()), "Выбор цвета");
+  const auto buttons = ButtonTexts(dialog);
+  EXPECT_TRUE(Has(buttons, "Отмена"));
+  EXPECT_TRUE(Has(buttons, "&Добавить к пользовательским цветам"));
+  std::vector<std::string> labels;
+  for (const QLabel* l : dialog.findChildren<QLabel*>()) labels.push_back(S(l->text()));
+  EXPECT_TRUE(Has(labels, "&Основные цвета"));
+}
+
+TEST_F(Russian, FileDialog) {
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  auto label = [&](const char* name) {
+    const auto* l = dialog.findChild<QLabel*>(QString::fromLatin1(name));
+    return l != nullptr ? S(l->text()) : std::string("(none)");
+  };
+  EXPECT_EQ(label("lookInLabel"), "Перейти к:");
+  EXPECT_EQ(label("fileNameLabel"), "&Имя файла:");
+  const auto buttons = ButtonTexts(dialog);
+  EXPECT_TRUE(Has(buttons, "&Открыть"));
+  EXPECT_TRUE(Has(buttons, "Отмена"));
+}
+
+TEST_F(Russian, TextFieldContextMenu) {
+  QLineEdit field(QStringLiteral("1,5"));
+  std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+  std::vector<std::string> items;
+  for (const QAction* a : menu->actions())
+    if (!a->isSeparator()) items.push_back(S(a->text().section(QLatin1Char('\t'), 0, 0)));
+  EXPECT_EQ(items,
+            (std::vector<std::string>{"&Отменить действие", "&Повторить действие", "&Вырезать",
+                                      "&Копировать", "В&ставить", "Удалить", "Выделить всё"}));
+}
+
+TEST_F(Russian, MessageBoxButton) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallymate 3.1"), QStringLiteral("1"),
+                  QMessageBox::Ok | QMessageBox::Cancel);
+  EXPECT_EQ(S(box.button(QMessageBox::Cancel)->text()), "Отмена");
+}
+
+// The test runs with LANG=C: the calendar is Russian all the same, and keeps its week.
+TEST(Calendar, MonthAndDayNamesAreRussianWhateverTheDesktopLanguage) {
+  ASSERT_EQ(QLocale().language(), QLocale::C);
+  TMonthCalendar calendar;
+  calendar.setCurrentPage(2026, 12);
+  const auto* month = calendar.findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+  ASSERT_NE(month, nullptr);
+  EXPECT_EQ(S(month->text()), "декабрь");
+  EXPECT_EQ(S(calendar.locale().dayName(Qt::Monday, QLocale::ShortFormat)), "пн");
+  EXPECT_EQ(calendar.firstDayOfWeek(), Qt::Monday);
+  EXPECT_EQ(calendar.verticalHeaderFormat(), QCalendarWidget::ISOWeekNumbers);
+}
+
+// ---- minimised windows ----------------------------------------------------------------------
+
+class Minimised : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    TForm1::SetSettingsPath((dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString());
+    main_ = std::make_unique<TForm1>(context_);
+    context_.windows.Form1 = main_.get();
+  }
+  void TearDown() override {
+    main_->hide();
+    TForm1::SetSettingsPath({});
+  }
+
+  static void Minimise(QWidget* w) {
+    w->setWindowState(w->windowState() | Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([w] { return w->isMinimized(); }, 2000));
+  }
+
+  RecordingDesktop desktop_;
+  QTemporaryDir dir_;
+  AppContext context_{desktop_, {}};
+  std::unique_ptr<TForm1> main_;
+};
+
+TEST_F(Minimised, OpeningAMinimisedWindowRestoresAndActivatesIt) {
+  TForm3 form(context_);
+  form.ShowForm();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  Minimise(&form);
+  main_->show();
+  main_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  form.ShowForm();
+  EXPECT_FALSE(form.isMinimized());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+  EXPECT_TRUE(form.isVisible());
+}
+
+// The modal About window minimised: activating the main window brings it back.
+TEST_F(Minimised, ActivatingAnotherWindowBringsTheMinimisedAboutWindowBack) {
+  main_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  TForm2 about(context_);
+  bool restored = false;
+  bool minimised = false;
+  QTimer::singleShot(0, [&] {
+    if (!QTest::qWaitForWindowActive(&about)) return about.hide();
+    Minimise(&about);
+    minimised = about.isMinimized();
+    main_->activateWindow();
+    restored =
+        QTest::qWaitFor([&] { return !about.isMinimized() && about.isActiveWindow(); }, 2000);
+    about.hide();
+  });
+  QTimer watchdog;  // a hung modal loop ends the wait, and the test then fails
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, &about, &QWidget::hide);
+  watchdog.start(8000);
+  about.ShowModalForm();
+  EXPECT_TRUE(minimised);
+  EXPECT_TRUE(restored);
+}
+
+}  // namespace
