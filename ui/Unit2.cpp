@@ -1,5 +1,10 @@
 #include "ui/Unit2.h"
 
+#include <xcb/xcb.h>
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -117,6 +122,46 @@ TForm2::TForm2(AppContext& context)
                          ComicFont(11, true), kNavy);
 }
 
+namespace {
+
+// On X11 the windows that this window blocks never take the focus or input in Qt's eyes: Qt
+// hands the focus on to this window at once, which does not bring a minimised window back. A
+// click or a key in such a window is the sign that the user turned to the program. (Not the
+// focus itself: the window manager hands it to the main window as soon as this one is
+// minimised.)
+class TurnsToBlockedWindows : public QAbstractNativeEventFilter {
+  // XI_KeyPress and XI_ButtonPress of the X input extension.
+  static constexpr uint16_t kInputKeyPress = 2;
+  static constexpr uint16_t kInputButtonPress = 4;
+
+ public:
+  explicit TurnsToBlockedWindows(std::function<void()> turned) : turned_(std::move(turned)) {}
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & 0x7f) {
+      case XCB_BUTTON_PRESS:
+      case XCB_KEY_PRESS:
+        turned_();
+        break;
+      case XCB_GE_GENERIC: {
+        // Qt reads the mouse and the keyboard through the X input extension.
+        const uint16_t kind = reinterpret_cast<const xcb_ge_generic_event_t*>(event)->event_type;
+        if (kind == kInputButtonPress || kind == kInputKeyPress) turned_();
+        break;
+      }
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> turned_;
+};
+
+}  // namespace
+
 void TForm2::ShowModalForm() {
   if (isVisible()) {
     ShowForm();
@@ -131,11 +176,27 @@ void TForm2::ShowModalForm() {
         if (focused != nullptr && focused != windowHandle() && isVisible() && isMinimized())
           ShowForm();
       });
+  TurnsToBlockedWindows x_input([this] {
+    if (isVisible() && (isMinimized() || !windowHandle()->isExposed()))
+      QMetaObject::invokeMethod(this, &TForm2::BringBack, Qt::QueuedConnection);
+  });
+  QCoreApplication::instance()->installNativeEventFilter(&x_input);
   ShowForm();
   // FormShow may already have ended the showing; then there is nothing to wait for.
   if (isVisible()) loop.exec(QEventLoop::DialogExec);
+  QCoreApplication::instance()->removeNativeEventFilter(&x_input);
   disconnect(restore);
   modal_loop_ = nullptr;
+}
+
+void TForm2::BringBack() {
+  if (!isVisible() || (!isMinimized() && windowHandle()->isExposed())) return;
+  // A window manager may hide this modal window with the windows it belongs to without calling
+  // it minimised; asking for the minimised state and back maps it again either way.
+  if (!isMinimized()) setWindowState(windowState() | Qt::WindowMinimized);
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  raise();
+  activateWindow();
 }
 
 void TForm2::FormShow() {

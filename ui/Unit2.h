@@ -21,6 +21,9 @@ class TForm2 : public TForm {
   TPicture* Image1{};
   QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{};
 
+  // Brings the window back when it waits minimised or hidden by the window manager.
+  void BringBack();
+
   void Label3Click();  // the maker's website
   void Label4Click();  // the desktop's mail program
 

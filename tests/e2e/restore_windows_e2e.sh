@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# No window lost under a window manager that draws minimise boxes (openbox does, although the
+# program asks for none): a minimised calculation window comes back, raised and active, through
+# its shortcut; a minimised About window comes back when the main window is activated.
+# Options: those of lib.sh (run it with --wm), and --calc-helper PATH.
+. "$(dirname "$0")/lib.sh"
+
+CALC_HELPER=""
+args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --calc-helper) CALC_HELPER=$2; shift 2 ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+e2e_init "${args[@]}"
+[ "$E2E_WM" = 1 ] || { echo "needs --wm: only a window manager minimises windows" >&2; exit 2; }
+[ -x "$CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
+e2e_copy_program
+
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+hidden() { ! viewable "$1"; }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+# The window manager has taken the window on (a request to minimise before that is lost).
+managed() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Normal'; }
+minimise() { # window
+  wait_for 5 managed "$1" || fail "the window manager never took on window $1"
+  xdotool windowminimize "$1"
+}
+
+export LC_ALL=ru_RU.UTF-8
+e2e_start
+main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+
+for shortcut in ctrl+d:'Степени и корни' ctrl+k:'Квадратные уравнения' ctrl+r:'Среднее арифметическое'; do
+  keys=${shortcut%%:*}
+  title=${shortcut#*:}
+  focus_window "$main"
+  key "$keys"
+  win=$(wait_window "$title" 5 "$E2E_PID") || { fail "$keys opens no window \"$title\""; continue; }
+  minimise "$win"
+  check "\"$title\" is minimised" wait_for 5 hidden "$win"
+  focus_window "$main"
+  key "$keys"
+  check "$keys brings the minimised \"$title\" back" wait_for 5 viewable "$win"
+  check "\"$title\" is the active window again" wait_for 5 active_is "$win"
+  "$CALC_HELPER" --close "$win"
+  check "\"$title\" closes" wait_for 5 hidden "$win"
+done
+
+# The About window through the menu "Помощь", its first item "О программе".
+focus_window "$main"
+xdotool mousemove --window "$main" 160 9 click 1
+sleep 0.5
+key Down Return
+about=$(wait_window 'О программе Tallymate 3.1' 5 "$E2E_PID") || { fail "no About window"; e2e_finish; }
+minimise "$about"
+check "the About window is minimised" wait_for 5 hidden "$about"
+# The user clicks the main window, which the window manager may have activated already.
+xdotool mousemove --window "$main" 300 200 click 1
+check "a click on the main window brings the About window back" wait_for 5 viewable "$about"
+check "the About window is the active window" wait_for 5 active_is "$about"
+"$CALC_HELPER" --close "$about"
+check "the About window closes" wait_for 5 hidden "$about"
+
+focus_window "$main"
+key ctrl+q
+wait_exit "$E2E_PID" 10
+check "Ctrl+Q ends the program (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+e2e_finish
