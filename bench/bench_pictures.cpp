@@ -5,7 +5,11 @@
 // resets its peak-memory mark, then decodes the file a few times. Reported are the best time
 // and the growth of the peak resident size over the warmed-up process.
 //
-//   bench_pictures [--no-huge]    (--no-huge skips the 20000 x 20000 pictures)
+//   bench_pictures [--no-huge | --large-only]
+//     --no-huge skips the 20000 x 20000 pictures and the large cases below;
+//     --large-only runs only these: 60000 x 60000 PNGs (one-bit grey and RGB, flat bands), a
+//     12000 x 12000 progressive JPEG (its coefficients are held whole, under a 512 MB cap) and a
+//     damaged arithmetic-coded JPEG claiming 63998 x 29699 pixels.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,9 +57,11 @@ long StatusKb(const char* field) {
 }
 
 // Runs `decode` in a child: once to warm up on `warmPath`, then `repeat` times on `path`.
-using Decoder = std::function<bool(const std::string& path, int* width, int* height, std::string* error)>;
+using Decoder =
+    std::function<bool(const std::string& path, int* width, int* height, std::string* error)>;
 
-Result Measure(const Decoder& decode, const std::string& warmPath, const std::string& path, int repeat) {
+Result Measure(const Decoder& decode, const std::string& warmPath, const std::string& path,
+               int repeat) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {};
   std::fflush(stdout);
@@ -135,7 +141,8 @@ void PhotoRow(int width, int height, int y, unsigned char* row) {
     const int noise = static_cast<int>(seed >> 28) - 8;
     row[3 * x] = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
     row[3 * x + 1] = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
-    row[3 * x + 2] = static_cast<unsigned char>(std::clamp((x + y) * 255 / (width + height) - noise, 0, 255));
+    row[3 * x + 2] =
+        static_cast<unsigned char>(std::clamp((x + y) * 255 / (width + height) - noise, 0, 255));
   }
 }
 
@@ -159,8 +166,8 @@ void Report(const std::string& name, const Result& ours, const Result& qt, bool 
     std::printf(" ours failed: %s\n", ours.error);
     return;
   }
-  std::printf(" %9.1f ms %8s MB  %4dx%-4d", ours.milliseconds, Megabytes(ours.peakGrowthKb).c_str(), ours.width,
-              ours.height);
+  std::printf(" %9.1f ms %8s MB  %4dx%-4d", ours.milliseconds, Megabytes(ours.peakGrowthKb).c_str(),
+              ours.width, ours.height);
   if (!haveQt) {
     std::printf("\n");
   } else if (!qt.ok) {
@@ -168,14 +175,94 @@ void Report(const std::string& name, const Result& ours, const Result& qt, bool 
   } else {
     std::printf(" | Qt %9.1f ms %8s MB | time %5.2fx  memory %5.2fx\n", qt.milliseconds,
                 Megabytes(qt.peakGrowthKb).c_str(), ours.milliseconds / qt.milliseconds,
-                static_cast<double>(std::max(ours.peakGrowthKb, 1L)) / static_cast<double>(std::max(qt.peakGrowthKb, 1L)));
+                static_cast<double>(std::max(ours.peakGrowthKb, 1L)) /
+                    static_cast<double>(std::max(qt.peakGrowthKb, 1L)));
   }
 }
 
 }  // namespace
 
+// Flat bands of grey or colour, a few hundred rows each: compresses well, as the files users
+// meet at this size do.
+void BandRow(int width, int components, int y, unsigned char* row) {
+  const unsigned char v = static_cast<unsigned char>((y / 300) * 37);
+  for (int x = 0; x < width * components; ++x)
+    row[x] = static_cast<unsigned char>(v + (x % components) * 60);
+}
+
+void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) {
+  // PNG 60000 x 60000: one-bit grey and eight-bit RGB.
+  for (const bool rgb : {false, true}) {
+    const std::string name = dir + (rgb ? "/rgb60000.png" : "/grey60000.png");
+    picture_writers::PngLayout layout;
+    layout.width = layout.height = 60000;
+    layout.colorType = rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
+    layout.bitDepth = rgb ? 8 : 1;
+    layout.compression = 9;
+    picture_writers::WritePngFile(name, layout, [&](int y, unsigned char* row) {
+      if (rgb) {
+        BandRow(60000, 3, y, row);
+      } else {
+        for (int x = 0; x < 60000; ++x) row[x] = static_cast<unsigned char>((y / 300) & 1);
+      }
+    });
+    const Result ours = Measure(Ours, warm[1], name, 1);
+    Result qt;
+#ifdef TALLYMATE_BENCH_QT
+    qt = Measure(QtReader, warm[1], name, 1);
+#endif
+    Report(rgb ? "60000 RGB PNG" : "60000 1-bit PNG", ours, qt, haveQt);
+    std::remove(name.c_str());
+  }
+  // Progressive JPEG 12000 x 12000 (4:2:0): the library keeps every coefficient.
+  {
+    const std::string name = dir + "/progressive12000.jpg";
+    picture_writers::JpegLayout layout;
+    layout.width = layout.height = 12000;
+    layout.progressive = true;
+    layout.quality = 90;
+    picture_writers::WriteJpegFile(
+        name, layout, [](int y, unsigned char* row) { PhotoRow(12000, 12000, y, row); });
+    const Result ours = Measure(Ours, warm[0], name, 1);
+    Result qt;
+#ifdef TALLYMATE_BENCH_QT
+    qt = Measure(QtReader, warm[0], name, 1);
+#endif
+    Report("12000 prog JPEG", ours, qt, haveQt);
+    std::remove(name.c_str());
+  }
+  // A small arithmetic-coded CMYK picture whose frame claims 63998 x 29699 pixels.
+  {
+    picture_writers::JpegLayout layout;
+    layout.width = layout.height = 32;
+    layout.components = 4;
+    layout.space = JCS_CMYK;
+    layout.arithmetic = true;
+    std::vector<unsigned char> jpeg =
+        picture_writers::WriteJpeg(layout, [](int y, unsigned char* row) {
+          for (int x = 0; x < 32 * 4; ++x) row[x] = static_cast<unsigned char>(x * 2 + y);
+        });
+    size_t at = 2;
+    while (!(jpeg[at] == 0xFF && jpeg[at + 1] == 0xC9))
+      at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+    jpeg[at + 5] = 29699 >> 8;
+    jpeg[at + 6] = 29699 & 0xFF;
+    jpeg[at + 7] = 63998 >> 8;
+    jpeg[at + 8] = 63998 & 0xFF;
+    const std::string name = dir + "/damaged.jpg";
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()),
+               static_cast<std::streamsize>(jpeg.size()));
+    const Result ours = Measure(Ours, warm[0], name, 1);
+    std::printf("damaged arith JPEG (%zu bytes): %.1f ms, %s\n", jpeg.size(), ours.milliseconds,
+                ours.ok ? "accepted" : ours.error);
+    std::remove(name.c_str());
+  }
+}
+
 int main(int argc, char** argv) {
   const bool withHuge = !(argc > 1 && std::strcmp(argv[1], "--no-huge") == 0);
+  const bool largeOnly = argc > 1 && std::strcmp(argv[1], "--large-only") == 0;
 #ifdef TALLYMATE_BENCH_QT
   const bool haveQt = true;
 #else
@@ -194,9 +281,11 @@ int main(int argc, char** argv) {
       {"400 MP", 20000, 20000, true, 1},
   };
 
-  std::printf("Loading for display at %d x %d or more; ours / Qt's QImageReader with setScaledSize.\n", kMinWidth,
-              kMinHeight);
-  std::printf("Time: best of a few runs. Memory: growth of the peak resident size while decoding.\n\n");
+  std::printf(
+      "Loading for display at %d x %d or more; ours / Qt's QImageReader with setScaledSize.\n",
+      kMinWidth, kMinHeight);
+  std::printf(
+      "Time: best of a few runs. Memory: growth of the peak resident size while decoding.\n\n");
   std::vector<std::string> files;
   std::string warm[2];
   for (const bool png : {false, true}) {
@@ -208,16 +297,22 @@ int main(int argc, char** argv) {
     jpeg.width = 64;
     jpeg.height = 48;
     const auto fill = [](int y, unsigned char* row) { PhotoRow(64, 48, y, row); };
-    png ? picture_writers::WritePngFile(name, layout, fill) : picture_writers::WriteJpegFile(name, jpeg, fill);
+    png ? picture_writers::WritePngFile(name, layout, fill)
+        : picture_writers::WriteJpegFile(name, jpeg, fill);
     warm[png] = name;
     files.push_back(name);
   }
 
+  if (withHuge) LargeCases(dir, warm, haveQt);
   for (const Input& input : inputs) {
+    if (largeOnly) break;
     if (input.huge && !withHuge) continue;
     for (const bool png : {false, true}) {
-      const std::string name = std::string(dir) + "/" + std::to_string(input.width) + (png ? ".png" : ".jpg");
-      const auto fill = [&](int y, unsigned char* row) { PhotoRow(input.width, input.height, y, row); };
+      const std::string name =
+          std::string(dir) + "/" + std::to_string(input.width) + (png ? ".png" : ".jpg");
+      const auto fill = [&](int y, unsigned char* row) {
+        PhotoRow(input.width, input.height, y, row);
+      };
       if (png) {
         picture_writers::PngLayout layout;
         layout.width = input.width;

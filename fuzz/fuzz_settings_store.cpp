@@ -1,6 +1,7 @@
 // Any file content, one read and one write of a key: the key reads back as written, and the
 // write changed nothing but that key's line (plus, when needed, the line end of a last line,
-// and the header of a new section).
+// and the header of a new section). Then, in memory, a batch of keys read and written in one
+// pass gives what they give one by one.
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "core/number_text.h"
+#include "settings/ini_text.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -99,10 +101,29 @@ void Check(bool ok, const char* what) {
   }
 }
 
+// Four keys named by the first four bytes, some possibly the same key in another spelling.
+void CheckBatch(const uint8_t* data, std::string_view text) {
+  static const char* const kValues[] = {"1", "-22", "", "4444"};
+  std::vector<ini::Entry> entries;
+  for (size_t i = 0; i < 4; ++i) {
+    const Name& n = kNames[data[i] % std::size(kNames)];
+    entries.push_back({n.section, n.key, kValues[i]});
+  }
+  std::string one_by_one(text);
+  for (const ini::Entry& e : entries)
+    one_by_one = ini::SetValue(one_by_one, e.section, e.key, e.value);
+  Check(ini::SetValues(text, entries) == one_by_one, "a batch write differs from one by one");
+  const auto values = ini::FindValues(text, entries);
+  for (size_t i = 0; i < entries.size(); ++i)
+    Check(values[i] == ini::FindValue(text, entries[i].section, entries[i].key),
+          "a batch read differs from one by one");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 5) return 0;
+  CheckBatch(data, std::string_view(reinterpret_cast<const char*>(data + 5), size - 5));
   const Name& name = kNames[data[0] % std::size(kNames)];
   const int32_t value = static_cast<int32_t>(
       static_cast<uint32_t>(data[1]) | static_cast<uint32_t>(data[2]) << 8 |

@@ -28,13 +28,20 @@ using picture_detail::ShrunkSize;
 constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
 // Thousands of tiny scans make libjpeg redo the whole picture each time; real files have a dozen.
 constexpr int kMaxScans = 500;
+// Arithmetic-coded data may end before the picture does: the encoder leaves out the zero bytes
+// at its end and the decoder supplies them, so a flat last stretch costs no bytes at all. A
+// damaged file uses the same rule to claim 60000 x 30000 pixels in a hundred bytes. Once the
+// data has ended, this many blocks may still follow (at least; more for a bigger file), so
+// that refusing takes time in proportion to the file, not to the size it claims.
+constexpr unsigned long long kBlocksAfterEnd = 1ull << 20;
+constexpr unsigned long long kBlocksAfterEndPerByte = 1024;
 
 enum class Outcome { kDone, kLibraryError, kTooManyScans, kSinkFailed };
 
 struct JpegJob {
   FILE* file = nullptr;
   const unsigned char* data = nullptr;
-  size_t size = 0;
+  size_t size = 0;  // of the memory, or of the file when known
   int minWidth = 1;
   int minHeight = 1;
 
@@ -73,9 +80,31 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void OnOutput(j_common_ptr) {}  // no diagnostic output
 
+// The arithmetic decoder has met a marker in the middle of a scan, and more of the scan is
+// left than the end of data can stand for.
+bool DataEndedTooEarly(j_decompress_ptr cinfo, size_t fileSize) {
+  const int marker = cinfo->unread_marker;
+  if (!cinfo->arith_code || marker == 0 || (marker >= 0xD0 && marker <= 0xD7))
+    return false;  // RSTn
+  if (cinfo->input_iMCU_row >= cinfo->total_iMCU_rows) return false;
+  unsigned long long blocksPerRow = 0;
+  for (int i = 0; i < cinfo->comps_in_scan; ++i) {
+    const jpeg_component_info* c = cinfo->cur_comp_info[i];
+    blocksPerRow += static_cast<unsigned long long>(c->width_in_blocks) *
+                    static_cast<unsigned>(c->v_samp_factor);
+  }
+  const unsigned long long left = blocksPerRow * (cinfo->total_iMCU_rows - cinfo->input_iMCU_row);
+  return left > std::max(kBlocksAfterEnd, kBlocksAfterEndPerByte * fileSize);
+}
+
 void OnProgress(j_common_ptr cinfo) {
-  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
-    Fail(cinfo, Outcome::kTooManyScans);
+  if (!cinfo->is_decompressor) return;
+  auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (decompress->input_scan_number > kMaxScans) Fail(cinfo, Outcome::kTooManyScans);
+  if (DataEndedTooEarly(decompress, static_cast<JpegJob*>(cinfo->client_data)->size)) {
+    // The same answer as for Huffman-coded data cut short by a marker.
+    cinfo->err->msg_code = JWRN_HIT_MARKER;
+    Fail(cinfo, Outcome::kLibraryError);
   }
 }
 
@@ -175,6 +204,13 @@ bool Row(void* opaque, const unsigned char* samples, int components, bool adobe)
   return true;
 }
 
+std::string TooLargeMessage(const JpegJob& job) {
+  return "This JPEG image is too large to be shown: " + std::to_string(job.cinfo.image_width) +
+         " x " + std::to_string(job.cinfo.image_height) +
+         " pixels in several scans need more than " + std::to_string(kMaxLibraryMemory >> 20) +
+         " MB.";
+}
+
 Picture Decode(JpegJob& job, int minWidth, int minHeight) {
   Sink sink;
   sink.minWidth = job.minWidth = std::max(1, minWidth);
@@ -187,6 +223,9 @@ Picture Decode(JpegJob& job, int minWidth, int minHeight) {
     case Outcome::kDone:
       return std::move(sink.picture);
     case Outcome::kLibraryError:
+      // A valid multi-scan picture needs all its coefficients at once; past the cap it is
+      // refused for its size, which is not damage.
+      if (job.messageCode == JERR_NO_BACKING_STORE) throw PictureError(TooLargeMessage(job));
       throw PictureError("JPEG error #" + std::to_string(job.messageCode));
     case Outcome::kTooManyScans:
       throw PictureError("This JPEG image is not supported because it has more than " +
@@ -203,6 +242,7 @@ Picture DecodeJpegFile(const std::string& path, int minWidth, int minHeight) {
   picture_detail::SourceFile file(path);
   auto job = std::make_unique<JpegJob>();
   job->file = file.get();
+  job->size = file.Size();
   return Decode(*job, minWidth, minHeight);
 }
 

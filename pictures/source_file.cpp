@@ -1,6 +1,8 @@
 #include "pictures/source_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -10,20 +12,34 @@
 namespace picture_detail {
 namespace {
 
-[[noreturn]] void ThrowCannotOpen(const std::string& path, int error) {
-  throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(error));
+[[noreturn]] void ThrowCannotOpen(const std::string& shown, const char* reason) {
+  throw PictureError("Cannot open file \"" + shown + "\". " + reason);
 }
 
 }  // namespace
 
-SourceFile::SourceFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-  if (file_ == nullptr) ThrowCannotOpen(path, errno);
-  // A directory opens fine here and would only fail at the first read, as an "empty" picture.
+SourceFile::SourceFile(const std::string& path, const std::string& shown) {
+  // Without O_NONBLOCK opening a FIFO waits until some other process opens it for writing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) ThrowCannotOpen(shown, std::strerror(errno));
   struct stat info {};
-  if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file_);
-    ThrowCannotOpen(path, EISDIR);
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
+    ::close(fd);
+    ThrowCannotOpen(shown, std::strerror(error));
   }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    ThrowCannotOpen(shown, S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  file_ = ::fdopen(fd, "rb");
+  if (file_ == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    ThrowCannotOpen(shown, std::strerror(error));
+  }
+  size_ = static_cast<size_t>(info.st_size);
 }
 
 SourceFile::~SourceFile() { std::fclose(file_); }

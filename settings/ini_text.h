@@ -14,8 +14,10 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ini {
 
@@ -35,6 +37,22 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
 // that line gets a CR LF; apart from that, every byte outside the written line is kept.
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
+
+// A key of a section, and for writing the value it gets.
+struct Entry {
+  std::string_view section;
+  std::string_view key;
+  std::string_view value;  // unused by FindValues
+};
+
+// The values of several keys in one pass over the text, in the order asked; the same values
+// FindValue gives one by one.
+std::vector<std::optional<std::string>> FindValues(std::string_view text,
+                                                   std::span<const Entry> keys);
+
+// `text` after SetValue for each entry in turn, built in one pass over the text. A key named
+// twice (names compared as everywhere) gets the last value.
+std::string SetValues(std::string_view text, std::span<const Entry> entries);
 
 // ASCII case-insensitive equality of two names.
 bool NamesEqual(std::string_view a, std::string_view b);

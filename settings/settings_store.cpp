@@ -12,6 +12,7 @@
 #include <random>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "core/number_text.h"
 #include "settings/ini_text.h"
@@ -51,7 +52,9 @@ class FileHandle {
 // Reads a whole regular file; nothing (with errno set) when it cannot.
 std::optional<std::string> ReadAll(int fd) {
   std::string text;
-  char buffer[8192];
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) text.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
   for (;;) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
@@ -189,6 +192,22 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
   return true;
 }
 
+// A value's text as a whole number: "0x"/"0X" and at least one more character is hexadecimal,
+// anything else goes by TextToInteger; nothing when missing, empty or refused.
+std::optional<int32_t> ParseInteger(const std::optional<std::string>& value) {
+  if (!value || value->empty()) return std::nullopt;
+  std::string text = *value;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    // Hexadecimal from the third character: the same digits and limits as "$".
+    text = "$" + text.substr(2);
+  }
+  try {
+    return TextToInteger(text);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const std::string& path)
@@ -214,19 +233,24 @@ std::string SettingsStore::DefaultPath() {
 
 int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view key,
                                    int32_t def) const noexcept {
+  SettingsInteger entry{section, key, def};
+  ReadIntegers({&entry, 1});
+  return entry.value;
+}
+
+void SettingsStore::ReadIntegers(std::span<SettingsInteger> entries) const noexcept {
   try {
     std::optional<std::string> text = ReadSettingsText(path_);
-    if (!text) return def;
-    std::optional<std::string> value = ini::FindValue(*text, section, key);
-    if (!value || value->empty()) return def;
-    if (value->size() > 2 && (*value)[0] == '0' && ((*value)[1] == 'x' || (*value)[1] == 'X')) {
-      // Hexadecimal from the third character: the same digits and limits as "$".
-      *value = "$" + value->substr(2);
+    if (!text) return;
+    std::vector<ini::Entry> keys;
+    keys.reserve(entries.size());
+    for (const SettingsInteger& e : entries) keys.push_back({e.section, e.key, {}});
+    const std::vector<std::optional<std::string>> values = ini::FindValues(*text, keys);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (std::optional<int32_t> number = ParseInteger(values[i])) entries[i].value = *number;
     }
-    return TextToInteger(*value);
   } catch (...) {
-    // Malformed values included: reading never fails.
-    return def;
+    // Out of memory for a huge file: reading never fails, every key keeps its default.
   }
 }
 
@@ -236,17 +260,31 @@ bool SettingsStore::ReadBool(std::string_view section, std::string_view key,
 }
 
 void SettingsStore::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
-  WriteValue(section, key, IntegerToText(value));
+  const SettingsInteger entry{section, key, value};
+  WriteIntegers({&entry, 1});
 }
 
 void SettingsStore::WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteValue(section, key, value ? "1" : "0");
+  const ini::Entry entry{section, key, value ? "1" : "0"};
+  WriteValues({&entry, 1});
 }
 
-void SettingsStore::WriteValue(std::string_view section, std::string_view key,
-                               std::string_view value) {
-  CheckName(section);
-  CheckName(key);
+void SettingsStore::WriteIntegers(std::span<const SettingsInteger> entries) {
+  std::vector<std::string> texts;
+  texts.reserve(entries.size());
+  for (const SettingsInteger& e : entries) texts.push_back(IntegerToText(e.value));
+  std::vector<ini::Entry> values;
+  values.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i)
+    values.push_back({entries[i].section, entries[i].key, texts[i]});
+  WriteValues(values);
+}
+
+void SettingsStore::WriteValues(std::span<const ini::Entry> entries) {
+  for (const ini::Entry& e : entries) {
+    CheckName(e.section);
+    CheckName(e.key);
+  }
   const std::string target = WriteTarget(path_);
 
   std::string old_text;
@@ -271,6 +309,6 @@ void SettingsStore::WriteValue(std::string_view section, std::string_view key,
     }
   }
 
-  std::string new_text = ini::SetValue(old_text, section, key, value);
+  std::string new_text = ini::SetValues(old_text, entries);
   if (!ReplaceFile(target, new_text, exists ? &old : nullptr)) throw SettingsWriteError(path_);
 }

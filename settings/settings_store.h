@@ -2,6 +2,8 @@
 // by name.
 //
 // Every read opens the file anew and sees what is on disk at that moment; reading never fails.
+// Several keys are best read together (ReadIntegers) and written together (WriteIntegers): the
+// file is then read and gone through once, however many keys, in time linear in its size.
 // Every write is carried out at once (write-through): the whole new text goes to a temporary
 // file beside the settings file, is flushed to disk and renamed over the old file. A reader, a
 // crash or a power cut therefore finds either the old or the new file, never a truncated one.
@@ -12,15 +14,25 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "core/faults.h"
+#include "settings/ini_text.h"
 
 // A write that could not be carried out: "Unable to write to <full path>".
 class SettingsWriteError : public MessageError {
  public:
   explicit SettingsWriteError(const std::string& path);
+};
+
+// A whole-number key: for reading, the default going in and the value read coming out; for
+// writing, the value to write.
+struct SettingsInteger {
+  std::string_view section;
+  std::string_view key;
+  int32_t value = 0;
 };
 
 class SettingsStore {
@@ -41,15 +53,21 @@ class SettingsStore {
   // A whole number with the default 1 or 0; true when not 0.
   bool ReadBool(std::string_view section, std::string_view key, bool def) const noexcept;
 
+  // ReadInteger for each entry, from one reading of the file.
+  void ReadIntegers(std::span<SettingsInteger> entries) const noexcept;
+
   // Throw SettingsWriteError when the file cannot be written; the file is then unchanged.
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" / "0"
+  // WriteInteger for each entry in turn, as one replacement of the file: it holds all of them
+  // or, when the write fails, none.
+  void WriteIntegers(std::span<const SettingsInteger> entries);
 
   // Every write is already on disk when it returns; kept for the open-use-close pattern.
   void Close() {}
 
  private:
-  void WriteValue(std::string_view section, std::string_view key, std::string_view value);
+  void WriteValues(std::span<const ini::Entry> entries);
 
   std::string path_;
 };

@@ -599,20 +599,27 @@ void TForm1::SetSettingsPath(std::string path) {
 }
 
 void TForm1::FormShow() {
+  // One reading of the file for every key; "min" and "max" serve both sliders.
   SettingsStore store(SettingsPath());
-  SetWindowColour(this,
-                  static_cast<uint32_t>(store.ReadInteger("Color", "Formcolor", kDefaultSetting)));
-  SetFieldColour(Edit1, static_cast<uint32_t>(store.ReadInteger("Color", "Edit", kDefaultSetting)));
-  slider1_.SetMinimum(store.ReadInteger("Trackbar", "min", kDefaultSetting));
-  slider1_.SetMaximum(store.ReadInteger("Trackbar", "max", kDefaultSetting));
-  slider2_.SetMinimum(store.ReadInteger("Trackbar", "min", kDefaultSetting));
-  slider2_.SetMaximum(store.ReadInteger("Trackbar", "max", kDefaultSetting));
+  SettingsInteger read[] = {{"Color", "Formcolor", kDefaultSetting},
+                            {"Color", "Edit", kDefaultSetting},
+                            {"Trackbar", "min", kDefaultSetting},
+                            {"Trackbar", "max", kDefaultSetting},
+                            {"Calendar", "color", kDefaultSetting},
+                            {"var", "c", 0}};
+  store.ReadIntegers(read);
+  const auto& [form_colour, edit_colour, minimum, maximum, calendar_colour, tips_value] = read;
+  SetWindowColour(this, static_cast<uint32_t>(form_colour.value));
+  SetFieldColour(Edit1, static_cast<uint32_t>(edit_colour.value));
+  slider1_.SetMinimum(minimum.value);
+  slider1_.SetMaximum(maximum.value);
+  slider2_.SetMinimum(minimum.value);
+  slider2_.SetMaximum(maximum.value);
   TrackBar1->Sync();
   TrackBar2->Sync();
-  MonthCalendar1->SetColour(
-      TMonthCalendar::kMonthBackground,
-      static_cast<uint32_t>(store.ReadInteger("Calendar", "color", kDefaultSetting)));
-  const bool tips = store.ReadBool("var", "c", false);
+  MonthCalendar1->SetColour(TMonthCalendar::kMonthBackground,
+                            static_cast<uint32_t>(calendar_colour.value));
+  const bool tips = tips_value.value != 0;
   store.Close();
 
   if (!tips) {
@@ -640,14 +647,17 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormClose() {
+  // One replacement of the file with all five keys: a failed write leaves it as it was, and
+  // the next attempt to close writes all five again.
   SettingsStore store(SettingsPath());
-  store.WriteInteger("Color", "FormColor", static_cast<int32_t>(WindowColour(this)));
-  store.WriteInteger("Color", "Edit", static_cast<int32_t>(FieldColour(Edit1)));
-  store.WriteInteger("Trackbar", "max", slider1_.Maximum());
-  store.WriteInteger("Trackbar", "min", slider1_.Minimum());
-  store.WriteInteger(
-      "Calendar", "color",
-      static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)));
+  const SettingsInteger values[] = {
+      {"Color", "FormColor", static_cast<int32_t>(WindowColour(this))},
+      {"Color", "Edit", static_cast<int32_t>(FieldColour(Edit1))},
+      {"Trackbar", "max", slider1_.Maximum()},
+      {"Trackbar", "min", slider1_.Minimum()},
+      {"Calendar", "color",
+       static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground))}};
+  store.WriteIntegers(values);
   store.Close();
 }
 

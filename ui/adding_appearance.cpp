@@ -1,5 +1,8 @@
 // The main window's appearance: the three colour commands, the default settings (F4) and the
 // picture command with its loader.
+#include <unistd.h>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -11,18 +14,16 @@
 #include <QScreen>
 #include <QSize>
 #include <array>
-#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
-#include <unistd.h>
 
 #include "core/desktop.h"
 #include "core/faults.h"
 #include "pictures/picture.h"
+#include "pictures/source_file.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
@@ -70,29 +71,47 @@ QImage ToImage(const Picture& picture) {
 // The pictures decoders read the file through its local name.
 std::string LocalName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The same words the picture decoders use when a file cannot be opened, with the system's reason.
-[[noreturn]] void ThrowCannotOpen(const QString& path, int error) {
-  throw PictureError("Cannot open file \"" + path.toStdString() + "\". " + std::strerror(error));
-}
+// The largest picture Qt's readers may build whole (four bytes a pixel): the same cap as the
+// JPEG library's, room for 100 megapixels.
+constexpr qint64 kMaxQtPictureBytes = qint64{512} << 20;
 
-void CheckOpens(const QString& path) {
-  const std::string name = LocalName(path);
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowCannotOpen(path, errno);
-  struct stat info {};
-  const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-  ::close(fd);
-  if (directory) ThrowCannotOpen(path, EISDIR);
+// The size a bitmap's header claims; Qt's reader gives none above 16384 x 16384.
+QSize BitmapHeaderSize(int fd) {
+  unsigned char h[26];
+  if (::pread(fd, h, sizeof h, 0) != static_cast<ssize_t>(sizeof h) || h[0] != 'B' || h[1] != 'M')
+    return {};
+  const auto u16 = [&h](int at) { return static_cast<qint64>(h[at] | h[at + 1] << 8); };
+  const auto i32 = [&h](int at) {
+    return static_cast<qint64>(
+        static_cast<int32_t>(static_cast<uint32_t>(h[at]) | uint32_t{h[at + 1]} << 8 |
+                             uint32_t{h[at + 2]} << 16 | uint32_t{h[at + 3]} << 24));
+  };
+  const qint64 header = i32(14);
+  const qint64 width = header == 12 ? u16(18) : i32(18);
+  const qint64 height = header == 12 ? u16(20) : std::abs(i32(22));
+  if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX) return {};
+  return {static_cast<int>(width), static_cast<int>(height)};
 }
 
 // A picture read by one of Qt's own readers, reduced to the area and made opaque the same way
-// as the PNG decoder does it: transparent parts show the window colour.
+// as the PNG decoder does it: transparent parts show the window colour. The file is opened the
+// way the decoders open it (a FIFO or a device is refused at once), and Qt reads that file.
 QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum,
                   uint32_t background, const char* invalid) {
-  CheckOpens(path);
-  QImageReader reader(path, format);
+  const picture_detail::SourceFile source(LocalName(path), path.toStdString());
+  QFile file;
+  if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    throw PictureError("Cannot open file \"" + path.toStdString() + "\". " +
+                       file.errorString().toStdString());
+  QImageReader reader(&file, format);
   // The extension chose the reader: a file that is something else is not quietly accepted.
   if (!format.isEmpty()) reader.setAutoDetectImageFormat(false);
+  const QSize size = format == "bmp" ? BitmapHeaderSize(::fileno(source.get())) : reader.size();
+  if (size.isValid() && qint64{size.width()} * size.height() * 4 > kMaxQtPictureBytes)
+    throw PictureError("The picture is too large to be shown (" + std::to_string(size.width()) +
+                       " x " + std::to_string(size.height()) + " pixels)");
+  // Qt's own limit (256 MB) would call a valid 9000 x 9000 bitmap invalid.
+  reader.setAllocationLimit(static_cast<int>(kMaxQtPictureBytes >> 20) + 1);
   QImage image = reader.read();
   if (image.isNull()) {
     if (invalid != nullptr) throw PictureError(invalid);
@@ -100,8 +119,13 @@ QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum,
   }
   const QSize target(std::min(image.width(), minimum.width()),
                      std::min(image.height(), minimum.height()));
-  if (image.size() != target)
+  if (image.size() != target) {
+    // Smooth scaling of a palette picture would first copy it whole at four bytes a pixel.
+    if (image.depth() < 32)
+      image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                            : QImage::Format_RGB32);
     image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
   if (image.hasAlphaChannel()) {
     QImage opaque(image.size(), QImage::Format_RGB32);
     opaque.fill(QColor::fromRgb(static_cast<QRgb>(background)));
@@ -112,6 +136,15 @@ QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum,
   }
   return image.convertToFormat(QImage::Format_RGB32);
 }
+
+// The desktop's busy cursor while a picture loads, back on every way out.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 }  // namespace
 
@@ -198,7 +231,7 @@ QImage TForm1::LoadPicture(const QString& path, QSize minimum, uint32_t backgrou
   if (is("bmp")) return ReadWithQt(path, "bmp", minimum, background, "Bitmap image is not valid");
   if (is("ico")) return ReadWithQt(path, "ico", minimum, background, "Icon image is not valid");
   if (is("wmf") || is("emf")) {
-    CheckOpens(path);
+    const picture_detail::SourceFile opens(LocalName(path), path.toStdString());
     throw PictureError("Windows metafiles cannot be shown on this desktop");
   }
   if (extension.isEmpty()) return ReadWithQt(path, QByteArray(), minimum, background, nullptr);
@@ -226,6 +259,7 @@ void TForm1::N3Click() {
   if (!chosen) return;
   const uint32_t background = ToQColor(WindowColour(this)).rgb() & 0xFFFFFFu;
   // Decoded in full first: a failure leaves the old picture where it is.
+  const BusyCursor busy;
   QImage picture = LoadPicture(QString::fromStdString(*chosen),
                                PictureMinimum(Image1->devicePixelRatioF()), background);
   Image1->SetPicture(std::move(picture));

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -168,6 +169,19 @@ void SetFrameSize(std::vector<unsigned char>& jpeg, unsigned char frame, int wid
   jpeg[at + 8] = static_cast<unsigned char>(width);
 }
 
+// A small valid four-component (CMYK) picture, arithmetic-coded, one scan.
+std::vector<unsigned char> ArithmeticCmykJpeg() {
+  JpegLayout layout = Layout(64, 48, JCS_CMYK);
+  layout.arithmetic = true;
+  return picture_writers::WriteJpeg(layout, [](int y, unsigned char* row) {
+    for (int x = 0; x < 64; ++x) {
+      unsigned char* p = row + 4 * x;
+      p[0] = p[1] = p[2] = 255;  // no ink but black (stored inverted)
+      p[3] = static_cast<unsigned char>(x < 32 && y < 24 ? 0 : 255);
+    }
+  });
+}
+
 struct Damage {
   const char* name;
   bool progressive;
@@ -185,22 +199,64 @@ TEST_P(JpegDamage, GivesTheLibraryMessageNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, JpegDamage,
-    testing::Values(Damage{"Empty", false, [](auto& jpeg) { jpeg.clear(); }, JERR_INPUT_EMPTY},
-                    Damage{"BrokenStart", false, [](auto& jpeg) { jpeg[1] = 0x00; }, JERR_NO_SOI},
-                    Damage{"CutInHeader", false, [](auto& jpeg) { jpeg.resize(30); }, JWRN_JPEG_EOF},
-                    Damage{"CutInData", false, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
-                    Damage{"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
-                    Damage{"TwelveBitSamples", false, [](auto& jpeg) { jpeg[FindMarker(jpeg, 0xC0) + 4] = 12; },
-                           JERR_BAD_PRECISION},
-                    Damage{"ZeroWidth", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 0, 48); }, JERR_EMPTY_IMAGE},
-                    // A few bytes claiming 65500 x 65500: the plain one meets the end marker
-                    // in its first rows; the progressive one would need gigabytes of
-                    // coefficients up front.
-                    Damage{"HugeBaseline", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 65500, 65500); },
-                           JWRN_HIT_MARKER},
-                    Damage{"HugeProgressive", true, [](auto& jpeg) { SetFrameSize(jpeg, 0xC2, 65500, 65500); },
-                           JERR_NO_BACKING_STORE}),
+    testing::Values(
+        Damage{"Empty", false, [](auto& jpeg) { jpeg.clear(); }, JERR_INPUT_EMPTY},
+        Damage{"BrokenStart", false, [](auto& jpeg) { jpeg[1] = 0x00; }, JERR_NO_SOI},
+        Damage{"CutInHeader", false, [](auto& jpeg) { jpeg.resize(30); }, JWRN_JPEG_EOF},
+        Damage{"CutInData", false, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); },
+               JWRN_JPEG_EOF},
+        Damage{"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); },
+               JWRN_JPEG_EOF},
+        Damage{"TwelveBitSamples", false, [](auto& jpeg) { jpeg[FindMarker(jpeg, 0xC0) + 4] = 12; },
+               JERR_BAD_PRECISION},
+        Damage{"ZeroWidth", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 0, 48); },
+               JERR_EMPTY_IMAGE},
+        // A few bytes claiming 65500 x 65500 meet the end marker in the first rows.
+        Damage{"HugeBaseline", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 65500, 65500); },
+               JWRN_HIT_MARKER},
+        Damage{"HugeArithmetic", false,
+               [](auto& jpeg) {
+                 // The arithmetic decoder meets the end marker quietly and would
+                 // go on with zeros through every claimed row.
+                 jpeg = ArithmeticCmykJpeg();
+                 SetFrameSize(jpeg, 0xC9, 63998, 29699);
+               },
+               JWRN_HIT_MARKER},
+        Damage{"HugeArithmeticSquare", false,
+               [](auto& jpeg) {
+                 jpeg = ArithmeticCmykJpeg();
+                 SetFrameSize(jpeg, 0xC9, 65500, 65500);
+               },
+               JWRN_HIT_MARKER},
+        Damage{"CutArithmetic", false,
+               [](auto& jpeg) {
+                 jpeg = ArithmeticCmykJpeg();
+                 jpeg.resize(jpeg.size() * 2 / 3);
+               },
+               JWRN_JPEG_EOF}),
     [](const auto& test) { return test.param.name; });
+
+// A progressive picture needs all its coefficients at once: past the library's memory cap it
+// is refused for its size, and the message says so rather than calling it damaged.
+TEST(JpegSize, ProgressiveBeyondTheMemoryCapIsTooLargeNotDamaged) {
+  std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, true));
+  SetFrameSize(jpeg, 0xC2, 16000, 16000);
+  const std::string message = DecodeError(jpeg);
+  EXPECT_NE(message.find("too large"), std::string::npos) << message;
+  EXPECT_NE(message.find("16000 x 16000"), std::string::npos) << message;
+}
+
+// The same kind of file as the damaged ones above, undamaged: it decodes, with its colours.
+TEST(JpegArithmetic, ValidFourComponentPictureDecodes) {
+  const std::vector<unsigned char> jpeg = ArithmeticCmykJpeg();
+  ASSERT_EQ(jpeg[FindMarker(jpeg, 0xC9)], 0xFF);
+  const Picture picture = Decode(jpeg, 64, 48);
+  ASSERT_EQ(picture.width, 64);
+  ASSERT_EQ(picture.height, 48);
+  const auto at = [&](int x, int y) { return picture.pixels[static_cast<size_t>(y * 64 + x)]; };
+  EXPECT_EQ(at(8, 8), 0xFF000000u);    // the black quadrant
+  EXPECT_EQ(at(56, 40), 0xFFFFFFFFu);  // paper
+}
 
 // ---- files ----------------------------------------------------------------------------------
 
@@ -246,6 +302,22 @@ TEST(JpegFile, MissingFileAndDirectoryNameTheSystemReason) {
   } catch (const PictureError& error) {
     EXPECT_EQ(error.message(), std::string("Cannot open file \"/\". ") + std::strerror(EISDIR));
   }
+}
+
+// Opening a FIFO for reading would wait for a writer, and a device may never end: both are
+// refused at once. (A blocked open shows as the test's timeout.)
+TEST(JpegFile, FifoAndDeviceAreRefusedWithoutWaiting) {
+  const std::string fifo = TempPath("fifo.jpg");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    try {
+      DecodeJpegFile(path, 1, 1);
+      ADD_FAILURE() << path;
+    } catch (const PictureError& error) {
+      EXPECT_EQ(error.message(), "Cannot open file \"" + path + "\". Not a regular file");
+    }
+  }
+  std::remove(fifo.c_str());
 }
 
 }  // namespace

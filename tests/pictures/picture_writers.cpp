@@ -101,6 +101,7 @@ void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsi
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, layout.quality, TRUE);
   if (layout.progressive) jpeg_simple_progression(&cinfo);
+  cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<unsigned char> row(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.components));
   JSAMPROW rows[1] = {row.data()};

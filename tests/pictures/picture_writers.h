@@ -40,6 +40,7 @@ struct JpegLayout {
   int components = 3;
   J_COLOR_SPACE space = JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (stored inverted, as Adobe does)
   bool progressive = false;
+  bool arithmetic = false;  // arithmetic coding (SOF9 / SOF10) instead of Huffman
   int quality = 95;
 };
 

@@ -1,6 +1,8 @@
 // The main window's appearance: the colour commands, the default settings (F4), the picture
 // command and the month calendar, with a recorder in place of the dialogs.
 #include <gtest/gtest.h>
+#include <jerror.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -19,12 +21,14 @@
 #include <QToolTip>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "picture_writers.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
@@ -444,10 +448,44 @@ TEST(PictureCommand, PictureClickRunsTheSameCommand) {
   EXPECT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::green));
 }
 
+// The JPEG library's "premature end of data segment", as the error box shows it.
+const std::string kHitMarkerError = "JPEG error #" + std::to_string(JWRN_HIT_MARKER) + ".";
+
+// The 54-byte header of an uncompressed bottom-up 24-bit bitmap.
+QByteArray BmpHeader(int width, int height) {
+  const quint32 row = (static_cast<quint32>(width) * 3 + 3) & ~3u;
+  const quint32 image = row * static_cast<quint32>(height);
+  QByteArray h(54, '\0');
+  const auto put = [&h](int at, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) h[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  h[0] = 'B';
+  h[1] = 'M';
+  put(2, 54 + image, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<quint32>(width), 4);
+  put(22, static_cast<quint32>(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, image, 4);
+  return h;
+}
+
 struct FailureCase {
   const char* name;
   const char* file;
-  enum { Missing, Gif, DamagedJpeg, PngAsBmp, Metafile, Folder } content;
+  enum {
+    Missing,
+    Gif,
+    DamagedJpeg,
+    PngAsBmp,
+    Metafile,
+    Folder,
+    Fifo,
+    HugeArithmeticJpeg,
+    HugeBmp
+  } content;
   const char* message;  // the error box text; %s is the full path; a trailing * is a prefix match
 };
 
@@ -493,6 +531,44 @@ TEST_P(PictureFailureTest, ShowsTheErrorAndKeepsTheOldPicture) {
     case FailureCase::Folder:
       QDir().mkpath(path);
       break;
+    case FailureCase::Fifo:
+      // Nobody ever writes to it: opening it the usual way would wait for ever.
+      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+      break;
+    case FailureCase::HugeArithmeticJpeg: {
+      // A small valid four-component arithmetic-coded picture whose frame then claims
+      // 63998 x 29699 pixels: the data ends in the first rows.
+      picture_writers::JpegLayout layout;
+      layout.width = 32;
+      layout.height = 32;
+      layout.components = 4;
+      layout.space = JCS_CMYK;
+      layout.arithmetic = true;
+      std::vector<unsigned char> jpeg =
+          picture_writers::WriteJpeg(layout, [](int y, unsigned char* row) {
+            for (int x = 0; x < 32 * 4; ++x) row[x] = static_cast<unsigned char>(x * 2 + y);
+          });
+      size_t at = 2;
+      while (!(jpeg[at] == 0xFF && jpeg[at + 1] == 0xC9))
+        at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+      jpeg[at + 5] = 29699 >> 8;
+      jpeg[at + 6] = 29699 & 0xFF;
+      jpeg[at + 7] = 63998 >> 8;
+      jpeg[at + 8] = 63998 & 0xFF;
+      QFile out(path);
+      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+      out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size()));
+      break;
+    }
+    case FailureCase::HugeBmp: {
+      // A bitmap header claiming 20000 x 20000 pixels of 24 bits; too large before any pixel.
+      QByteArray bmp = BmpHeader(20000, 20000);
+      bmp.append(QByteArray(4096, '\x40'));
+      QFile out(path);
+      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+      out.write(bmp);
+      break;
+    }
   }
   // A picture of the user's first, so that keeping the old one is more than keeping nothing.
   const QString first = app.File(QStringLiteral("first.bmp"));
@@ -537,7 +613,18 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DamagedJpeg", "damaged.jpg", FailureCase::DamagedJpeg, "JPEG error #*"},
         FailureCase{"PngNamedBmp", "png.bmp", FailureCase::PngAsBmp, "Bitmap image is not valid."},
         FailureCase{"Metafile", "drawing.wmf", FailureCase::Metafile,
-                    "Windows metafiles cannot be shown on this desktop."}),
+                    "Windows metafiles cannot be shown on this desktop."},
+        // Refused at once, with the words of a file that cannot be opened.
+        FailureCase{"FifoAsJpeg", "fifo.jpg", FailureCase::Fifo,
+                    "Cannot open file \"%s\". Not a regular file."},
+        FailureCase{"FifoAsBitmap", "fifo.bmp", FailureCase::Fifo,
+                    "Cannot open file \"%s\". Not a regular file."},
+        FailureCase{"FifoWithoutExtension", "fifo", FailureCase::Fifo,
+                    "Cannot open file \"%s\". Not a regular file."},
+        FailureCase{"HugeArithmeticJpeg", "huge.jpg", FailureCase::HugeArithmeticJpeg,
+                    kHitMarkerError.c_str()},
+        FailureCase{"HugeBitmapIsTooLargeNotInvalid", "huge.bmp", FailureCase::HugeBmp,
+                    "The picture is too large to be shown (20000 x 20000 pixels)"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PictureCommand, CancelChangesNothing) {
@@ -582,6 +669,45 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   const QString small = dir.filePath(QStringLiteral("small.bmp"));
   Save(Halves(30, 20, Qt::red, Qt::blue), small, "BMP");
   EXPECT_EQ(TForm1::LoadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
+}
+
+// Beyond Qt's own allocation limit of 256 MB at four bytes a pixel: a valid bitmap is shown,
+// not called invalid. Written row by row, red left half, blue right half.
+TEST(LoadPicture, BitmapBeyondQtsDefaultLimitLoads) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("big.bmp"));
+  constexpr int kSide = 8400;  // 70 megapixels, 282 MB as 32-bit pixels
+  {
+    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
+    const QByteArray header = BmpHeader(kSide, kSide);
+    out.write(header.constData(), header.size());
+    std::string row(static_cast<size_t>(kSide) * 3, '\0');
+    for (int x = 0; x < kSide; ++x)
+      row[static_cast<size_t>(x) * 3 + (x < kSide / 2 ? 2 : 0)] = '\xFF';
+    for (int y = 0; y < kSide; ++y) out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    ASSERT_TRUE(out.flush());
+  }
+  const QImage loaded = TForm1::LoadPicture(path, QSize(209, 145), 0);
+  ASSERT_EQ(loaded.size(), QSize(209, 145));
+  EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
+  EXPECT_TRUE(Near(loaded.pixelColor(203, 70), Qt::blue));
+}
+
+// The busy cursor shows only while the picture loads: it is gone after a picture, an error
+// and a cancel alike.
+TEST(PictureCommand, BusyCursorIsGoneOnEveryWayOut) {
+  Windows app;
+  TForm1& f = app.main();
+  const QString good = app.File(QStringLiteral("good.bmp"));
+  Save(Halves(8, 8, Qt::green, Qt::green), good, "BMP");
+  app.desktop.file_answers = {good.toStdString(),
+                              app.File(QStringLiteral("missing.jpg")).toStdString(),
+                              app.File(QStringLiteral("x.gif")).toStdString()};
+  for (int i = 0; i < 4; ++i) {  // the fourth has no answer left: cancelled
+    f.N3->trigger();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << i;
+  }
+  EXPECT_EQ(Errors(app.desktop).size(), 2u);
 }
 
 TEST(LoadPicture, BuiltInPictureGoesThroughTheJpegDecoder) {
