@@ -26,7 +26,8 @@ std::vector<int> BoxOfIndex(const std::vector<int>& starts) {
 
 int LargestBox(const std::vector<int>& starts) {
   int largest = 0;
-  for (size_t i = 0; i + 1 < starts.size(); ++i) largest = std::max(largest, starts[i + 1] - starts[i]);
+  for (size_t i = 0; i + 1 < starts.size(); ++i)
+    largest = std::max(largest, starts[i + 1] - starts[i]);
   return largest;
 }
 
@@ -81,7 +82,8 @@ void RowShrinker::AddRow(const unsigned char* rgb) {
   if (++sourceRow_ < rowStarts_[outRow_ + 1]) return;
 
   const uint64_t boxRows = static_cast<uint64_t>(rowStarts_[outRow_ + 1] - rowStarts_[outRow_]);
-  uint32_t* pixel = out_.pixels.data() + static_cast<size_t>(outRow_) * static_cast<size_t>(out_.width);
+  uint32_t* pixel =
+      out_.pixels.data() + static_cast<size_t>(outRow_) * static_cast<size_t>(out_.width);
   sum = sums_.data();
   for (int x = 0; x < out_.width; ++x, sum += 3) {
     const uint64_t count = boxRows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
@@ -137,7 +139,8 @@ Picture ScatterShrinker::Finish() const {
   for (int y = 0; y < out_.height; ++y) {
     const uint64_t boxRows = static_cast<uint64_t>(rowStarts_[y + 1] - rowStarts_[y]);
     for (int x = 0; x < out_.width; ++x, ++i) {
-      const uint64_t count = boxRows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
+      const uint64_t count =
+          boxRows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
       const size_t s = 3 * i;
       picture.pixels[i] = wide_.empty() ? Average(narrow_[s], narrow_[s + 1], narrow_[s + 2], count)
                                         : Average(wide_[s], wide_[s + 1], wide_[s + 2], count);

@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+// clang-format off
+// libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
 #include <jerror.h>
+// clang-format on
 
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
@@ -65,7 +68,9 @@ struct JpegJob {
   std::longjmp(job->jump, 1);
 }
 
-void OnError(j_common_ptr cinfo) { Fail(cinfo, Outcome::kLibraryError); }
+void OnError(j_common_ptr cinfo) {
+  Fail(cinfo, Outcome::kLibraryError);
+}
 
 void OnMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace output
@@ -142,15 +147,17 @@ void RunJpeg(JpegJob* job) {
       break;
     }
   }
-  if (!job->begin(job->sink, static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height))) {
+  if (!job->begin(job->sink, static_cast<int>(cinfo->output_width),
+                  static_cast<int>(cinfo->output_height))) {
     job->outcome = Outcome::kSinkFailed;
     jpeg_destroy_decompress(cinfo);
     return;
   }
 
   jpeg_start_decompress(cinfo);
-  JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components), 1);
+  JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+      cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components), 1);
   while (cinfo->output_scanline < cinfo->output_height) {
     jpeg_read_scanlines(cinfo, line, 1);
     if (!job->row(job->sink, line[0], cinfo->output_components, cinfo->saw_Adobe_marker != 0)) {
@@ -186,7 +193,9 @@ bool Begin(void* opaque, int width, int height) {
   }
 }
 
-unsigned char Scale(unsigned int a, unsigned int b) { return static_cast<unsigned char>((a * b + 127) / 255); }
+unsigned char Scale(unsigned int a, unsigned int b) {
+  return static_cast<unsigned char>((a * b + 127) / 255);
+}
 
 bool Row(void* opaque, const unsigned char* samples, int components, bool adobe) {
   auto* sink = static_cast<Sink*>(opaque);

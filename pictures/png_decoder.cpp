@@ -5,6 +5,9 @@
 // Rows are read one at a time and shrunk at once. Interlaced files are read without libpng's
 // deinterlacing (which needs the whole picture): each pass's pixels go straight into the sums
 // of the result, so memory follows the result there too.
+#include <png.h>
+#include <zlib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
@@ -15,9 +18,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <png.h>
-#include <zlib.h>
 
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
@@ -37,7 +37,16 @@ constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
 // Chunks the picture never needs; skipping them saves inflating compressed text and profiles.
 constexpr png_byte kIgnoredChunks[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf";
 
-enum class Outcome { kDone, kEndOfFile, kReadError, kCrc, kUnknownCritical, kTooLarge, kOther, kSinkFailed };
+enum class Outcome {
+  kDone,
+  kEndOfFile,
+  kReadError,
+  kCrc,
+  kUnknownCritical,
+  kTooLarge,
+  kOther,
+  kSinkFailed
+};
 
 // Follows the chunk structure of the bytes handed to libpng, with a running checksum. libpng
 // checks a chunk's CRC only after inflating all of it, so damaged image data usually shows up
@@ -70,7 +79,8 @@ void Track(ChunkTracker& t, const unsigned char* p, size_t size) {
     switch (t.state) {
       case ChunkTracker::kSignature:
       case ChunkTracker::kCrc:
-        if (t.state == ChunkTracker::kCrc) t.lastCrcWrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
+        if (t.state == ChunkTracker::kCrc)
+          t.lastCrcWrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
         t.state = ChunkTracker::kHeader;
         t.need = 8;
         break;
@@ -99,8 +109,10 @@ struct PngJob {
 
   // The receiver of the rows; these never throw, they report failure by returning null/false.
   void* sink = nullptr;
-  unsigned char* (*begin)(void* sink, int width, int height, bool interlaced, int channels) = nullptr;
-  bool (*pixels)(void* sink, int y, int x0, int step, const unsigned char* samples, int count) = nullptr;
+  unsigned char* (*begin)(void* sink, int width, int height, bool interlaced,
+                          int channels) = nullptr;
+  bool (*pixels)(void* sink, int y, int x0, int step, const unsigned char* samples,
+                 int count) = nullptr;
 
   ChunkTracker chunk;
   png_structp png = nullptr;
@@ -158,7 +170,9 @@ void ReadBytes(png_structp png, png_bytep out, size_t count) {
   }
 }
 
-void Finish(PngJob* job) { png_destroy_read_struct(&job->png, &job->info, nullptr); }
+void Finish(PngJob* job) {
+  png_destroy_read_struct(&job->png, &job->info, nullptr);
+}
 
 void RunPng(PngJob* job) {
   job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, OnError, OnWarning);
@@ -196,10 +210,12 @@ void RunPng(PngJob* job) {
   const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
   png_read_update_info(png, info);
   const int channels = png_get_channels(png, info);
-  if ((channels != 3 && channels != 4) || png_get_rowbytes(png, info) != size_t{width} * static_cast<size_t>(channels)) {
+  if ((channels != 3 && channels != 4) ||
+      png_get_rowbytes(png, info) != size_t{width} * static_cast<size_t>(channels)) {
     png_error(png, "unexpected row layout");
   }
-  unsigned char* row = job->begin(job->sink, static_cast<int>(width), static_cast<int>(height), interlaced, channels);
+  unsigned char* row = job->begin(job->sink, static_cast<int>(width), static_cast<int>(height),
+                                  interlaced, channels);
   if (row == nullptr) {
     job->outcome = Outcome::kSinkFailed;
     Finish(job);
@@ -273,7 +289,8 @@ bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples,
     for (int i = 0; i < count; ++i, samples += 4, out += 3) {
       const unsigned int alpha = samples[3];
       for (int c = 0; c < 3; ++c) {
-        out[c] = static_cast<unsigned char>((samples[c] * alpha + back[c] * (255 - alpha) + 127) / 255);
+        out[c] =
+            static_cast<unsigned char>((samples[c] * alpha + back[c] * (255 - alpha) + 127) / 255);
       }
     }
     rgb = sink->rgb.data();
@@ -289,18 +306,23 @@ bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples,
 // After libpng gave up inside a chunk: whether the rest of that chunk fails its checksum.
 bool ChunkIsDamaged(PngJob& job) {
   ChunkTracker& t = job.chunk;
-  if ((t.state != ChunkTracker::kData && t.state != ChunkTracker::kCrc) || t.need > PNG_UINT_31_MAX) return false;
+  if ((t.state != ChunkTracker::kData && t.state != ChunkTracker::kCrc) || t.need > PNG_UINT_31_MAX)
+    return false;
   unsigned char buffer[4096];
   while (t.state == ChunkTracker::kData || t.state == ChunkTracker::kCrc) {
     const size_t want = std::min<size_t>(sizeof buffer, t.need);
-    if (ReadSource(&job, buffer, want) < want) return false;  // cut short as well: keep libpng's word
+    if (ReadSource(&job, buffer, want) < want)
+      return false;  // cut short as well: keep libpng's word
   }
   return t.lastCrcWrong;
 }
 
-std::string Invalid(const std::string& what) { return "This \"Portable Network Graphics\" image " + what; }
+std::string Invalid(const std::string& what) {
+  return "This \"Portable Network Graphics\" image " + what;
+}
 
-Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight, uint32_t background) {
+Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight,
+               uint32_t background) {
   Sink sink;
   sink.minWidth = std::max(1, minWidth);
   sink.minHeight = std::max(1, minHeight);
@@ -314,18 +336,21 @@ Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight
     case Outcome::kDone:
       return sink.scatter ? sink.scatter->Finish() : std::move(sink.picture);
     case Outcome::kEndOfFile:
-      throw PictureError(Invalid("is invalid because the decoder found an unexpected end of the file."));
+      throw PictureError(
+          Invalid("is invalid because the decoder found an unexpected end of the file."));
     case Outcome::kReadError:
-      throw PictureError("Cannot read file \"" + (path != nullptr ? *path : std::string()) + "\". " +
-                         std::strerror(job.readError));
+      throw PictureError("Cannot read file \"" + (path != nullptr ? *path : std::string()) +
+                         "\". " + std::strerror(job.readError));
     case Outcome::kCrc:
-      throw PictureError(Invalid("is not valid because it contains invalid pieces of data (crc error)"));
+      throw PictureError(
+          Invalid("is not valid because it contains invalid pieces of data (crc error)"));
     case Outcome::kUnknownCritical:
       throw PictureError(Invalid("contains an unknown critical part which could not be decoded."));
     case Outcome::kTooLarge:
-      throw PictureError(Invalid(
-          "is not supported because either it's width or height exceeds the maximum size, which is 65535 "
-          "pixels length."));
+      throw PictureError(
+          Invalid("is not supported because either it's width or height exceeds the maximum size, "
+                  "which is 65535 "
+                  "pixels length."));
     case Outcome::kOther:
       throw PictureError(Invalid("could not be decoded: " + std::string(job.message) + "."));
     case Outcome::kSinkFailed:
@@ -343,7 +368,8 @@ Picture DecodePngFile(const std::string& path, int minWidth, int minHeight, uint
   return Decode(*job, &path, minWidth, minHeight, background);
 }
 
-Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight, uint32_t background) {
+Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight,
+                        uint32_t background) {
   auto job = std::make_unique<PngJob>();
   job->data = data;
   job->size = data != nullptr ? size : 0;

@@ -42,6 +42,8 @@ SourceFile::SourceFile(const std::string& path, const std::string& shown) {
   size_ = static_cast<size_t>(info.st_size);
 }
 
-SourceFile::~SourceFile() { std::fclose(file_); }
+SourceFile::~SourceFile() {
+  std::fclose(file_);
+}
 
 }  // namespace picture_detail

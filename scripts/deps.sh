@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, only when missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format ccache
   qt6-base-dev libxcb1-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev

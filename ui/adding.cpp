@@ -601,12 +601,10 @@ void TForm1::SetSettingsPath(std::string path) {
 void TForm1::FormShow() {
   // One reading of the file for every key; "min" and "max" serve both sliders.
   SettingsStore store(SettingsPath());
-  SettingsInteger read[] = {{"Color", "Formcolor", kDefaultSetting},
-                            {"Color", "Edit", kDefaultSetting},
-                            {"Trackbar", "min", kDefaultSetting},
-                            {"Trackbar", "max", kDefaultSetting},
-                            {"Calendar", "color", kDefaultSetting},
-                            {"var", "c", 0}};
+  SettingsInteger read[] = {
+      {"Color", "Formcolor", kDefaultSetting}, {"Color", "Edit", kDefaultSetting},
+      {"Trackbar", "min", kDefaultSetting},    {"Trackbar", "max", kDefaultSetting},
+      {"Calendar", "color", kDefaultSetting},  {"var", "c", 0}};
   store.ReadIntegers(read);
   const auto& [form_colour, edit_colour, minimum, maximum, calendar_colour, tips_value] = read;
   SetWindowColour(this, static_cast<uint32_t>(form_colour.value));

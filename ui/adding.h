@@ -54,8 +54,8 @@ class TForm1 : public QMainWindow {
   QStatusBar* StatusBar1{};
   QTimer* Timer1{};  // the tip timer: 1500 ms, single shot; its timeout runs Timer1Timer
   QMenu *N1{}, *N4{}, *N5{}, *N9{};
-  QAction *N2{}, *N3{}, *N6{}, *N7{}, *N8{}, *N10{}, *N11{}, *N12{}, *N13{}, *N14{}, *N16{},
-      *N17{}, *N18{}, *N19{}, *dsfg1{};
+  QAction *N2{}, *N3{}, *N6{}, *N7{}, *N8{}, *N10{}, *N11{}, *N12{}, *N13{}, *N14{}, *N16{}, *N17{},
+      *N18{}, *N19{}, *dsfg1{};
 
   // The models behind TrackBar1 and TrackBar2. Whoever changes a range here makes the slider
   // show it through AddTick (which every range change of the program ends with) or
@@ -91,17 +91,17 @@ class TForm1 : public QMainWindow {
   static QImage BuiltInPicture();
 
   // Menu commands and control events; each runs through the program's error path when wired.
-  void N2Click();   // closes the window, which ends the program
-  void N6Click();   // powers and roots
-  void N7Click();   // About, modal
-  void N8Click();   // quadratic equation
-  void N13Click();  // settings window
-  void N14Click();  // help document
-  void N16Click();  // the maker's website
-  void N17Click();  // arithmetic mean
-  void dsfg1Click();  // licence document
+  void N2Click();      // closes the window, which ends the program
+  void N6Click();      // powers and roots
+  void N7Click();      // About, modal
+  void N8Click();      // quadratic equation
+  void N13Click();     // settings window
+  void N14Click();     // help document
+  void N16Click();     // the maker's website
+  void N17Click();     // arithmetic mean
+  void dsfg1Click();   // licence document
   void Label3Click();  // the maker's website, from the label
-  void N4Click();   // menu tips
+  void N4Click();      // menu tips
   void N5Click();
   void N9Click();
   void Timer1Timer();  // wipes the tip

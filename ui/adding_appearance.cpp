@@ -69,7 +69,9 @@ QImage ToImage(const Picture& picture) {
 }
 
 // The pictures decoders read the file through its local name.
-std::string LocalName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 // The largest picture Qt's readers may build whole (four bytes a pixel): the same cap as the
 // JPEG library's, room for 100 megapixels.
@@ -96,8 +98,8 @@ QSize BitmapHeaderSize(int fd) {
 // A picture read by one of Qt's own readers, reduced to the area and made opaque the same way
 // as the PNG decoder does it: transparent parts show the window colour. The file is opened the
 // way the decoders open it (a FIFO or a device is refused at once), and Qt reads that file.
-QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum,
-                  uint32_t background, const char* invalid) {
+QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, uint32_t background,
+                  const char* invalid) {
   const picture_detail::SourceFile source(LocalName(path), path.toStdString());
   QFile file;
   if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
@@ -156,8 +158,8 @@ void TForm1::N10Click() {
   if (!chosen) return;
   picker_colour_ = *chosen;
   // The other windows' fields take it when they are next shown.
-  for (QWidget* field : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
-                         static_cast<QWidget*>(Edit3)})
+  for (QWidget* field :
+       {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3)})
     SetFieldColour(field, *chosen);
 }
 
@@ -265,4 +267,6 @@ void TForm1::N3Click() {
   Image1->SetPicture(std::move(picture));
 }
 
-void TForm1::Image1Click() { N3Click(); }
+void TForm1::Image1Click() {
+  N3Click();
+}

@@ -93,14 +93,18 @@ void SetWindowColour(QWidget* widget, uint32_t value) {
   SetRole(widget, {QPalette::Window}, value);
 }
 
-uint32_t WindowColour(const QWidget* widget) { return StoredValue(widget, kButtonShadow); }
+uint32_t WindowColour(const QWidget* widget) {
+  return StoredValue(widget, kButtonShadow);
+}
 
 void SetFieldColour(QWidget* widget, uint32_t value) {
   StoreValue(widget, value);
   SetRole(widget, {QPalette::Base}, value);
 }
 
-uint32_t FieldColour(const QWidget* widget) { return StoredValue(widget, kWhite); }
+uint32_t FieldColour(const QWidget* widget) {
+  return StoredValue(widget, kWhite);
+}
 
 void SetTextColour(QWidget* widget, uint32_t value) {
   SetRole(widget, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}, value);

@@ -7,8 +7,8 @@
 #include "ui/command.h"
 #include "ui/widgets.h"
 
-TForm::TForm(AppContext& context, const QString& className, const QString& caption,
-             int clientWidth, int clientHeight)
+TForm::TForm(AppContext& context, const QString& className, const QString& caption, int clientWidth,
+             int clientHeight)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       context_(context) {
@@ -28,7 +28,9 @@ void TForm::ShowForm() {
   activateWindow();
 }
 
-void TForm::Run(const std::function<void()>& handler) { RunHandler(context_.desktop, handler); }
+void TForm::Run(const std::function<void()>& handler) {
+  RunHandler(context_.desktop, handler);
+}
 
 void TForm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);

@@ -26,7 +26,8 @@ void TPicture::mousePressEvent(QMouseEvent* e) {
 }
 
 void TPicture::mouseReleaseEvent(QMouseEvent* e) {
-  const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+  const bool click =
+      pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
   pressed_ = false;
   QWidget::mouseReleaseEvent(e);
   if (click) emit Clicked();

@@ -98,8 +98,10 @@ void TTrackBar::paintEvent(QPaintEvent*) {
   }
   style()->drawComplexControl(QStyle::CC_Slider, &opt, &painter, this);
 
-  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
-  const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+  const QRect groove =
+      style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+  const QRect handle =
+      style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
   const int offset = groove.x() + handle.width() / 2;
   const int span = groove.width() - handle.width();
   const int top = std::min(handle.bottom() + 1, height() - kTickLength);
@@ -152,8 +154,10 @@ void TTrackBar::mouseMoveEvent(QMouseEvent* e) {
   Sync();
   QStyleOptionSlider opt;
   initStyleOption(&opt);
-  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
-  const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+  const QRect groove =
+      style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+  const QRect handle =
+      style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
   const int span = groove.width() - handle.width();
   const int along = e->position().toPoint().x() - drag_offset_ - groove.x();
   Report(QStyle::sliderValueFromPosition(minimum(), maximum(), along, span));

@@ -132,8 +132,7 @@ TEST_F(CalcWindows, SquareRootCommandGivesTheWorkedResults) {
       {Digits('1', 310), Fault(kOverflow)},
   };
   for (const auto& [number, expected] : rows)
-    EXPECT_EQ(Capture([&number = number] { return SquareRootAnswer(number); }), expected)
-        << number;
+    EXPECT_EQ(Capture([&number = number] { return SquareRootAnswer(number); }), expected) << number;
 }
 
 // ---- quadratic equation ----

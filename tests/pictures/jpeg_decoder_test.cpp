@@ -23,7 +23,8 @@ using picture_writers::WriteJpeg;
 using Colour = std::array<int, 3>;
 
 Colour ColourOf(uint32_t pixel) {
-  return {static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF), static_cast<int>(pixel & 0xFF)};
+  return {static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
+          static_cast<int>(pixel & 0xFF)};
 }
 
 void ExpectNear(const Colour& actual, const Colour& expected, int tolerance) {
@@ -33,7 +34,9 @@ void ExpectNear(const Colour& actual, const Colour& expected, int tolerance) {
 // Four flat quadrants; a grey picture takes the first channel of each.
 const Colour kQuadrants[4] = {{220, 30, 40}, {20, 200, 60}, {30, 50, 210}, {240, 230, 20}};
 
-int Quadrant(int x, int y, int width, int height) { return (x >= width / 2 ? 1 : 0) + (y >= height / 2 ? 2 : 0); }
+int Quadrant(int x, int y, int width, int height) {
+  return (x >= width / 2 ? 1 : 0) + (y >= height / 2 ? 2 : 0);
+}
 
 std::vector<unsigned char> QuadrantJpeg(const JpegLayout& layout) {
   return WriteJpeg(layout, [&](int y, unsigned char* row) {
@@ -41,7 +44,8 @@ std::vector<unsigned char> QuadrantJpeg(const JpegLayout& layout) {
       const Colour& colour = kQuadrants[Quadrant(x, y, layout.width, layout.height)];
       for (int c = 0; c < layout.components; ++c) {
         // CMYK is stored inverted, as Adobe's programs write it: no black ink is 255.
-        row[x * layout.components + c] = static_cast<unsigned char>(c < 3 ? colour[static_cast<size_t>(c)] : 255);
+        row[x * layout.components + c] =
+            static_cast<unsigned char>(c < 3 ? colour[static_cast<size_t>(c)] : 255);
       }
     }
   });
@@ -70,7 +74,9 @@ std::string DecodeError(const std::vector<unsigned char>& jpeg) {
   return "(decoded)";
 }
 
-std::string JpegError(int code) { return "JPEG error #" + std::to_string(code); }
+std::string JpegError(int code) {
+  return "JPEG error #" + std::to_string(code);
+}
 
 // ---- colour spaces and modes ----------------------------------------------------------------
 
@@ -87,7 +93,8 @@ TEST_P(JpegKind, QuadrantsKeepTheirColours) {
   const Picture picture = Decode(QuadrantJpeg(layout), 64, 48);
   ASSERT_EQ(picture.width, 64);
   ASSERT_EQ(picture.height, 48);
-  for (const auto& [x, y] : {std::pair{16, 12}, std::pair{48, 12}, std::pair{16, 36}, std::pair{48, 36}}) {
+  for (const auto& [x, y] :
+       {std::pair{16, 12}, std::pair{48, 12}, std::pair{16, 36}, std::pair{48, 36}}) {
     SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
     Colour expected = kQuadrants[Quadrant(x, y, 64, 48)];
     if (GetParam().space == JCS_GRAYSCALE) expected = {expected[0], expected[0], expected[0]};
@@ -98,8 +105,10 @@ TEST_P(JpegKind, QuadrantsKeepTheirColours) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, JpegKind,
-                         testing::Values(Kind{"Rgb", JCS_RGB, false}, Kind{"RgbProgressive", JCS_RGB, true},
-                                         Kind{"Grey", JCS_GRAYSCALE, false}, Kind{"GreyProgressive", JCS_GRAYSCALE, true},
+                         testing::Values(Kind{"Rgb", JCS_RGB, false},
+                                         Kind{"RgbProgressive", JCS_RGB, true},
+                                         Kind{"Grey", JCS_GRAYSCALE, false},
+                                         Kind{"GreyProgressive", JCS_GRAYSCALE, true},
                                          Kind{"AdobeCmyk", JCS_CMYK, false}),
                          [](const auto& test) { return test.param.name; });
 
@@ -138,15 +147,19 @@ TEST_P(JpegScale, GivesAtLeastTheMinimumAndKeepsColours) {
     EXPECT_LT(picture.height, 2 * 145);
   }
   const int y = picture.height / 2;
-  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width / 4)]), {200, 0, 0}, 8);
-  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width * 3 / 4)]), {0, 0, 200}, 8);
+  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width / 4)]),
+             {200, 0, 0}, 8);
+  ExpectNear(
+      ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width * 3 / 4)]),
+      {0, 0, 200}, 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, JpegScale,
-                         testing::Values(Scale{2000, 1000, 0, 0},   // 2/8 is the first with 145 rows
+                         testing::Values(Scale{2000, 1000, 0, 0},  // 2/8 is the first with 145 rows
                                          Scale{1672, 1160, 209, 145},  // exactly 1/8
                                          Scale{1680, 1170, 210, 147},  // 1/8 rounds up
-                                         Scale{100, 80, 100, 80},    // smaller than the minimum: as it is
+                                         Scale{100, 80, 100,
+                                               80},  // smaller than the minimum: as it is
                                          Scale{5000, 300, 0, 0}));
 
 // ---- damaged files ----------------------------------------------------------------------------
@@ -262,7 +275,8 @@ TEST(JpegArithmetic, ValidFourComponentPictureDecodes) {
 
 std::string TempPath(const std::string& name) {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_jpeg_" + std::to_string(::getpid()) + "_" + name;
+  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_jpeg_" +
+         std::to_string(::getpid()) + "_" + name;
 }
 
 void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -21,8 +21,10 @@ void FlushNothing(png_structp) {}
 
 // Throwing out of libpng's callbacks is fine here: the writers are test code, and the
 // structs are destroyed by the guard below.
-void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory, FILE* file) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngWriteError, PngWriteWarning);
+void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory,
+                FILE* file) {
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngWriteError, PngWriteWarning);
   png_infop info = png_create_info_struct(png);
   struct Guard {
     png_structp* png;
@@ -35,14 +37,16 @@ void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsign
     png_init_io(png, file);
   }
   png_set_compression_level(png, layout.compression);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
-               layout.bitDepth, layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width),
+               static_cast<png_uint_32>(layout.height), layout.bitDepth, layout.colorType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!layout.palette.empty()) {
     png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
   }
   if (!layout.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()), nullptr);
+    png_set_tRNS(png, info, layout.paletteAlpha.data(),
+                 static_cast<int>(layout.paletteAlpha.size()), nullptr);
   } else if (layout.transparent) {
     png_color_16 colour = *layout.transparent;
     png_set_tRNS(png, info, nullptr, 0, &colour);
@@ -50,8 +54,8 @@ void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsign
   png_write_info(png, info);
   if (layout.bitDepth < 8) png_set_packing(png);
   const int passes = png_set_interlace_handling(png);
-  const size_t rowBytes = static_cast<size_t>(layout.width) * static_cast<size_t>(Channels(layout)) *
-                          (layout.bitDepth == 16 ? 2 : 1);
+  const size_t rowBytes = static_cast<size_t>(layout.width) *
+                          static_cast<size_t>(Channels(layout)) * (layout.bitDepth == 16 ? 2 : 1);
   std::vector<unsigned char> row(rowBytes);
   // With interlacing libpng wants every full row once per pass and picks out that pass's pixels.
   for (int pass = 0; pass < passes; ++pass) {
@@ -73,7 +77,8 @@ struct JpegFailure : std::runtime_error {
   throw JpegFailure(std::string("JPEG writer: ") + text);
 }
 
-void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory, FILE* file) {
+void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsigned char>* memory,
+                 FILE* file) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -103,7 +108,8 @@ void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsi
   if (layout.progressive) jpeg_simple_progression(&cinfo);
   cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<unsigned char> row(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.components));
+  std::vector<unsigned char> row(static_cast<size_t>(layout.width) *
+                                 static_cast<size_t>(layout.components));
   JSAMPROW rows[1] = {row.data()};
   for (int y = 0; y < layout.height; ++y) {
     fill(y, row.data());
@@ -167,8 +173,9 @@ std::vector<Chunk> Chunks(const std::vector<unsigned char>& png) {
   std::vector<Chunk> chunks;
   for (size_t offset = 8; offset + 12 <= png.size();) {
     const uint32_t length = BigEndian32(png, offset);
-    chunks.push_back({offset, length, std::string(png.begin() + static_cast<long>(offset) + 4,
-                                                  png.begin() + static_cast<long>(offset) + 8)});
+    chunks.push_back({offset, length,
+                      std::string(png.begin() + static_cast<long>(offset) + 4,
+                                  png.begin() + static_cast<long>(offset) + 8)});
     offset += 12 + size_t{length};
   }
   return chunks;
@@ -182,7 +189,8 @@ const Chunk& FindChunk(const std::vector<Chunk>& chunks, const std::string& type
 }
 
 void PutBigEndian32(std::vector<unsigned char>& bytes, size_t offset, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.at(offset + static_cast<size_t>(i)) = static_cast<unsigned char>(value >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes.at(offset + static_cast<size_t>(i)) = static_cast<unsigned char>(value >> (24 - 8 * i));
 }
 
 void FixCrc(std::vector<unsigned char>& png, const Chunk& chunk) {
@@ -190,8 +198,8 @@ void FixCrc(std::vector<unsigned char>& png, const Chunk& chunk) {
   PutBigEndian32(png, chunk.offset + 8 + chunk.length, static_cast<uint32_t>(crc));
 }
 
-void InsertChunk(std::vector<unsigned char>& png, const std::string& before, const std::string& type,
-                 const std::vector<unsigned char>& data) {
+void InsertChunk(std::vector<unsigned char>& png, const std::string& before,
+                 const std::string& type, const std::vector<unsigned char>& data) {
   const size_t at = FindChunk(Chunks(png), before).offset;
   std::vector<unsigned char> bytes(12 + data.size());
   PutBigEndian32(bytes, 0, static_cast<uint32_t>(data.size()));

@@ -2,6 +2,8 @@
 // made at run time, row by row, so even huge ones never exist whole in memory.
 #pragma once
 
+#include <png.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -9,8 +11,10 @@
 #include <string>
 #include <vector>
 
+// clang-format off
+// libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
-#include <png.h>
+// clang-format on
 
 namespace picture_writers {
 
@@ -25,8 +29,8 @@ struct PngLayout {
   int bitDepth = 8;
   bool interlaced = false;
   std::vector<png_color> palette;
-  std::vector<png_byte> paletteAlpha;          // tRNS of a palette picture
-  std::optional<png_color_16> transparent;     // tRNS of a grey or RGB picture
+  std::vector<png_byte> paletteAlpha;       // tRNS of a palette picture
+  std::optional<png_color_16> transparent;  // tRNS of a grey or RGB picture
   int compression = 6;
 };
 
@@ -38,7 +42,8 @@ struct JpegLayout {
   int width = 1;
   int height = 1;
   int components = 3;
-  J_COLOR_SPACE space = JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (stored inverted, as Adobe does)
+  J_COLOR_SPACE space =
+      JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (stored inverted, as Adobe does)
   bool progressive = false;
   bool arithmetic = false;  // arithmetic coding (SOF9 / SOF10) instead of Huffman
   int quality = 95;
@@ -59,8 +64,8 @@ const Chunk& FindChunk(const std::vector<Chunk>& chunks, const std::string& type
 // Recomputes the CRC of the chunk at `offset`, after its contents were changed.
 void FixCrc(std::vector<unsigned char>& png, const Chunk& chunk);
 // Inserts a chunk with a correct CRC before the first chunk of type `before`.
-void InsertChunk(std::vector<unsigned char>& png, const std::string& before, const std::string& type,
-                 const std::vector<unsigned char>& data);
+void InsertChunk(std::vector<unsigned char>& png, const std::string& before,
+                 const std::string& type, const std::vector<unsigned char>& data);
 void PutBigEndian32(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
 
 }  // namespace picture_writers

@@ -24,9 +24,15 @@ using picture_writers::WritePng;
 
 constexpr uint32_t kBackground = 0x2060A0;
 
-int Red(uint32_t pixel) { return static_cast<int>(pixel >> 16 & 0xFF); }
-int Green(uint32_t pixel) { return static_cast<int>(pixel >> 8 & 0xFF); }
-int Blue(uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+int Red(uint32_t pixel) {
+  return static_cast<int>(pixel >> 16 & 0xFF);
+}
+int Green(uint32_t pixel) {
+  return static_cast<int>(pixel >> 8 & 0xFF);
+}
+int Blue(uint32_t pixel) {
+  return static_cast<int>(pixel & 0xFF);
+}
 
 Picture Decode(const std::vector<unsigned char>& png, int minWidth, int minHeight) {
   return DecodePngMemory(png.data(), png.size(), minWidth, minHeight, kBackground);
@@ -56,7 +62,8 @@ struct Format {
 unsigned int Sample(int x, int y, int channel, int depth, bool alpha) {
   const unsigned int top = depth == 16 ? 65535u : (1u << depth) - 1;
   if (alpha && (x + y) % 3 != 2) return (x + y) % 3 == 0 ? 0u : top;
-  const uint32_t h = static_cast<uint32_t>(x * 131 + y * 197 + channel * 61 + x * y * 7) * 2654435761u;
+  const uint32_t h =
+      static_cast<uint32_t>(x * 131 + y * 197 + channel * 61 + x * y * 7) * 2654435761u;
   return (h >> 9) % (top + 1);
 }
 
@@ -96,10 +103,12 @@ Fixture MakeFixture(const Format& format, int width, int height, bool interlaced
     for (int i = 0; i < entries; ++i) f.layout.palette.push_back(PaletteColour(i));
     // Shorter than the palette: the entries beyond it are opaque.
     if (format.transparency == Transparency::kPaletteAlpha) {
-      for (int i = 0; i < std::max(1, entries / 2); ++i) f.layout.paletteAlpha.push_back(static_cast<png_byte>(i * 97 % 256));
+      for (int i = 0; i < std::max(1, entries / 2); ++i)
+        f.layout.paletteAlpha.push_back(static_cast<png_byte>(i * 97 % 256));
     }
   }
-  const unsigned int key[3] = {Sample(1, 1, 0, depth, false), Sample(1, 1, 1, depth, false), Sample(1, 1, 2, depth, false)};
+  const unsigned int key[3] = {Sample(1, 1, 0, depth, false), Sample(1, 1, 1, depth, false),
+                               Sample(1, 1, 2, depth, false)};
   if (format.transparency == Transparency::kColourKey) {
     png_color_16 colour{};
     colour.gray = static_cast<png_uint_16>(key[0]);
@@ -111,7 +120,8 @@ Fixture MakeFixture(const Format& format, int width, int height, bool interlaced
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       std::vector<unsigned int> pixel;
-      for (int c = 0; c < channels; ++c) pixel.push_back(Sample(x, y, c, depth, hasAlpha && c == channels - 1));
+      for (int c = 0; c < channels; ++c)
+        pixel.push_back(Sample(x, y, c, depth, hasAlpha && c == channels - 1));
       Expected e{};
       if (format.colorType == PNG_COLOR_TYPE_PALETTE) {
         const png_color colour = PaletteColour(static_cast<int>(pixel[0]));
@@ -122,9 +132,10 @@ Fixture MakeFixture(const Format& format, int width, int height, bool interlaced
         e = {grey, grey, grey, channels == 2 ? To8(pixel[1], depth) : 255};
         if (format.transparency == Transparency::kColourKey && pixel[0] == key[0]) e.a = 0;
       } else {
-        e = {To8(pixel[0], depth), To8(pixel[1], depth), To8(pixel[2], depth), channels == 4 ? To8(pixel[3], depth) : 255};
-        if (format.transparency == Transparency::kColourKey && pixel[0] == key[0] && pixel[1] == key[1] &&
-            pixel[2] == key[2]) {
+        e = {To8(pixel[0], depth), To8(pixel[1], depth), To8(pixel[2], depth),
+             channels == 4 ? To8(pixel[3], depth) : 255};
+        if (format.transparency == Transparency::kColourKey && pixel[0] == key[0] &&
+            pixel[1] == key[1] && pixel[2] == key[2]) {
           e.a = 0;
         }
       }
@@ -212,7 +223,8 @@ const Format kFormats[] = {
     {"Rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, Transparency::kNone},
 };
 
-INSTANTIATE_TEST_SUITE_P(All, PngFormat, testing::Combine(testing::ValuesIn(kFormats), testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(All, PngFormat,
+                         testing::Combine(testing::ValuesIn(kFormats), testing::Bool()),
                          [](const auto& test) {
                            return std::string(std::get<0>(test.param).name) +
                                   (std::get<1>(test.param) ? "Interlaced" : "");
@@ -226,11 +238,13 @@ TEST(PngInterlace, GivesTheSamePictureAsPlainRowsAtAnySize) {
   struct Case {
     int width, height, minWidth, minHeight;
   };
-  for (const Case c : {Case{1, 1, 1, 1}, Case{2, 1, 2, 1}, Case{1, 9, 1, 9}, Case{5, 3, 5, 3}, Case{9, 17, 9, 17},
-                       Case{600, 400, 100, 70}, Case{301, 203, 7, 5}}) {
+  for (const Case c : {Case{1, 1, 1, 1}, Case{2, 1, 2, 1}, Case{1, 9, 1, 9}, Case{5, 3, 5, 3},
+                       Case{9, 17, 9, 17}, Case{600, 400, 100, 70}, Case{301, 203, 7, 5}}) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-    const Picture plain = Decode(Write(MakeFixture(rgba, c.width, c.height, false)), c.minWidth, c.minHeight);
-    const Picture interlaced = Decode(Write(MakeFixture(rgba, c.width, c.height, true)), c.minWidth, c.minHeight);
+    const Picture plain =
+        Decode(Write(MakeFixture(rgba, c.width, c.height, false)), c.minWidth, c.minHeight);
+    const Picture interlaced =
+        Decode(Write(MakeFixture(rgba, c.width, c.height, true)), c.minWidth, c.minHeight);
     EXPECT_EQ(interlaced.width, plain.width);
     EXPECT_EQ(interlaced.height, plain.height);
     EXPECT_EQ(interlaced.pixels, plain.pixels);
@@ -239,7 +253,8 @@ TEST(PngInterlace, GivesTheSamePictureAsPlainRowsAtAnySize) {
 
 // ---- shrinking ----------------------------------------------------------------------------
 
-std::vector<unsigned char> GreyPng(int width, int height, bool interlaced, unsigned int (*value)(int x, int y)) {
+std::vector<unsigned char> GreyPng(int width, int height, bool interlaced,
+                                   unsigned int (*value)(int x, int y)) {
   PngLayout layout;
   layout.width = width;
   layout.height = height;
@@ -261,14 +276,17 @@ std::vector<int> Greys(const Picture& picture) {
 
 TEST(PngShrink, AveragesWholeBoxesCoveringTheSource) {
   // 4 x 4 by two: each result pixel is the mean of a 2 x 2 block.
-  const auto blocks = GreyPng(4, 4, false, [](int x, int y) { return static_cast<unsigned int>(x / 2 * 100 + y / 2 * 40 + (x + y) % 2 * 10); });
+  const auto blocks = GreyPng(4, 4, false, [](int x, int y) {
+    return static_cast<unsigned int>(x / 2 * 100 + y / 2 * 40 + (x + y) % 2 * 10);
+  });
   Picture picture = Decode(blocks, 2, 2);
   ASSERT_EQ(picture.width, 2);
   ASSERT_EQ(picture.height, 2);
   EXPECT_EQ(Greys(picture), (std::vector<int>{5, 105, 45, 145}));
 
   // 5 x 1 by two: the last box takes the odd column too, so nothing is dropped.
-  const auto row = GreyPng(5, 1, false, [](int x, int) { return static_cast<unsigned int>(x * 10); });
+  const auto row =
+      GreyPng(5, 1, false, [](int x, int) { return static_cast<unsigned int>(x * 10); });
   picture = Decode(row, 2, 1);
   ASSERT_EQ(picture.width, 2);
   EXPECT_EQ(Greys(picture), (std::vector<int>{5, 30}));
@@ -279,9 +297,11 @@ TEST(PngShrink, ResultStaysBetweenTheMinimumAndTwiceIt) {
     int width, height, minWidth, minHeight, expectWidth, expectHeight;
   };
   for (const Case c : {Case{2000, 1000, 209, 145, -1, -1}, Case{1672, 1160, 209, 145, 209, 145},
-                       Case{100, 80, 209, 145, 100, 80}, Case{3000, 20, 209, 145, -1, 20}, Case{50, 40, 0, -3, 1, 1}}) {
+                       Case{100, 80, 209, 145, 100, 80}, Case{3000, 20, 209, 145, -1, 20},
+                       Case{50, 40, 0, -3, 1, 1}}) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-    const Picture picture = Decode(GreyPng(c.width, c.height, false, [](int, int) { return 7u; }), c.minWidth, c.minHeight);
+    const Picture picture = Decode(GreyPng(c.width, c.height, false, [](int, int) { return 7u; }),
+                                   c.minWidth, c.minHeight);
     if (c.expectWidth > 0) {
       EXPECT_EQ(picture.width, c.expectWidth);
     }
@@ -298,7 +318,8 @@ TEST(PngShrink, ResultStaysBetweenTheMinimumAndTwiceIt) {
       EXPECT_GE(picture.height, c.minHeight);
       EXPECT_LT(picture.height, 2 * c.minHeight);
     }
-    ASSERT_EQ(picture.pixels.size(), static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+    ASSERT_EQ(picture.pixels.size(),
+              static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
     for (uint32_t pixel : picture.pixels) ASSERT_EQ(pixel, 0xFF070707u);
   }
 }
@@ -316,9 +337,11 @@ TEST(PngShrink, KeepsTheAverageColourOfEachPlace) {
     const std::vector<int> greys = Greys(picture);
     for (int y = 0; y < picture.height; y += 7) {
       for (int x = 0; x < picture.width; x += 5) {
-        const double sx = (x + 0.5) * 2000 / picture.width - 0.5, sy = (y + 0.5) * 1000 / picture.height - 0.5;
+        const double sx = (x + 0.5) * 2000 / picture.width - 0.5,
+                     sy = (y + 0.5) * 1000 / picture.height - 0.5;
         const double ramp = sx * 127.0 / 1999 + sy * 127.0 / 999;
-        ASSERT_NEAR(greys[static_cast<size_t>(y * picture.width + x)], ramp, 1.0) << x << "," << y << " " << interlaced;
+        ASSERT_NEAR(greys[static_cast<size_t>(y * picture.width + x)], ramp, 1.0)
+            << x << "," << y << " " << interlaced;
       }
     }
   }
@@ -357,13 +380,17 @@ std::vector<unsigned char> SmallPng() {
 }
 
 const std::string kEnd =
-    "This \"Portable Network Graphics\" image is invalid because the decoder found an unexpected end of the file.";
+    "This \"Portable Network Graphics\" image is invalid because the decoder found an unexpected "
+    "end of the file.";
 const std::string kCrc =
-    "This \"Portable Network Graphics\" image is not valid because it contains invalid pieces of data (crc error)";
+    "This \"Portable Network Graphics\" image is not valid because it contains invalid pieces of "
+    "data (crc error)";
 const std::string kUnknown =
-    "This \"Portable Network Graphics\" image contains an unknown critical part which could not be decoded.";
+    "This \"Portable Network Graphics\" image contains an unknown critical part which could not be "
+    "decoded.";
 const std::string kTooLarge =
-    "This \"Portable Network Graphics\" image is not supported because either it's width or height exceeds the "
+    "This \"Portable Network Graphics\" image is not supported because either it's width or height "
+    "exceeds the "
     "maximum size, which is 65535 pixels length.";
 const std::string kOther = "This \"Portable Network Graphics\" image ";  // free wording after this
 
@@ -397,9 +424,15 @@ const Damage kDamages[] = {
        png.resize(data.offset + 8 + data.length);
      },
      &kEnd, true},
-    {"ImageDataCrc", [](auto& png) { png[FindChunk(Chunks(png), "IDAT").offset + 20] ^= 0x40; }, &kCrc, true},
-    {"HeaderCrc", [](auto& png) { png[FindChunk(Chunks(png), "IHDR").offset + 8 + 13] ^= 1; }, &kCrc, true},
-    {"UnknownCriticalChunk", [](auto& png) { InsertChunk(png, "IDAT", "ABCD", {1, 2, 3}); }, &kUnknown, true},
+    {"ImageDataCrc", [](auto& png) { png[FindChunk(Chunks(png), "IDAT").offset + 20] ^= 0x40; },
+     &kCrc, true},
+    {"HeaderCrc", [](auto& png) { png[FindChunk(Chunks(png), "IHDR").offset + 8 + 13] ^= 1; },
+     &kCrc, true},
+    {"UnknownCriticalChunk",
+     [](auto& png) {
+       InsertChunk(png, "IDAT", "ABCD", {1, 2, 3});
+     },
+     &kUnknown, true},
     {"WidthOver", [](auto& png) { SetSize(png, 70000, 30); }, &kTooLarge, true},
     {"HeightOver", [](auto& png) { SetSize(png, 40, 65536); }, &kTooLarge, true},
     {"BothHuge", [](auto& png) { SetSize(png, 0x7FFFFFFF, 0x7FFFFFFF); }, &kTooLarge, true},
@@ -432,18 +465,21 @@ TEST_P(PngDamage, IsRefusedWithItsMessage) {
     EXPECT_EQ(message, *GetParam().message);
   } else {
     EXPECT_EQ(message.rfind(*GetParam().message, 0), 0u) << message;
-    for (const std::string* named : {&kEnd, &kCrc, &kUnknown, &kTooLarge}) EXPECT_NE(message, *named);
+    for (const std::string* named : {&kEnd, &kCrc, &kUnknown, &kTooLarge})
+      EXPECT_NE(message, *named);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, PngDamage, testing::ValuesIn(kDamages), [](const auto& test) { return test.param.name; });
+INSTANTIATE_TEST_SUITE_P(All, PngDamage, testing::ValuesIn(kDamages),
+                         [](const auto& test) { return test.param.name; });
 
 TEST(PngTolerated, UnknownAncillaryChunkAndMissingEndAreIgnored) {
   const Picture reference = Decode(SmallPng(), 40, 30);
   std::vector<unsigned char> png = SmallPng();
   InsertChunk(png, "IDAT", "abCD", {1, 2, 3});
   InsertChunk(png, "IDAT", "tEXt", {'a', 0, 'b'});
-  png[FindChunk(Chunks(png), "tEXt").offset + 9] ^= 1;  // an ancillary CRC error only costs the chunk
+  png[FindChunk(Chunks(png), "tEXt").offset + 9] ^=
+      1;  // an ancillary CRC error only costs the chunk
   EXPECT_EQ(Decode(png, 40, 30).pixels, reference.pixels);
   png.resize(FindChunk(Chunks(png), "IEND").offset);
   EXPECT_EQ(Decode(png, 40, 30).pixels, reference.pixels);
@@ -458,7 +494,8 @@ TEST(PngBomb, TinyFileClaimingTheLargestSizeFailsQuickly) {
     layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     layout.bitDepth = 16;
     layout.interlaced = interlaced;
-    std::vector<unsigned char> png = WritePng(layout, [](int, unsigned char* row) { std::memset(row, 0, 64 * 8); });
+    std::vector<unsigned char> png =
+        WritePng(layout, [](int, unsigned char* row) { std::memset(row, 0, 64 * 8); });
     SetSize(png, 65535, 65535);
     EXPECT_EQ(DecodeError(png).rfind(kOther, 0), 0u);
   }
@@ -468,7 +505,8 @@ TEST(PngBomb, TinyFileClaimingTheLargestSizeFailsQuickly) {
 
 std::string TempPath(const std::string& name) {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_png_" + std::to_string(::getpid()) + "_" + name;
+  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_png_" +
+         std::to_string(::getpid()) + "_" + name;
 }
 
 TEST(PngFile, DecodesLikeMemory) {

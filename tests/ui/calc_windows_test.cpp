@@ -328,7 +328,8 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
     QTimer::singleShot(0, [] {
       if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
     });
-    QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                               f->SpinEdit1->Editor()->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(f->SpinEdit1->Editor(), &menu_key);
     EXPECT_EQ(f->SpinEdit1->text(), row.typed);
     Tab();  // onto the power button

@@ -32,7 +32,9 @@ namespace {
 
 using Event = RecordingDesktop::Event;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 // The main window started with the settings file in a private folder (none there: first
 // start, slider 100 to 100, tips off), and the settings and About windows created hidden.
@@ -90,8 +92,8 @@ class InfoWindows : public ::testing::Test {
   MainState State() {
     TForm1& f = main();
     return {f.Slider1().Minimum(), f.Slider1().Maximum(), f.Slider1().Position(),
-            f.Slider2().Minimum(), f.Slider2().Maximum(), f.Label12->text(), f.Label13->text(),
-            f.Edit1->text(),       f.Edit2->text()};
+            f.Slider2().Minimum(), f.Slider2().Maximum(), f.Label12->text(),
+            f.Label13->text(),     f.Edit1->text(),       f.Edit2->text()};
   }
 
   // The tips as the settings window switches them, plus Button13 which it must leave alone.
@@ -101,10 +103,14 @@ class InfoWindows : public ::testing::Test {
   };
   Tips CurrentTips() {
     TForm1& f = main();
-    return {TForm1::ToolTipOn(f.TrackBar1), TForm1::ToolTipOn(f.TrackBar2),
-            TForm1::ToolTipOn(f.Button8),   TForm1::ToolTipOn(f.Button11),
-            TForm1::ToolTipOn(f.Button9),   TForm1::ToolTipOn(f.Button3),
-            f.SimpleMode(),                 TForm1::ToolTipOn(f.Image1),
+    return {TForm1::ToolTipOn(f.TrackBar1),
+            TForm1::ToolTipOn(f.TrackBar2),
+            TForm1::ToolTipOn(f.Button8),
+            TForm1::ToolTipOn(f.Button11),
+            TForm1::ToolTipOn(f.Button9),
+            TForm1::ToolTipOn(f.Button3),
+            f.SimpleMode(),
+            TForm1::ToolTipOn(f.Image1),
             TForm1::ToolTipOn(f.Button13)};
   }
 
@@ -181,8 +187,9 @@ TEST_F(InfoWindows, MaximumBelowMinimumSaysSoAndZeroesMin) {
 
   Ok(Q("10"), Q("5"), true);
 
-  EXPECT_EQ(desktop.events,
-            (std::vector<Event>{{Event::Information, "Первое число не может быть больше второго"}}));
+  EXPECT_EQ(
+      desktop.events,
+      (std::vector<Event>{{Event::Information, "Первое число не может быть больше второго"}}));
   EXPECT_EQ(settings().Edit1->text(), Q("0"));
   EXPECT_EQ(settings().Edit2->text(), Q("5"));
   EXPECT_TRUE(settings().isVisible());
@@ -219,13 +226,13 @@ TEST_P(SettingsBadText, ShowsConversionErrorAndChangesNothing) {
   EXPECT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SettingsBadText,
-    ::testing::Values(BadText{"", "5", "'' is not a valid integer value."},
-                      BadText{"5", "-", "'-' is not a valid integer value."},
-                      // Both bad: the first field is read first.
-                      BadText{"1-", "", "'1-' is not a valid integer value."},
-                      BadText{"0", "2147483648", "'2147483648' is not a valid integer value."}));
+INSTANTIATE_TEST_SUITE_P(Texts, SettingsBadText,
+                         ::testing::Values(BadText{"", "5", "'' is not a valid integer value."},
+                                           BadText{"5", "-", "'-' is not a valid integer value."},
+                                           // Both bad: the first field is read first.
+                                           BadText{"1-", "", "'1-' is not a valid integer value."},
+                                           BadText{"0", "2147483648",
+                                                   "'2147483648' is not a valid integer value."}));
 
 TEST_F(InfoWindows, EnterInAFieldDoesNotPressOk) {
   settings().ShowForm();
@@ -376,10 +383,11 @@ TEST_F(InfoWindows, TipsOnAreStoredThenAppliedWithoutButton13) {
 TEST_F(InfoWindows, TipsOffAreStoredInPlaceAndLeaveButton13On) {
   // A start with tips on: every tool tip on, Button13's included.
   WriteBytes(SettingsFile(), "[Color]\r\nEdit=255\r\n[var]\r\nc=1\r\n[Calendar]\r\ncolor=5\r\n");
-  for (QWidget* w : {static_cast<QWidget*>(main().TrackBar1), static_cast<QWidget*>(main().TrackBar2),
-                     static_cast<QWidget*>(main().Button8), static_cast<QWidget*>(main().Button11),
-                     static_cast<QWidget*>(main().Button9), static_cast<QWidget*>(main().Button3),
-                     static_cast<QWidget*>(main().Image1), static_cast<QWidget*>(main().Button13)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(main().TrackBar1), static_cast<QWidget*>(main().TrackBar2),
+        static_cast<QWidget*>(main().Button8), static_cast<QWidget*>(main().Button11),
+        static_cast<QWidget*>(main().Button9), static_cast<QWidget*>(main().Button3),
+        static_cast<QWidget*>(main().Image1), static_cast<QWidget*>(main().Button13)})
     TForm1::SetToolTipOn(w, true);
   main().SetSimpleMode(true);
 
@@ -417,13 +425,28 @@ TEST_F(InfoWindows, AboutWindowContent) {
   EXPECT_EQ(a.windowTitle(), Q("О программе Tallymate 3.1"));
   EXPECT_EQ(a.size(), QSize(409, 240));
 
-  const QStringList expected = {
-      Q(" Эта копия  программы "), Q("является "),    Q("очередной новой версией!"),
-      Q("В новой версии улучшен "), Q("интерфейс"),   Q("и добавлены некоторые "),
-      Q("новые возможности."),      Q(" Программа является  "), Q("бесплатной."),
-      Q("Вопросы и предложения"),   Q("можно оставить на нашем "), Q("сайте."),
-      Q(" Приветствуется "),        Q("любое распространение "), Q("программы."),
-      QString(), QString(), QString(), QString(), QString(), QString(), QString()};
+  const QStringList expected = {Q(" Эта копия  программы "),
+                                Q("является "),
+                                Q("очередной новой версией!"),
+                                Q("В новой версии улучшен "),
+                                Q("интерфейс"),
+                                Q("и добавлены некоторые "),
+                                Q("новые возможности."),
+                                Q(" Программа является  "),
+                                Q("бесплатной."),
+                                Q("Вопросы и предложения"),
+                                Q("можно оставить на нашем "),
+                                Q("сайте."),
+                                Q(" Приветствуется "),
+                                Q("любое распространение "),
+                                Q("программы."),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString()};
   QStringList lines;
   for (QTextBlock b = a.Memo1->document()->begin(); b.isValid(); b = b.next()) lines << b.text();
   EXPECT_EQ(lines, expected);
@@ -495,11 +518,11 @@ TEST_P(AboutLinks, ClickAsksTheShellAndIgnoresItsAnswer) {
   EXPECT_TRUE(desktop.events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Labels, AboutLinks,
-    ::testing::Values(LabelClick{"website", &TForm2::Label3, "http://www.tallymate.example/"},
-                      LabelClick{"mail", &TForm2::Label4, "mailto:"}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Labels, AboutLinks,
+                         ::testing::Values(LabelClick{"website", &TForm2::Label3,
+                                                      "http://www.tallymate.example/"},
+                                           LabelClick{"mail", &TForm2::Label4, "mailto:"}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // A main-window shortcut, and what shows that it ran.
 struct ShortcutCase {
@@ -546,12 +569,11 @@ TEST_P(AboutModality, MainWindowShortcutsWaitWhileAboutIsOpen) {
   EXPECT_TRUE(Acted());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, AboutModality,
-    ::testing::Values(ShortcutCase{"settings", Qt::Key_E, Qt::ControlModifier},
-                      ShortcutCase{"help", Qt::Key_F1, Qt::NoModifier},
-                      ShortcutCase{"close", Qt::Key_Q, Qt::ControlModifier}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, AboutModality,
+                         ::testing::Values(ShortcutCase{"settings", Qt::Key_E, Qt::ControlModifier},
+                                           ShortcutCase{"help", Qt::Key_F1, Qt::NoModifier},
+                                           ShortcutCase{"close", Qt::Key_Q, Qt::ControlModifier}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(InfoWindows, ShowModalFormOnAnOpenWindowReturnsAtOnce) {
   int depth = 0;

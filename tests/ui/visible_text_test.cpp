@@ -252,7 +252,9 @@ struct WrittenField {
   const char* text;  // what the field then holds, wider than the field
 };
 
-void PrintTo(const WrittenField& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const WrittenField& c, std::ostream* out) {
+  *out << c.name;
+}
 
 void Multiply(WindowSet& w) {
   w.Form1->Edit1->setText(QStringLiteral("-123456789,123"));
