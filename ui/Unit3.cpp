@@ -22,9 +22,9 @@ TForm3::TForm3(AppContext& context)
   Edit1 = Place(new TEdit(this), 96, 32, 137, 21);
   Edit1->setFont(bold);
   Label1 = MakeFixedLabel(this, QStringLiteral("Выберите степень"), 0, 56, 94, 13, SansFont());
-  SpinEdit1 = Place(new TSpinEdit(context.desktop, 1, 100, this), 16, 72, 41, 22);
+  SpinEdit1 = Place(new TSpinEdit(1, 100, Filter(SpinKeyFilter), this), 16, 72, 41, 22);
   SpinEdit1->setFont(bold);
-  SpinEdit1->setText(QStringLiteral("2"));
+  SpinEdit1->SetText(QStringLiteral("2"));
   Button1 = Place(new QPushButton(QStringLiteral("Возвести в степень"), this), 72, 72, 113, 25);
   Button2 = Place(new QPushButton(QStringLiteral("Вывести из корня"), this), 200, 72, 105, 25);
   Label7 = MakeFixedLabel(this, QStringLiteral("Ответ:"), 16, 120, 50, 16, SansFont(13, true));
@@ -37,21 +37,19 @@ TForm3::TForm3(AppContext& context)
   setTabOrder(Button1, Edit2);
   setTabOrder(Edit2, Button2);
 
-  Edit1->SetKeyFilter([this](char32_t c) { return DecimalKeyFilter(c, context_.desktop); });
-  connect(Edit1, &TEdit::DoubleClicked, this, &TForm3::Edit1DblClick);
-  connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+  Edit1->SetKeyFilter(Filter(DecimalKeyFilter));
+  Connect(Edit1, &TEdit::DoubleClicked, [this] { Edit1DblClick(); });
+  Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+  Connect(Button2, &QPushButton::clicked, [this] { Button2Click(); });
   for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
-  OnFocusEnter(Button1, [this] { Button1Enter(); });
-  OnFocusEnter(Button2, [this] { Button2Enter(); });
+  OnFocusEnter(Button1, Handler([this] { Button1Enter(); }));
+  OnFocusEnter(Button2, Handler([this] { Button2Enter(); }));
 }
 
 void TForm3::Button1Click() {
-  Run([this] {
-    Edit2->Write(
-        QString::fromStdString(PowerAnswer(Edit1->text().toStdString(), SpinEdit1->Value())));
-    Edit1->setFocus();
-  });
+  Edit2->Write(
+      QString::fromStdString(PowerAnswer(Edit1->text().toStdString(), SpinEdit1->Value())));
+  Edit1->setFocus();
 }
 
 void TForm3::Button1Enter() {
@@ -59,10 +57,8 @@ void TForm3::Button1Enter() {
 }
 
 void TForm3::Button2Click() {
-  Run([this] {
-    Edit2->Write(QString::fromStdString(SquareRootAnswer(Edit1->text().toStdString())));
-    Edit1->setFocus();
-  });
+  Edit2->Write(QString::fromStdString(SquareRootAnswer(Edit1->text().toStdString())));
+  Edit1->setFocus();
 }
 
 void TForm3::Button2Enter() {
@@ -70,7 +66,7 @@ void TForm3::Button2Enter() {
 }
 
 void TForm3::Edit1DblClick() {
-  Run([this] { Edit1->clear(); });
+  Edit1->clear();
 }
 
 void TForm3::FormShow() {

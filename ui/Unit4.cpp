@@ -35,7 +35,7 @@ TForm4::TForm4(AppContext& context)
 
   for (TEdit* edit : {Edit1, Edit2, Edit3}) {
     edit->setFont(bold);
-    edit->SetKeyFilter([this](char32_t c) { return DecimalKeyFilter(c, context_.desktop); });
+    edit->SetKeyFilter(Filter(DecimalKeyFilter));
   }
   Button1->setFont(bold);
   Button2->setFont(bold);
@@ -45,21 +45,19 @@ TForm4::TForm4(AppContext& context)
   setTabOrder(Edit3, Button1);
   setTabOrder(Button1, Button2);
 
-  connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+  Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+  Connect(Button2, &QPushButton::clicked, [this] { Button2Click(); });
   for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
-  OnFocusEnter(Button1, [this] { Button1Enter(); });
+  OnFocusEnter(Button1, Handler([this] { Button1Enter(); }));
 }
 
 void TForm4::Button1Click() {
-  Run([this] {
-    TLine* const lines[] = {Label1, Label2, Label3};
-    SolveQuadratic(Edit1->text().toStdString(), Edit2->text().toStdString(),
-                   Edit3->text().toStdString(),
-                   [&lines](QuadraticLine line, const std::string& text) {
-                     lines[static_cast<int>(line) - 1]->SetLine(QString::fromStdString(text));
-                   });
-  });
+  TLine* const lines[] = {Label1, Label2, Label3};
+  SolveQuadratic(Edit1->text().toStdString(), Edit2->text().toStdString(),
+                 Edit3->text().toStdString(),
+                 [&lines](QuadraticLine line, const std::string& text) {
+                   lines[static_cast<int>(line) - 1]->SetLine(QString::fromStdString(text));
+                 });
 }
 
 void TForm4::Button1Enter() {
@@ -67,14 +65,12 @@ void TForm4::Button1Enter() {
 }
 
 void TForm4::Button2Click() {
-  Run([this] {
-    Edit1->clear();
-    Edit2->clear();
-    Edit3->clear();
-    Label2->SetLine(QString());
-    Label1->SetLine(QString());
-    Label3->SetLine(QString());
-  });
+  Edit1->clear();
+  Edit2->clear();
+  Edit3->clear();
+  Label2->SetLine(QString());
+  Label1->SetLine(QString());
+  Label3->SetLine(QString());
 }
 
 void TForm4::FormShow() {

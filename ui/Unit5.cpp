@@ -71,50 +71,42 @@ TForm5::TForm5(AppContext& context)
   setTabOrder(Button2, Button3);
   setTabOrder(Button3, Button4);
 
-  Edit1->SetKeyFilter([this](char32_t c) { return DecimalKeyFilter(c, context_.desktop); });
-  connect(Edit1, &TEdit::Clicked, this, &TForm5::Edit1Click);
-  connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
-  connect(Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
-  connect(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
+  Edit1->SetKeyFilter(Filter(DecimalKeyFilter));
+  Connect(Edit1, &TEdit::Clicked, [this] { Edit1Click(); });
+  Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+  Connect(Button2, &QPushButton::clicked, [this] { Button2Click(); });
+  Connect(Button3, &QPushButton::clicked, [this] { Button3Click(); });
+  Connect(Button4, &QPushButton::clicked, [this] { Button4Click(); });
   for (QPushButton* button : {Button1, Button2, Button3, Button4}) ClickOnEnter(button);
-  OnFocusEnter(ListBox1, [this] { ListBox1Enter(); });
+  OnFocusEnter(ListBox1, Handler([this] { ListBox1Enter(); }));
 }
 
 void TForm5::Button3Click() {
-  Run([this] {
-    ListBox1->addItem(QString::fromStdString(MeanItem(Edit1->text().toStdString())));
-    Button1->setEnabled(true);
-    Button2->setEnabled(true);
-    Button4->setEnabled(true);
-    Edit1->setFocus();
-  });
+  ListBox1->addItem(QString::fromStdString(MeanItem(Edit1->text().toStdString())));
+  Button1->setEnabled(true);
+  Button2->setEnabled(true);
+  Button4->setEnabled(true);
+  Edit1->setFocus();
 }
 
 void TForm5::Button1Click() {
-  Run([this] {
-    std::vector<std::string> items;
-    for (int i = 0; i < ListBox1->count(); ++i)
-      items.push_back(ListBox1->item(i)->text().toStdString());
-    Label1->SetLine(QString::fromStdString(MeanLine(items)));
-  });
+  std::vector<std::string> items;
+  for (int i = 0; i < ListBox1->count(); ++i)
+    items.push_back(ListBox1->item(i)->text().toStdString());
+  Label1->SetLine(QString::fromStdString(MeanLine(items)));
 }
 
 void TForm5::Button2Click() {
-  Run([this] {
-    const int row = ListBox1->currentRow();
-    if (row >= 0) delete ListBox1->takeItem(row);
-  });
+  const int row = ListBox1->currentRow();
+  if (row >= 0) delete ListBox1->takeItem(row);
 }
 
 void TForm5::Button4Click() {
-  Run([this] {
-    ListBox1->clear();
-    Disable(Button1);
-    Disable(Button2);
-    Disable(Button4);
-    Label1->SetLine(QString());
-  });
+  ListBox1->clear();
+  Disable(Button1);
+  Disable(Button2);
+  Disable(Button4);
+  Label1->SetLine(QString());
 }
 
 // The ordinary click of "Сосчитать", which runs also while the button is disabled.
@@ -123,7 +115,7 @@ void TForm5::ListBox1Enter() {
 }
 
 void TForm5::Edit1Click() {
-  Run([this] { Edit1->clear(); });
+  Edit1->clear();
 }
 
 void TForm5::Disable(QPushButton* button) {

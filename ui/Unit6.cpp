@@ -46,16 +46,14 @@ TForm6::TForm6(AppContext& context)
   Bevel2 = MakeBevel(this, 0, 112, 353, 33);
   CheckBox1 = Place(new TCheckBox(QStringLiteral("Выводить подсказки"), this), 16, 120, 161, 17);
 
-  Desktop& desktop = context_.desktop;
-  auto filter = [&desktop](char32_t key) { return IntegerKeyFilter(key, desktop); };
-  Edit1->SetKeyFilter(filter);
-  Edit2->SetKeyFilter(filter);
+  Edit1->SetKeyFilter(Filter(IntegerKeyFilter));
+  Edit2->SetKeyFilter(Filter(IntegerKeyFilter));
 
   setTabOrder(Edit1, Edit2);
   setTabOrder(Edit2, Button1);
   setTabOrder(Button1, CheckBox1);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { Run([this] { Button1Click(); }); });
+  Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
 }
 
 void TForm6::FormShow() {

@@ -126,10 +126,10 @@ void ApplyRegionalDecimalSeparator() {
 }
 
 TForm1::TForm1(AppContext& context)
-    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      context_(context),
+    : TWindow(context, nullptr,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(context.desktop) {
   setObjectName(QStringLiteral("TForm1"));
   setWindowTitle(QStringLiteral("Tallymate 3.1"));
@@ -348,11 +348,8 @@ void TForm1::CreateStatusBar() {
 }
 
 void TForm1::Wire() {
-  auto run = [this](void (TForm1::*handler)()) {
-    return [this, handler] { Run([this, handler] { (this->*handler)(); }); };
-  };
   auto calculate = [this](CalculatorModel::Focus (CalculatorModel::*operation)()) {
-    return [this, operation] { Run([this, operation] { Calculate(operation); }); };
+    return [this, operation] { Calculate(operation); };
   };
 
   const std::pair<QPushButton*, CalculatorModel::Focus (CalculatorModel::*)()> buttons[] = {
@@ -365,22 +362,17 @@ void TForm1::Wire() {
       {Button13, &CalculatorModel::Button13Click},
   };
   for (const auto& [button, operation] : buttons) {
-    connect(button, &QPushButton::clicked, this, calculate(operation));
+    Connect(button, &QPushButton::clicked, calculate(operation));
     // Enter on a focused button presses it, as Space does.
     button->installEventFilter(this);
   }
-  connect(N18, &QAction::triggered, this, calculate(&CalculatorModel::N18Click));
-  connect(Edit1, &TEdit::DoubleClicked, this, calculate(&CalculatorModel::Edit1DblClick));
-  connect(Edit2, &TEdit::DoubleClicked, this, calculate(&CalculatorModel::Edit2DblClick));
-  connect(Edit3, &TEdit::DoubleClicked, this, calculate(&CalculatorModel::Edit3DblClick));
+  Connect(N18, &QAction::triggered, calculate(&CalculatorModel::N18Click));
+  Connect(Edit1, &TEdit::DoubleClicked, calculate(&CalculatorModel::Edit1DblClick));
+  Connect(Edit2, &TEdit::DoubleClicked, calculate(&CalculatorModel::Edit2DblClick));
+  Connect(Edit3, &TEdit::DoubleClicked, calculate(&CalculatorModel::Edit3DblClick));
 
-  auto filter = [this](char32_t key) {
-    std::optional<char32_t> result;
-    Run([&] { result = DecimalKeyFilter(key, context_.desktop); });
-    return result;
-  };
-  Edit1->SetKeyFilter(filter);
-  Edit2->SetKeyFilter(filter);
+  Edit1->SetKeyFilter(Filter(DecimalKeyFilter));
+  Edit2->SetKeyFilter(Filter(DecimalKeyFilter));
 
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
       {N10, &TForm1::N10Click},     {N11, &TForm1::N11Click}, {N12, &TForm1::N12Click},
@@ -390,17 +382,17 @@ void TForm1::Wire() {
       {dsfg1, &TForm1::dsfg1Click}, {N14, &TForm1::N14Click},
   };
   for (const auto& [action, handler] : actions)
-    connect(action, &QAction::triggered, this, run(handler));
+    Connect(action, &QAction::triggered, [this, handler = handler] { (this->*handler)(); });
 
-  connect(N9, &QMenu::aboutToShow, this, run(&TForm1::N9Click));
-  connect(N4, &QMenu::aboutToShow, this, run(&TForm1::N4Click));
-  connect(N5, &QMenu::aboutToShow, this, run(&TForm1::N5Click));
-  connect(Timer1, &QTimer::timeout, this, run(&TForm1::Timer1Timer));
+  Connect(N9, &QMenu::aboutToShow, [this] { N9Click(); });
+  Connect(N4, &QMenu::aboutToShow, [this] { N4Click(); });
+  Connect(N5, &QMenu::aboutToShow, [this] { N5Click(); });
+  Connect(Timer1, &QTimer::timeout, [this] { Timer1Timer(); });
 
-  connect(Image1, &TPicture::Clicked, this, run(&TForm1::Image1Click));
-  connect(Image1, &TPicture::MouseMoved, this, [this] { Run([this] { ShowTip(kImageTip); }); });
-  connect(Edit1, &TEdit::MouseMoved, this, [this] { Run([this] { ShowTip(kEditTip); }); });
-  connect(Edit2, &TEdit::MouseMoved, this, [this] { Run([this] { ShowTip(kEditTip); }); });
+  Connect(Image1, &TPicture::Clicked, [this] { Image1Click(); });
+  Connect(Image1, &TPicture::MouseMoved, [this] { ShowTip(kImageTip); });
+  Connect(Edit1, &TEdit::MouseMoved, [this] { ShowTip(kEditTip); });
+  Connect(Edit2, &TEdit::MouseMoved, [this] { ShowTip(kEditTip); });
   for (QWidget* tracked : {static_cast<QWidget*>(Button10), static_cast<QWidget*>(Label3),
                            static_cast<QWidget*>(StatusBar1)}) {
     tracked->setMouseTracking(true);
@@ -417,10 +409,6 @@ void TForm1::Wire() {
   });
   TrackBar1->SetReporter([this](int32_t p) { Run([this, p] { slider1_.UserMovement(p); }); });
   TrackBar2->SetReporter([this](int32_t p) { Run([this, p] { slider2_.UserMovement(p); }); });
-}
-
-void TForm1::Run(const std::function<void()>& handler) {
-  RunHandler(context_.desktop, handler);
 }
 
 // ---- calculator -------------------------------------------------------------------------

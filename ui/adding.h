@@ -14,6 +14,7 @@
 #include "ui/picture_box.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
+#include "ui/window.h"
 
 class QAction;
 class QImage;
@@ -29,7 +30,7 @@ class QStatusBar;
 // give none or more than one character. Called at start and on every locale change.
 void ApplyRegionalDecimalSeparator();
 
-class TForm1 : public QMainWindow {
+class TForm1 : public TWindow<QMainWindow> {
   Q_OBJECT
  public:
   explicit TForm1(AppContext& context);
@@ -124,7 +125,6 @@ class TForm1 : public QMainWindow {
   void Wire();
   void FormShow();
   void FormClose();
-  void Run(const std::function<void()>& handler);
   void Calculate(CalculatorModel::Focus (CalculatorModel::*operation)());
   void FocusField(TEdit* field);
   void ShowTip(const QString& text);
@@ -133,7 +133,6 @@ class TForm1 : public QMainWindow {
   void CentreOnScreen();
   void SnapToWorkArea();
 
-  AppContext& context_;
   CalculatorModel model_;
   SliderModel slider1_;
   SliderModel slider2_;

@@ -4,14 +4,13 @@
 #include <QShowEvent>
 
 #include "ui/colors.h"
-#include "ui/command.h"
 #include "ui/widgets.h"
 
 TForm::TForm(AppContext& context, const QString& className, const QString& caption, int clientWidth,
              int clientHeight)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      context_(context) {
+    : TWindow(context, nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(className);
   setWindowTitle(caption);
   setFixedSize(clientWidth, clientHeight);
@@ -26,10 +25,6 @@ void TForm::ShowForm() {
   if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
-}
-
-void TForm::Run(const std::function<void()>& handler) {
-  RunHandler(context_.desktop, handler);
 }
 
 void TForm::showEvent(QShowEvent* e) {

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
-#include "ui/context.h"
+#include "ui/window.h"
 
-class TForm : public QWidget {
+class TForm : public TWindow<QWidget> {
   Q_OBJECT
  public:
   // A fixed dialog frame with only a close box, the given caption and client size.
@@ -21,11 +20,6 @@ class TForm : public QWidget {
   virtual void FormShow() {}
   virtual void FormClose() {}
 
-  // Runs a handler through the program's one error path.
-  void Run(const std::function<void()>& handler);
-
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
-
-  AppContext& context_;
 };

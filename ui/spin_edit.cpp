@@ -43,14 +43,15 @@ class SpinText : public TEdit {
 
 }  // namespace
 
-TSpinEdit::TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget* parent)
+TSpinEdit::TSpinEdit(int32_t minimum, int32_t maximum,
+                     std::function<std::optional<char32_t>(char32_t)> filter, QWidget* parent)
     : QWidget(parent),
       minimum_(minimum),
       maximum_(maximum),
       editor_(new SpinText(this)),
       up_(new QToolButton(this)),
       down_(new QToolButton(this)) {
-  editor_->SetKeyFilter([&desktop](char32_t c) { return SpinKeyFilter(c, desktop); });
+  editor_->SetKeyFilter(std::move(filter));
   editor_->setTextMargins(0, 0, kArrowWidth, 0);
   setFocusProxy(editor_);
   setFocusPolicy(Qt::StrongFocus);
@@ -69,25 +70,25 @@ TSpinEdit::TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget
   connect(&repeat_, &QTimer::timeout, this, &TSpinEdit::RepeatTick);
 }
 
-QString TSpinEdit::text() const {
+QString TSpinEdit::Text() const {
   return editor_->text();
 }
 
-void TSpinEdit::setText(const QString& text) {
+void TSpinEdit::SetText(const QString& text) {
   editor_->setText(text);
 }
 
 int32_t TSpinEdit::Value() const {
-  return SpinValue(text().toStdString(), minimum_);
+  return SpinValue(Text().toStdString(), minimum_);
 }
 
 void TSpinEdit::StepBy(int32_t delta) {
-  setText(QString::fromStdString(SpinStepText(text().toStdString(), delta, minimum_, maximum_)));
+  SetText(QString::fromStdString(SpinStepText(Text().toStdString(), delta, minimum_, maximum_)));
 }
 
 void TSpinEdit::Exit() {
-  if (auto replacement = SpinExitText(text().toStdString(), minimum_, maximum_))
-    setText(QString::fromStdString(*replacement));
+  if (auto replacement = SpinExitText(Text().toStdString(), minimum_, maximum_))
+    SetText(QString::fromStdString(*replacement));
 }
 
 bool TSpinEdit::eventFilter(QObject* watched, QEvent* e) {

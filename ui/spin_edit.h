@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class Desktop;
 class QAbstractButton;
@@ -22,10 +23,12 @@ class TEdit;
 class TSpinEdit : public QWidget {
   Q_OBJECT
  public:
-  TSpinEdit(Desktop& desktop, int32_t minimum, int32_t maximum, QWidget* parent = nullptr);
+  // `filter` sees each typed character (it runs through the window's error path).
+  TSpinEdit(int32_t minimum, int32_t maximum,
+            std::function<std::optional<char32_t>(char32_t)> filter, QWidget* parent = nullptr);
 
-  QString text() const;
-  void setText(const QString& text);
+  QString Text() const;
+  void SetText(const QString& text);
   // The value by the reading rule; reading never changes the text.
   int32_t Value() const;
   // One step of an arrow key or arrow button.

@@ -150,7 +150,7 @@ TEST_F(CalcWindowsUi, WindowsShowTheirTextsWhereTheLayoutPutsThem) {
       {f3->Label7, "Ответ:", {16, 120, 50, 16}},
       {f3->Edit2, "", {72, 120, 185, 21}},
   });
-  EXPECT_EQ(f3->SpinEdit1->text(), "2");
+  EXPECT_EQ(f3->SpinEdit1->Text(), "2");
   EXPECT_TRUE(f3->Edit2->isReadOnly());
   EXPECT_FALSE(f3->Button1->font().bold());
   EXPECT_EQ(f3->Label7->font().pixelSize(), 13);
@@ -321,9 +321,9 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
   for (const Row& row : rows) {
     f->Edit1->setText("2");
     f->SpinEdit1->setFocus(Qt::TabFocusReason);
-    f->SpinEdit1->setText(row.typed);
+    f->SpinEdit1->SetText(row.typed);
     Reactivate(f);  // switching windows does not leave the field
-    EXPECT_EQ(f->SpinEdit1->text(), row.typed);
+    EXPECT_EQ(f->SpinEdit1->Text(), row.typed);
     // Nor does its context menu, opened and closed again.
     QTimer::singleShot(0, [] {
       if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
@@ -331,9 +331,9 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
     QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                f->SpinEdit1->Editor()->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(f->SpinEdit1->Editor(), &menu_key);
-    EXPECT_EQ(f->SpinEdit1->text(), row.typed);
+    EXPECT_EQ(f->SpinEdit1->Text(), row.typed);
     Tab();  // onto the power button
-    EXPECT_EQ(f->SpinEdit1->text(), row.after_leaving) << row.typed.toStdString();
+    EXPECT_EQ(f->SpinEdit1->Text(), row.after_leaving) << row.typed.toStdString();
     EXPECT_EQ(f->Edit2->text(), row.answer) << row.typed.toStdString();
   }
 }
@@ -341,11 +341,11 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
 TEST_F(CalcWindowsUi, SpinFieldClampsWhenTheWindowReopensOnTheNumber) {
   TForm3* f = Open(form3_);
   f->SpinEdit1->setFocus(Qt::TabFocusReason);
-  f->SpinEdit1->setText("500");
+  f->SpinEdit1->SetText("500");
   f->close();
   Open(form3_);
   EXPECT_EQ(Focus(), f->Edit1);
-  EXPECT_EQ(f->SpinEdit1->text(), "100");
+  EXPECT_EQ(f->SpinEdit1->Text(), "100");
 }
 
 TEST_F(CalcWindowsUi, SpinArrowKeysStepAndClamp) {
@@ -361,58 +361,58 @@ TEST_F(CalcWindowsUi, SpinArrowKeysStepAndClamp) {
   TForm3* f = Open(form3_);
   f->SpinEdit1->setFocus(Qt::TabFocusReason);
   for (const Row& row : rows) {
-    f->SpinEdit1->setText(row.text);
+    f->SpinEdit1->SetText(row.text);
     Press(row.key);
-    EXPECT_EQ(f->SpinEdit1->text(), row.result) << row.text.toStdString();
+    EXPECT_EQ(f->SpinEdit1->Text(), row.result) << row.text.toStdString();
   }
 }
 
 TEST_F(CalcWindowsUi, SpinKeyFilterBeepsForOtherKeysAndAllowsPaste) {
   TForm3* f = Open(form3_);
   f->SpinEdit1->setFocus(Qt::TabFocusReason);
-  f->SpinEdit1->setText("");
+  f->SpinEdit1->SetText("");
   Type("1a+-,.");
   Press(Qt::Key_Return);
-  EXPECT_EQ(f->SpinEdit1->text(), "1+-,");
+  EXPECT_EQ(f->SpinEdit1->Text(), "1+-,");
   EXPECT_EQ(desktop_.events,
             (std::vector<Event>{{Event::Beep, ""}, {Event::Beep, ""}, {Event::Beep, ""}}));
   QApplication::clipboard()->setText("42");
   f->SpinEdit1->Editor()->selectAll();
   Press(Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(f->SpinEdit1->text(), "42");
+  EXPECT_EQ(f->SpinEdit1->Text(), "42");
   f->SpinEdit1->Editor()->selectAll();
   Press(Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(f->SpinEdit1->text(), "");
+  EXPECT_EQ(f->SpinEdit1->Text(), "");
   EXPECT_EQ(desktop_.events.size(), 3u);
 }
 
 TEST_F(CalcWindowsUi, SpinArrowButtonStepsOnReleaseAndRepeatsWhileHeld) {
   TForm3* f = Open(form3_);
   TSpinEdit* spin = f->SpinEdit1;
-  spin->setText("10");
+  spin->SetText("10");
   QTest::mousePress(spin->UpButton(), Qt::LeftButton);
   EXPECT_EQ(Focus(), spin->Editor());
-  EXPECT_EQ(spin->text(), "10");  // nothing on the press itself
+  EXPECT_EQ(spin->Text(), "10");  // nothing on the press itself
   EXPECT_TRUE(spin->RepeatTimer().isActive());
   EXPECT_EQ(spin->RepeatTimer().interval(), 400);
   spin->RepeatTick();
-  EXPECT_EQ(spin->text(), "11");
+  EXPECT_EQ(spin->Text(), "11");
   EXPECT_EQ(spin->RepeatTimer().interval(), 100);
   spin->RepeatTick();
   QTest::mouseRelease(spin->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(spin->text(), "13");  // the release over the button adds one more
+  EXPECT_EQ(spin->Text(), "13");  // the release over the button adds one more
   EXPECT_FALSE(spin->RepeatTimer().isActive());
 
   // Released away from the button: no step.
   QTest::mousePress(spin->DownButton(), Qt::LeftButton);
   QTest::mouseRelease(spin->DownButton(), Qt::LeftButton, {}, QPoint(-20, -20));
-  EXPECT_EQ(spin->text(), "13");
+  EXPECT_EQ(spin->Text(), "13");
   EXPECT_FALSE(spin->RepeatTimer().isActive());
 
-  spin->setText("2");
+  spin->SetText("2");
   Click(spin->DownButton());
   Click(spin->DownButton());
-  EXPECT_EQ(spin->text(), "1");
+  EXPECT_EQ(spin->Text(), "1");
 }
 
 TEST_F(CalcWindowsUi, PowersNumberFieldFiltersAndEmptiesOnDoubleClick) {
@@ -441,7 +441,7 @@ TEST_F(CalcWindowsUi, PowersShowTakesTheMainColoursAndCloseEmptiesTheFields) {
   EXPECT_EQ(FieldColour(f->Edit2), kRed);
   EXPECT_EQ(WindowColour(f), kGreen);
   Type("3");
-  f->SpinEdit1->setText("4");
+  f->SpinEdit1->SetText("4");
   Tab();
   Tab();
   ASSERT_EQ(f->Edit2->text(), "81");
@@ -449,7 +449,7 @@ TEST_F(CalcWindowsUi, PowersShowTakesTheMainColoursAndCloseEmptiesTheFields) {
   EXPECT_FALSE(f->isVisible());
   EXPECT_EQ(f->Edit1->text(), "");
   EXPECT_EQ(f->Edit2->text(), "");
-  EXPECT_EQ(f->SpinEdit1->text(), "4");
+  EXPECT_EQ(f->SpinEdit1->Text(), "4");
   SetFieldColour(main_->Edit1, kWhite);
   SetWindowColour(main_.get(), kRed);
   Open(form3_);
