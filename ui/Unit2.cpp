@@ -55,27 +55,6 @@ const QStringList kMemoLines = {
     QString(),
 };
 
-// The built-in picture, decoded by the program's own JPEG decoder. A picture that is missing
-// from the build leaves the area empty rather than keeping the window from opening.
-QImage AboutPicture(int width, int height) {
-  QFile file(QStringLiteral(":/assets/about_picture.jpg"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray bytes = file.readAll();
-  try {
-    const Picture picture =
-        DecodeJpegMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         static_cast<size_t>(bytes.size()), width, height);
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height; ++y) {
-      const uint32_t* row = picture.pixels.data() + static_cast<size_t>(y) * picture.width;
-      std::copy(row, row + picture.width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
-    }
-    return image;
-  } catch (const PictureError&) {
-    return {};
-  }
-}
-
 QLabel* MakeLinkLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
                       uint32_t colour) {
   QLabel* label = MakeLabel(parent, text, left, top, font);
@@ -107,7 +86,8 @@ TForm2::TForm2(AppContext& context)
   Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
 
   Image1 = Place(new TPicture(this), 184, 0, 225, 129);
-  Image1->SetPicture(AboutPicture(Image1->width(), Image1->height()));
+  Image1->SetPicture(BuiltInPicture(QStringLiteral(":/assets/about_picture.jpg"), Image1->width(),
+                                    Image1->height()));
 
   Label1 = MakeLabel(this, QStringLiteral("Tallymate 3.1"), 224, 136, ComicFont(16, true));
   SetTextColour(Label1, 0x000000);

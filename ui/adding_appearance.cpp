@@ -55,19 +55,6 @@ QSize PictureMinimum(qreal ratio) {
           static_cast<int>(std::ceil(kPictureHeight * ratio))};
 }
 
-QImage ToImage(const Picture& picture) {
-  QImage image(picture.width, picture.height, QImage::Format_RGB32);
-  if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
-                                                    static_cast<size_t>(picture.height))
-    throw PictureError("Not enough memory to show the picture");
-  const size_t rowBytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
-  for (int y = 0; y < picture.height; ++y)
-    std::memcpy(image.scanLine(y),
-                picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
-                rowBytes);
-  return image;
-}
-
 // The pictures decoders read the file through its local name.
 std::string LocalName(const QString& path) {
   return QFile::encodeName(path).toStdString();
@@ -243,17 +230,8 @@ QImage TForm1::LoadPicture(const QString& path, QSize minimum, uint32_t backgrou
 QImage TForm1::BuiltInPicture() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize minimum = PictureMinimum(screen != nullptr ? screen->devicePixelRatio() : 1.0);
-  QFile file(QStringLiteral(":/assets/picture.jpg"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray data = file.readAll();
-  try {
-    return ToImage(DecodeJpegMemory(reinterpret_cast<const unsigned char*>(data.constData()),
-                                    static_cast<size_t>(data.size()), minimum.width(),
-                                    minimum.height()));
-  } catch (const MessageError&) {
-    // The program's own picture: a broken build shows an empty area rather than no window.
-    return {};
-  }
+  return ::BuiltInPicture(QStringLiteral(":/assets/picture.jpg"), minimum.width(),
+                          minimum.height());
 }
 
 void TForm1::N3Click() {

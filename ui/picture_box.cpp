@@ -1,7 +1,36 @@
 #include "ui/picture_box.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cstring>
+
+#include "pictures/picture.h"
+
+QImage ToImage(const Picture& picture) {
+  QImage image(picture.width, picture.height, QImage::Format_RGB32);
+  if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
+                                                    static_cast<size_t>(picture.height))
+    throw PictureError("Not enough memory to show the picture");
+  const size_t rowBytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(image.scanLine(y),
+                picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
+                rowBytes);
+  return image;
+}
+
+QImage BuiltInPicture(const QString& resource, int width, int height) {
+  QFile file(resource);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  try {
+    return ToImage(DecodeJpegMemory(reinterpret_cast<const unsigned char*>(data.constData()),
+                                    static_cast<size_t>(data.size()), width, height));
+  } catch (const MessageError&) {
+    return {};
+  }
+}
 
 TPicture::TPicture(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);

@@ -2,7 +2,17 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
+
+struct Picture;
+
+// The decoders' pixels as an image for display. Throws PictureError when memory for it lacks.
+QImage ToImage(const Picture& picture);
+// A JPEG picture of the program's own resources, decoded to at least `width` x `height`. A
+// picture missing from the build or not decodable gives an empty image: the area stays empty
+// rather than the window not opening.
+QImage BuiltInPicture(const QString& resource, int width, int height);
 
 class TPicture : public QWidget {
   Q_OBJECT
