@@ -8,7 +8,6 @@
 #include "core/number_text.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
-#include "ui/spin_edit.h"
 #include "ui/widgets.h"
 
 TForm4::TForm4(AppContext& context)

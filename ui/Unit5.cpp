@@ -12,7 +12,6 @@
 #include "core/number_text.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
-#include "ui/spin_edit.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include "settings/settings_store.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
-#include "ui/spin_edit.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 

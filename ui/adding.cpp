@@ -94,14 +94,6 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int t
   return button;
 }
 
-QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height) {
-  auto* bevel = Place(new QFrame(parent), left, top, width, height);
-  bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  // A frame only: clicks reach whatever lies under it.
-  bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  return bevel;
-}
-
 void SetIconIfPresent(QAction* action, const QString& resource) {
   if (QFile::exists(resource)) action->setIcon(QIcon(resource));
 }

@@ -1,5 +1,4 @@
-// Controls of the calculation windows: the whole-number spin field, and the focus-enter action
-// that runs a command when the focus moves onto a control.
+// The whole-number spin field of the powers window.
 #pragma once
 
 #include <QTimer>
@@ -8,11 +7,6 @@
 #include <functional>
 #include <optional>
 
-class Desktop;
-class QAbstractButton;
-class QFont;
-class QFrame;
-class QLabel;
 class QToolButton;
 class TEdit;
 
@@ -64,20 +58,3 @@ class TSpinEdit : public QWidget {
   QToolButton* held_ = nullptr;
   int32_t held_delta_ = 0;
 };
-
-// Runs `action` whenever `control` receives the input focus from another control of its window:
-// by Tab, Shift+Tab or a mouse press. Not when the window is re-activated with the focus
-// already there (after a message box, for one), so a failing command reports once.
-// The action runs right after the focus change has completed. For a button, the click of the
-// same mouse press is swallowed, so that pressing the mouse on it runs its command once.
-void OnFocusEnter(QWidget* control, std::function<void()> action);
-
-// Enter on a push button that has the focus presses it, as Space does: the desktop's rule for
-// the buttons of a window, which Qt keeps to its own dialog class.
-void ClickOnEnter(QAbstractButton* button);
-
-// A label with the fixed position and size of the layout.
-QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
-                       int height, const QFont& font);
-// A lowered frame drawn behind the controls; it takes no mouse input.
-QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height);

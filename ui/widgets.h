@@ -1,4 +1,4 @@
-// Controls shared by the windows.
+// Controls and control helpers shared by the windows.
 #pragma once
 
 #include <QCheckBox>
@@ -8,7 +8,9 @@
 #include <functional>
 #include <optional>
 
+class QAbstractButton;
 class QFont;
+class QFrame;
 
 // The program's font: "MS Sans Serif" (mapped to an installed family), by pixel height.
 QFont SansFont(int pixelHeight = 11, bool bold = false);
@@ -88,3 +90,20 @@ class TCheckBox : public QCheckBox {
  protected:
   bool hitButton(const QPoint& pos) const override;
 };
+
+// Runs `action` whenever `control` receives the input focus from another control of its window:
+// by Tab, Shift+Tab or a mouse press. Not when the window is re-activated with the focus
+// already there (after a message box, for one), so a failing command reports once.
+// The action runs right after the focus change has completed. For a button, the click of the
+// same mouse press is swallowed, so that pressing the mouse on it runs its command once.
+void OnFocusEnter(QWidget* control, std::function<void()> action);
+
+// Enter on a push button that has the focus presses it, as Space does: the desktop's rule for
+// the buttons of a window, which Qt keeps to its own dialog class.
+void ClickOnEnter(QAbstractButton* button);
+
+// A label with the fixed position and size of the layout.
+QLabel* MakeFixedLabel(QWidget* parent, const QString& text, int left, int top, int width,
+                       int height, const QFont& font);
+// A lowered frame drawn behind the controls; it takes no mouse input.
+QFrame* MakeBevel(QWidget* parent, int left, int top, int width, int height);
