@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 #include "pictures/picture.h"
@@ -58,5 +59,19 @@ class ScatterShrinker {
   std::vector<uint32_t> narrow_;
   std::vector<uint64_t> wide_;
 };
+
+// Runs a step of a decoder's sink inside the C library's callback. A failure must not unwind
+// through the library: it is kept in `failure`, for the decoder to rethrow once the library has
+// returned, and the step answers false.
+template <typename Step>
+bool KeepFailure(std::exception_ptr& failure, Step&& step) noexcept {
+  try {
+    step();
+    return true;
+  } catch (...) {
+    failure = std::current_exception();
+    return false;
+  }
+}
 
 }  // namespace picture_detail

@@ -181,16 +181,12 @@ struct Sink {
 
 bool Begin(void* opaque, int width, int height) {
   auto* sink = static_cast<Sink*>(opaque);
-  try {
+  return picture_detail::KeepFailure(sink->failure, [&] {
     sink->width = width;
     sink->picture = MakePicture(ShrunkSize(width, height, sink->minWidth, sink->minHeight));
     sink->shrinker.emplace(width, height, sink->picture);
     sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
-    return true;
-  } catch (...) {
-    sink->failure = std::current_exception();
-    return false;
-  }
+  });
 }
 
 unsigned char Scale(unsigned int a, unsigned int b) {

@@ -261,7 +261,7 @@ struct Sink {
 
 unsigned char* Begin(void* opaque, int width, int height, bool interlaced, int channels) {
   auto* sink = static_cast<Sink*>(opaque);
-  try {
+  const bool begun = picture_detail::KeepFailure(sink->failure, [&] {
     const picture_detail::Size size = ShrunkSize(width, height, sink->minWidth, sink->minHeight);
     if (interlaced) {
       sink->scatter.emplace(width, height, size);
@@ -272,11 +272,8 @@ unsigned char* Begin(void* opaque, int width, int height, bool interlaced, int c
     sink->channels = channels;
     sink->row.resize(static_cast<size_t>(width) * static_cast<size_t>(channels));
     if (channels == 4) sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
-    return sink->row.data();
-  } catch (...) {
-    sink->failure = std::current_exception();
-    return nullptr;
-  }
+  });
+  return begun ? sink->row.data() : nullptr;
 }
 
 bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples, int count) {

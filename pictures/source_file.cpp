@@ -10,13 +10,10 @@
 #include "pictures/picture.h"
 
 namespace picture_detail {
-namespace {
 
-[[noreturn]] void ThrowCannotOpen(const std::string& shown, const char* reason) {
+void ThrowCannotOpen(const std::string& shown, const std::string& reason) {
   throw PictureError("Cannot open file \"" + shown + "\". " + reason);
 }
-
-}  // namespace
 
 SourceFile::SourceFile(const std::string& path, const std::string& shown) {
   // Without O_NONBLOCK opening a FIFO waits until some other process opens it for writing.

@@ -7,6 +7,9 @@
 
 namespace picture_detail {
 
+// Raises PictureError "Cannot open file \"<shown>\". <reason>".
+[[noreturn]] void ThrowCannotOpen(const std::string& shown, const std::string& reason);
+
 // A regular file opened for reading; raises PictureError "Cannot open file \"<shown>\".
 // <reason>". Opening never blocks: a FIFO, a device or a directory is refused at once (a FIFO
 // would wait for a writer, a device may never end).

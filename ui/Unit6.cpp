@@ -14,14 +14,6 @@
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 
-namespace {
-
-QString Text(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
-
-}  // namespace
-
 TForm6::TForm6(AppContext& context)
     : TForm(context, QStringLiteral("TForm6"), QStringLiteral("Настройки"), 357, 176) {
   move(374, 292);

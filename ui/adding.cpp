@@ -82,10 +82,6 @@ class ToolTipGate : public QObject {
   }
 };
 
-QString Text(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
-
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width,
                         int height, const QFont& font, const QString& hint = {}) {
   auto* button = Place(new QPushButton(caption, parent), left, top, width, height);

@@ -90,8 +90,7 @@ QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, 
   const picture_detail::SourceFile source(LocalName(path), path.toStdString());
   QFile file;
   if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-    throw PictureError("Cannot open file \"" + path.toStdString() + "\". " +
-                       file.errorString().toStdString());
+    picture_detail::ThrowCannotOpen(path.toStdString(), file.errorString().toStdString());
   QImageReader reader(&file, format);
   // The extension chose the reader: a file that is something else is not quietly accepted.
   if (!format.isEmpty()) reader.setAutoDetectImageFormat(false);

@@ -4,13 +4,20 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QAbstractButton;
 class QFont;
 class QFrame;
+
+// The core's texts (UTF-8) as the controls show them.
+inline QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
 
 // The program's font: "MS Sans Serif" (mapped to an installed family), by pixel height.
 QFont SansFont(int pixelHeight = 11, bool bold = false);
