@@ -20,12 +20,19 @@ class TForm : public QWidget {
  protected:
   virtual void FormShow() {}
   virtual void FormClose() {}
+  // Work that only a shown window needs (sizes measured in its fonts, pictures): done once, when
+  // the window is first polished (before it is first shown, or when someone asks for it).
+  virtual void FormLayout() {}
 
   // Runs a handler through the program's one error path.
   void Run(const std::function<void()>& handler);
 
+  bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
   AppContext& context_;
+
+ private:
+  bool laid_out_ = false;
 };

@@ -8,11 +8,10 @@
 
 namespace {
 
-// The windows name the fonts they were laid out for; these installed families stand in for
-// them, wherever a font is asked for by that name.
+// The About window and the main window's address name the comic font they were laid out for;
+// this installed family stands in for it, wherever a font is asked for by that name.
 void SubstituteFamilies() {
   static const bool once = [] {
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     return true;
   }();
@@ -22,8 +21,9 @@ void SubstituteFamilies() {
 }  // namespace
 
 QFont SansFont(int pixelHeight, bool bold) {
-  SubstituteFamilies();
-  QFont font(QStringLiteral("MS Sans Serif"));
+  // Asked for by the installed family's own name: a name the font database does not know (the
+  // one the windows were laid out for) costs a search of fallback families for every script.
+  QFont font(QStringLiteral("Liberation Sans"));
   font.setPixelSize(pixelHeight);
   // The family that stands in is a little wider than the one the windows were laid out for:
   // at 98 % its Cyrillic captions end just inside the widths of the layout.

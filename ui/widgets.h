@@ -10,7 +10,8 @@
 
 class QFont;
 
-// The program's font: "MS Sans Serif" (mapped to an installed family), by pixel height.
+// The program's font: Liberation Sans, standing in for the "MS Sans Serif" the windows were laid
+// out for, by pixel height.
 QFont SansFont(int pixelHeight = 11, bool bold = false);
 QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
 
