@@ -6,20 +6,6 @@
 #include <QLabel>
 #include <algorithm>
 
-namespace {
-
-// The About window and the main window's address name the comic font they were laid out for;
-// this installed family stands in for it, wherever a font is asked for by that name.
-void SubstituteFamilies() {
-  static const bool once = [] {
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
-    return true;
-  }();
-  (void)once;
-}
-
-}  // namespace
-
 QFont SansFont(int pixelHeight, bool bold) {
   // Asked for by the installed family's own name: a name the font database does not know (the
   // one the windows were laid out for) costs a search of fallback families for every script.
@@ -33,8 +19,9 @@ QFont SansFont(int pixelHeight, bool bold) {
 }
 
 QFont ComicFont(int pixelHeight, bool bold, bool italic) {
-  SubstituteFamilies();
-  QFont font(QStringLiteral("Comic Sans MS"));
+  // Comic Neue stands in for the "Comic Sans MS" the windows were laid out for, asked for by its
+  // own name like the sans font.
+  QFont font(QStringLiteral("Comic Neue"));
   font.setPixelSize(pixelHeight);
   font.setBold(bold);
   font.setItalic(italic);
