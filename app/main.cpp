@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include "app/qt_desktop.h"
+#include "app/startup_probe.h"
 #include "app/translations.h"
 #include "app/window_set.h"
 #include "ui/adding.h"
@@ -42,7 +43,9 @@ int main(int argc, char* argv[]) {
     // The main window's close handler decides whether the program ends (a failed settings write
     // keeps it running), so closing the last visible window must not end it by itself.
     QApplication::setQuitOnLastWindowClosed(false);
+    StartUpProbe probe(windows.Main());
     windows.ShowMainAndCreateOthers();
+    probe.EndWhenSettled();
     QApplication::exec();
   }
   // The program always ends with code 0.

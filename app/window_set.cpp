@@ -1,6 +1,9 @@
 #include "app/window_set.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QWindow>
 #include <utility>
 
 #include "app/instance_guard.h"
@@ -49,6 +52,16 @@ bool ApplicationWindows::CreateMainWindow() {
 void ApplicationWindows::ShowMainAndCreateOthers() {
   WindowSet& w = context_.windows;
   w.Form1->show();
+  // The user sees the main window before the hidden ones are built: its first frame is painted
+  // while the desktop's answers to the showing are handled. Input waits meanwhile (Qt keeps it
+  // queued), so a key pressed at once finds every window. A window the desktop never exposes
+  // (another workspace) waits no longer than the deadline.
+  const QDeadlineTimer deadline(kFirstFrameWait);
+  QTimer wake;
+  wake.start(kFirstFrameWait);
+  while (!w.Form1->windowHandle()->isExposed() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::WaitForMoreEvents);
   w.Form3 = new TForm3(context_);
   w.Form2 = new TForm2(context_);
   w.Form4 = new TForm4(context_);

@@ -33,14 +33,16 @@ class ApplicationWindows {
   // Creates the main window and runs the single-instance guard. False when another copy runs:
   // then nothing has been shown, read or written, and the program must end.
   bool CreateMainWindow();
-  // Shows the main window (its show handler reads the settings), then creates the other five
-  // windows hidden, in the program's order.
+  // Shows the main window (its show handler reads the settings), waits for its first frame, then
+  // creates the other five windows hidden, in the program's order.
   void ShowMainAndCreateOthers();
 
   TForm1& Main() const { return *context_.windows.Form1; }
   AppContext& Context() { return context_; }
 
  private:
+  static constexpr int kFirstFrameWait = 500;  // ms
+
   AppContext context_;
   std::unique_ptr<HiddenApplicationWindow> hidden_;
 };

@@ -1,30 +1,36 @@
 #!/usr/bin/env bash
-# Start-up of Tallymate beside a minimal Qt window built in the same tree:
-#   time from launch until the main window is mapped on the X server, and the resident memory
-#   one second after that. Several runs each, alternating, medians and their ratios.
-#   A second yardstick is the same minimal window with one label and a month calendar.
+# Start-up of Tallymate beside the floor (bench/floor_window.cpp: one window of the same widget
+# kinds in the same fonts, and no other work), both on one private Xvfb display:
+#   - instructions from start until start-up has settled, counted by callgrind: repeatable to a
+#     fraction of a percent, so they steer the work;
+#   - wall-clock time from launch to the first frame of the main window on the X server, and the
+#     resident memory once start-up has settled: several runs each, alternating, medians.
+# Each program ends itself once settled: TALLYMATE_STARTUP_PROBE names the file it writes its
+# figures to (app/startup_probe.h); without it the variable's code does nothing.
 #
-#   bench/startup.sh [BUILD_DIR [RUNS]]      (defaults: build, 9)
+#   bench/startup.sh [BUILD_DIR [RUNS [PROFILE_DIR]]]   (defaults: build, 15, none)
 #
-# Needs Xvfb and xev (x11-utils); the targets tallymate and bench_minimal_window must be built.
+# With PROFILE_DIR the callgrind files are kept there (callgrind_annotate --inclusive=yes reads
+# them). Needs Xvfb and valgrind; the targets tallymate and bench_floor_window must be built.
 set -euo pipefail
 export LC_ALL=C  # decimal points in $EPOCHREALTIME and awk
 cd "$(dirname "$0")/.."
 build=${1:-build}
-runs=${2:-9}
+runs=${2:-15}
+profiles=${3:-}
 program=$build/app/tallymate
-minimal=$build/bench/bench_minimal_window
-for exe in "$program" "$minimal"; do
-  [ -x "$exe" ] || { echo "missing $exe: cmake --build $build --target tallymate bench_minimal_window" >&2; exit 1; }
+floor=$build/bench/bench_floor_window
+for exe in "$program" "$floor"; do
+  [ -x "$exe" ] || { echo "missing $exe: cmake --build $build --target tallymate bench_floor_window" >&2; exit 1; }
 done
-for tool in Xvfb xev; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
+for tool in Xvfb valgrind; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install xvfb valgrind)" >&2; exit 1; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tallymate-bench.XXXXXX")
-pids=()
+xvfb=
 finish() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
 }
@@ -32,74 +38,61 @@ trap finish EXIT
 
 mkfifo "$work/displayfd"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
-pids+=($!)
+xvfb=$!
 read -r -t 10 number <"$work/displayfd"
 export DISPLAY=":$number"
 unset QT_QPA_PLATFORM TALLYMATE_DEBUG
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# The program writes its settings file beside itself: it runs from a private copy.
+# The program reads its settings file beside itself: it runs from a private copy, without one.
 mkdir "$work/prog"
 cp "$program" "$work/prog/tallymate"
 program=$work/prog/tallymate
 
-# Every window mapped on the root window, stamped when the event arrives.
-mkfifo "$work/maps"
-(xev -root -event substructure | while IFS= read -r line; do
-  case $line in MapNotify*) echo "$EPOCHREALTIME" ;; esac
-done) >"$work/maps" &
-pids+=($!)
-exec {maps}<"$work/maps"
-sleep 0.5
-
-measure() { # executable [argument] -> "milliseconds kilobytes"
-  local start end pid rss
+# One run: "first-frame-milliseconds resident-KiB".
+measure() { # executable
+  local start
+  rm -f "$work/probe"
   start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1 &
-  pid=$!
-  if ! read -r -t 20 -u "$maps" end; then
-    echo "no window from $1" >&2
-    exit 1
-  fi
-  sleep 1
-  rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
-  kill "$pid"
-  wait "$pid" 2>/dev/null || true
-  awk -v s="$start" -v e="$end" -v r="$rss" 'BEGIN { printf "%.1f %d\n", (e - s) * 1000, r }'
+  TALLYMATE_STARTUP_PROBE=$work/probe timeout 30 "$1" >/dev/null 2>&1 || true
+  [ -s "$work/probe" ] || { echo "no figures from $1" >&2; exit 1; }
+  awk -v s="$start" '/^first_frame_us/ { f = $2 } /^rss_kib/ { r = $2 }
+    END { printf "%.1f %d\n", f / 1000 - s * 1000, r }' "$work/probe"
+}
+
+# Instructions under callgrind ("summary" of its output file).
+instructions() { # name executable
+  local out=$work/callgrind.$1
+  TALLYMATE_STARTUP_PROBE=$work/probe timeout 600 valgrind --tool=callgrind \
+    --callgrind-out-file="$out" "$2" >/dev/null 2>&1 || true
+  [ -s "$work/probe" ] || { echo "no figures from $2 under callgrind" >&2; exit 1; }
+  [ -n "$profiles" ] && mkdir -p "$profiles" && cp "$out" "$profiles/callgrind.$1"
+  awk '/^(summary|totals):/ { print $2; exit }' "$out"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+floor_ir=$(instructions floor "$floor")
+program_ir=$(instructions tallymate "$program")
+
 # One run of each to warm the file cache, not counted.
-measure "$minimal" >/dev/null
-measure "$minimal" --label-calendar >/dev/null
+measure "$floor" >/dev/null
 measure "$program" >/dev/null
-: >"$work/minimal.txt"
-: >"$work/calendar.txt"
+: >"$work/floor.txt"
 : >"$work/program.txt"
 for ((i = 1; i <= runs; i++)); do
-  measure "$minimal" >>"$work/minimal.txt"
-  measure "$minimal" --label-calendar >>"$work/calendar.txt"
+  measure "$floor" >>"$work/floor.txt"
   measure "$program" >>"$work/program.txt"
 done
-
 median_of() { cut -d' ' -f"$2" "$work/$1.txt" | median; }
-p_time=$(median_of program 1)
-p_rss=$(median_of program 2)
-echo "runs: $runs each, medians"
-printf '%-28s %14s %14s %20s\n' "" "to window (ms)" "resident (KiB)" "Tallymate's ratios"
-for yardstick in minimal calendar; do
-  time_ms=$(median_of "$yardstick" 1)
-  rss=$(median_of "$yardstick" 2)
-  name="minimal window"
-  [ "$yardstick" = calendar ] && name="minimal + label + calendar"
-  ratios=$(awk -v pt="$p_time" -v t="$time_ms" -v pr="$p_rss" -v r="$rss" \
-    'BEGIN { printf "%.2f / %.2f", pt / t, pr / r }')
-  printf '%-28s %14s %14s %20s\n' "$name" "$time_ms" "$rss" "$ratios"
-done
-printf '%-28s %14s %14s\n' "Tallymate" "$p_time" "$p_rss"
-echo "(ratios: start-up / resident memory)"
-for f in minimal calendar program; do
-  echo "all runs of $f (ms KiB): $(tr '\n' ';' <"$work/$f.txt")"
-done
+
+printf '%-26s %16s %16s %10s\n' "" Tallymate floor ratio
+awk -v p="$program_ir" -v f="$floor_ir" \
+  'BEGIN { printf "%-26s %16d %16d %10.3f\n", "instructions to settled", p, f, p / f }'
+pt=$(median_of program 1) ft=$(median_of floor 1)
+awk -v p="$pt" -v f="$ft" -v n="$runs" \
+  'BEGIN { printf "%-26s %16.1f %16.1f %10.3f\n", "first frame (ms, median/" n ")", p, f, p / f }'
+pr=$(median_of program 2) fr=$(median_of floor 2)
+awk -v p="$pr" -v f="$fr" \
+  'BEGIN { printf "%-26s %16d %16d %+10d\n", "resident (KiB, median)", p, f, p - f }'

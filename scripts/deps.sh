@@ -7,7 +7,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-comic-neue
-  xvfb xdotool openbox x11-utils x11-apps imagemagick
+  xvfb xdotool openbox x11-utils x11-apps imagemagick valgrind
   locales qt6-translations-l10n
 )
 SUDO=""

@@ -55,9 +55,18 @@ const QStringList kMemoLines = {
     QString(),
 };
 
+// A label sized later, by FormLayout: measuring its text loads its font, which costs more than
+// the rest of the window and is needed only once the window is shown.
+QLabel* UnsizedLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(font);
+  label->move(left, top);
+  return label;
+}
+
 QLabel* MakeLinkLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
                       uint32_t colour) {
-  QLabel* label = MakeLabel(parent, text, left, top, font);
+  QLabel* label = UnsizedLabel(parent, text, left, top, font);
   SetTextColour(label, colour);
   label->setCursor(Qt::PointingHandCursor);
   label->installEventFilter(parent);
@@ -86,20 +95,24 @@ TForm2::TForm2(AppContext& context)
   Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
 
   Image1 = Place(new TPicture(this), 184, 0, 225, 129);
-  Image1->SetPicture(BuiltInPicture(QStringLiteral(":/assets/about_picture.jpg"), Image1->width(),
-                                    Image1->height()));
 
-  Label1 = MakeLabel(this, QStringLiteral("Tallymate 3.1"), 224, 136, ComicFont(16, true));
+  Label1 = UnsizedLabel(this, QStringLiteral("Tallymate 3.1"), 224, 136, ComicFont(16, true));
   SetTextColour(Label1, 0x000000);
 
   Label4 = MakeLinkLabel(this, QStringLiteral("E-mail:  ") + QString::fromUtf8(kEmail), 192, 168,
                          ComicFont(16, false, true), kBlue);
 
-  Label2 = MakeLabel(this, QString::fromUtf8(kNotice), 16, 200, ComicFont(16, true));
-  Label2->resize(385, Label2->height());
+  Label2 = UnsizedLabel(this, QString::fromUtf8(kNotice), 16, 200, ComicFont(16, true));
 
   Label3 = MakeLinkLabel(this, QStringLiteral("WWW:      ") + QString::fromUtf8(kWebsite), 88, 224,
                          ComicFont(11, true), kNavy);
+}
+
+void TForm2::FormLayout() {
+  Image1->SetPicture(BuiltInPicture(QStringLiteral(":/assets/about_picture.jpg"), Image1->width(),
+                                    Image1->height()));
+  for (QLabel* label : {Label1, Label2, Label3, Label4}) label->adjustSize();
+  Label2->resize(385, Label2->height());
 }
 
 namespace {

@@ -29,6 +29,7 @@ class TForm2 : public TForm {
 
  protected:
   void FormShow() override;
+  void FormLayout() override;
   void hideEvent(QHideEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 

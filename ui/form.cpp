@@ -27,6 +27,17 @@ void TForm::ShowForm() {
   activateWindow();
 }
 
+bool TForm::event(QEvent* e) {
+  // Qt polishes every new widget soon after its creation; a hidden window is polished when it
+  // is first shown instead.
+  if (e->type() == QEvent::PolishRequest && !isVisible()) return true;
+  if (e->type() == QEvent::Polish && !laid_out_) {
+    laid_out_ = true;
+    FormLayout();
+  }
+  return QWidget::event(e);
+}
+
 void TForm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   // A spontaneous show is the window manager restoring the window, not an opening.

@@ -12,22 +12,23 @@
 
 namespace {
 
-// The windows name the fonts they were laid out for; these installed families stand in for
-// them, wherever a font is asked for by that name.
-void SubstituteFamilies() {
-  static const bool once = [] {
+// The windows name the fonts they were laid out for; Qt's substitution table says which
+// installed family stands in for each. The font is made with the stand-in's own name: a family
+// the font database does not know costs a search of fallback families for every script.
+QString StandIn(const QString& laidOutFor) {
+  static const bool installed = [] {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     return true;
   }();
-  (void)once;
+  (void)installed;
+  return QFont::substitute(laidOutFor);
 }
 
 }  // namespace
 
 QFont SansFont(int pixelHeight, bool bold) {
-  SubstituteFamilies();
-  QFont font(QStringLiteral("MS Sans Serif"));
+  QFont font(StandIn(QStringLiteral("MS Sans Serif")));
   font.setPixelSize(pixelHeight);
   // The family that stands in is a little wider than the one the windows were laid out for:
   // at 98 % its Cyrillic captions end just inside the widths of the layout.
@@ -37,8 +38,7 @@ QFont SansFont(int pixelHeight, bool bold) {
 }
 
 QFont ComicFont(int pixelHeight, bool bold, bool italic) {
-  SubstituteFamilies();
-  QFont font(QStringLiteral("Comic Sans MS"));
+  QFont font(StandIn(QStringLiteral("Comic Sans MS")));
   font.setPixelSize(pixelHeight);
   font.setBold(bold);
   font.setItalic(italic);

@@ -19,8 +19,10 @@ inline QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-// The program's font: "MS Sans Serif" (mapped to an installed family), by pixel height.
+// The program's font: Liberation Sans, standing in for the "MS Sans Serif" the windows were laid
+// out for, by pixel height.
 QFont SansFont(int pixelHeight = 11, bool bold = false);
+// The comic font: Comic Neue, standing in for "Comic Sans MS".
 QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
 
 // A text field. A key filter, when set, sees each typed character before the field does:
