@@ -132,6 +132,15 @@ std::string NumberToText(long double value) {
   if (parts.biased_exponent != 0 && !integer_bit) return "NAN";
   if (parts.significand == 0) return "0";
 
+  // A whole number below 10^15 is just its digits: nothing to round (and no table of powers of
+  // ten to build, which the first conversion of a run would otherwise pay for).
+  const int exponent = static_cast<int>(parts.biased_exponent) - 16383;
+  if (parts.biased_exponent != 0 && exponent >= 0 && exponent < 50 &&
+      (parts.significand << (exponent + 1)) == 0) {
+    const uint64_t whole = parts.significand >> (63 - exponent);
+    if (whole < 1000000000000000u) return (parts.negative ? "-" : "") + std::to_string(whole);
+  }
+
   const bool negative = parts.negative;
   parts.negative = false;
   const Rounded15 rounded = RoundTo15(decimal_float::Compose(parts));

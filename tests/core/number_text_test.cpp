@@ -300,6 +300,7 @@ struct KeyCase {
 class KeyFilters : public testing::TestWithParam<KeyCase> {};
 
 TEST_P(KeyFilters, PassReplaceOrRefuseWithBeepAndMessage) {
+  SeparatorScope comma(',');
   const KeyCase& c = GetParam();
   {
     RecordingDesktop desktop;
