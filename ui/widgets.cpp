@@ -1,5 +1,6 @@
 #include "ui/widgets.h"
 
+#include <QAccessible>
 #include <QFont>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -204,6 +205,9 @@ TLine::TLine(QWidget* parent, const QString& text, int left, int top, const QFon
 
 void TLine::SetLine(const QString& text) {
   setText(text);
+  // A result that appears while the focus is elsewhere is still read out by a screen reader.
+  QAccessibleEvent announce(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&announce);
   QFont narrowed = font_;
   setFont(narrowed);
   adjustSize();
