@@ -132,6 +132,7 @@ TForm2::TForm2(AppContext& context)
       {Label4, Label4->text()},
       {Label3, Label3->text()},
   });
+  Memo1->setTabChangesFocus(true);
   for (QLabel* link : {Label4, Label3}) link->setFocusPolicy(Qt::StrongFocus);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &QWidget::close);

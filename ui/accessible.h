@@ -22,10 +22,10 @@ struct AccessibleText {
 // Names the controls of a window from its table.
 inline void NameControls(std::initializer_list<AccessibleText> table) {
   for (const AccessibleText& entry : table) {
-    entry.control->setAccessibleName(entry.name.trimmed());
+    entry.control->setAccessibleName(entry.name.simplified());
     const QString description =
         entry.description.isEmpty() ? entry.control->toolTip() : entry.description;
-    entry.control->setAccessibleDescription(description.trimmed());
+    entry.control->setAccessibleDescription(description.simplified());
   }
 }
 
