@@ -10,9 +10,11 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStringList>
 #include <QTextDocument>
 #include <QTextOption>
@@ -22,6 +24,7 @@
 
 #include "core/desktop.h"
 #include "pictures/picture.h"
+#include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
 #include "ui/maker.h"
@@ -106,6 +109,19 @@ TForm2::TForm2(AppContext& context)
 
   Label3 = MakeLinkLabel(this, QStringLiteral("WWW:      ") + QString::fromUtf8(kWebsite), 88, 224,
                          ComicFont(11, true), kNavy);
+
+  // Screen readers and the keyboard: the two links take the focus after the text and open with
+  // Enter or Space; Escape closes the window, as it closes a dialog (there is no button).
+  NameControls({
+      {Memo1, QStringLiteral("О программе")},
+      {Image1, QStringLiteral("Картинка")},
+      {Label4, Label4->text()},
+      {Label3, Label3->text()},
+  });
+  Memo1->setTabChangesFocus(true);
+  for (QLabel* link : {Label4, Label3}) link->setFocusPolicy(Qt::StrongFocus);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void TForm2::FormLayout() {
@@ -215,6 +231,19 @@ void TForm2::hideEvent(QHideEvent* e) {
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {
   if (watched == Label3 || watched == Label4) {
+    if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+      // The link that has the focus is underlined, as a link is on the desktop.
+      auto* link = static_cast<QLabel*>(watched);
+      QFont font = link->font();
+      font.setUnderline(e->type() == QEvent::FocusIn);
+      link->setFont(font);
+    } else if (e->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(e)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        Run([this, watched] { watched == Label3 ? Label3Click() : Label4Click(); });
+        return true;
+      }
+    }
     if (e->type() == QEvent::MouseButtonPress) {
       if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) pressed_label_ = watched;
     } else if (e->type() == QEvent::MouseButtonRelease) {

@@ -2,9 +2,11 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "core/calc_windows.h"
 #include "core/number_text.h"
+#include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
 #include "ui/spin_edit.h"
@@ -44,6 +46,17 @@ TForm3::TForm3(AppContext& context)
   for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
   OnFocusEnter(Button1, Handler([this] { Button1Enter(); }));
   OnFocusEnter(Button2, Handler([this] { Button2Enter(); }));
+
+  // Screen readers: each control by the words a sighted user reads for it.
+  NameByLabel(Label5, Edit1);
+  NameByLabel(Label7, Edit2);
+  Label1->setBuddy(SpinEdit1->Editor());
+  NameControls({
+      {SpinEdit1, QStringLiteral("Степень")},
+      {SpinEdit1->Editor(), QStringLiteral("Степень"), QStringLiteral("От 1 до 100")},
+      {SpinEdit1->UpButton(), QStringLiteral("Степень больше")},
+      {SpinEdit1->DownButton(), QStringLiteral("Степень меньше")},
+  });
 }
 
 void TForm3::Button1Click() {

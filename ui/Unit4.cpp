@@ -6,6 +6,7 @@
 
 #include "core/calc_windows.h"
 #include "core/number_text.h"
+#include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
 #include "ui/widgets.h"
@@ -48,6 +49,12 @@ TForm4::TForm4(AppContext& context)
   Connect(Button2, &QPushButton::clicked, [this] { Button2Click(); });
   for (QPushButton* button : {Button1, Button2}) ClickOnEnter(button);
   OnFocusEnter(Button1, Handler([this] { Button1Enter(); }));
+
+  // Screen readers: each field by its caption; the equation's form describes them.
+  for (auto [label, field] : {std::pair{Label4, Edit1}, {Label5, Edit2}, {Label6, Edit3}}) {
+    NameByLabel(label, field);
+    field->setAccessibleDescription(Label7->text().trimmed());
+  }
 }
 
 void TForm4::Button1Click() {

@@ -10,6 +10,7 @@
 
 #include "core/calc_windows.h"
 #include "core/number_text.h"
+#include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
 #include "ui/widgets.h"
@@ -78,6 +79,13 @@ TForm5::TForm5(AppContext& context)
   Connect(Button4, &QPushButton::clicked, [this] { Button4Click(); });
   for (QPushButton* button : {Button1, Button2, Button3, Button4}) ClickOnEnter(button);
   OnFocusEnter(ListBox1, Handler([this] { ListBox1Enter(); }));
+
+  // Screen readers: the field by the instruction above it, the list by what it holds.
+  NameControls({
+      {Edit1, Label2->text().chopped(1), Label3->text() + QStringLiteral(". ") + Label4->text()},
+      {ListBox1, QStringLiteral("Введённые числа"),
+       QStringLiteral("Переход в список считает среднее арифметическое")},
+  });
 }
 
 void TForm5::Button3Click() {

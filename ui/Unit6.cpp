@@ -9,6 +9,7 @@
 #include "core/faults.h"
 #include "core/number_text.h"
 #include "settings/settings_store.h"
+#include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
 #include "ui/trackbar.h"
@@ -45,6 +46,12 @@ TForm6::TForm6(AppContext& context)
   setTabOrder(Button1, CheckBox1);
 
   Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+
+  // Screen readers: the fields by their captions, described by the instruction above them.
+  for (auto [label, field] : {std::pair{Label2, Edit1}, {Label3, Edit2}}) {
+    NameByLabel(label, field);
+    field->setAccessibleDescription(Label1->text());
+  }
 }
 
 void TForm6::FormShow() {

@@ -18,6 +18,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QThread>
@@ -32,6 +33,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
+#include "ui/accessible.h"
 #include "ui/calendar.h"
 #include "ui/colors.h"
 #include "ui/command.h"
@@ -137,6 +139,49 @@ TForm1::TForm1(AppContext& context)
   // Not resizable: the window is exactly its menu bar, client area and status bar.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   layout()->activate();
+
+  // Screen readers: each control by the words a sighted user reads for it; the hints that the
+  // mouse brings up in the status bar are descriptions too.
+  for (auto [label, field] : {std::pair{Label10, Edit1}, {Label9, Edit2}, {Label11, Edit3}})
+    label->setBuddy(field);
+  NameSlider(TrackBar1, Label10->text());
+  NameSlider(TrackBar2, Label9->text());
+  NameControls({
+      {Edit1, Label10->text(), kEditTip},
+      {Edit2, Label9->text(), kEditTip},
+      {Edit3, Label11->text()},
+      {Button1, Button1->text()},
+      {Button2, Button2->text()},
+      {Button3, Button3->text()},
+      {Button4, Button4->text()},
+      {Button5, Button5->text()},
+      {Button6, Button6->text()},
+      {Button7, Button7->text()},
+      {Button8, Button8->text()},
+      {Button9, Button9->text()},
+      {Button10, Button10->text(), kButton10Tip},
+      {Button11, Button11->text()},
+      {Button12, Button12->text()},
+      {Button13, Button13->text()},
+      {TrackBar1, TrackBar1->accessibleName()},
+      {TrackBar2, TrackBar2->accessibleName()},
+      {Image1, QStringLiteral("Картинка")},
+      {MonthCalendar1, QStringLiteral("Календарь")},
+      {StatusBar1, QStringLiteral("Строка состояния"), kStatusBarTip},
+      {menuBar(), QStringLiteral("Меню")},
+  });
+  NameCalendarParts(MonthCalendar1);
+  // The keyboard: F10 opens the menu bar, as on the desktops; Delete clears the answer field as
+  // a double click does.
+  auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(menu_key, &QShortcut::activated, this,
+          [this] { Run([this] { menuBar()->setActiveAction(N1->menuAction()); }); });
+  for (auto key : {Qt::Key_Delete, Qt::Key_Backspace}) {
+    auto* clear_answer =
+        new QShortcut(QKeySequence(key), Edit3, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(clear_answer, &QShortcut::activated, this,
+            [this] { Run([this] { Calculate(&CalculatorModel::Edit3DblClick); }); });
+  }
 }
 
 TForm1::~TForm1() {

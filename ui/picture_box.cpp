@@ -1,5 +1,6 @@
 #include "ui/picture_box.h"
 
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,7 +33,19 @@ QImage BuiltInPicture(const QString& resource, int width, int height) {
   }
 }
 
+namespace {
+
+// Screen readers announce the control as a picture, not as an empty pane.
+QAccessibleInterface* PictureAccessible(const QString& className, QObject* object) {
+  if (className != QLatin1String("TPicture") || !object->isWidgetType()) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+}
+
+}  // namespace
+
 TPicture::TPicture(QWidget* parent) : QWidget(parent) {
+  [[maybe_unused]] static const bool factory =
+      (QAccessible::installFactory(PictureAccessible), true);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

@@ -1,6 +1,7 @@
 #include "ui/widgets.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QFont>
 #include <QFrame>
@@ -208,6 +209,9 @@ TLine::TLine(QWidget* parent, const QString& text, int left, int top, const QFon
 
 void TLine::SetLine(const QString& text) {
   setText(text);
+  // A result that appears while the focus is elsewhere is still read out by a screen reader.
+  QAccessibleEvent announce(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&announce);
   QFont narrowed = font_;
   setFont(narrowed);
   adjustSize();

@@ -1,0 +1,160 @@
+#!/usr/bin/python3
+"""What a screen reader sees of the running program, through AT-SPI (pyatspi).
+
+  atspi_client.py calculate       finds the main window's fields by name, types into them,
+                                  presses "+" through its action and reads the answer by name
+  atspi_client.py wait-window T   waits until a window titled T is in the tree
+  atspi_client.py gone-window T   waits until no window titled T is in the tree
+  atspi_client.py dump FILE       writes every window's controls with role and name to FILE and
+                                  checks that each focusable one has a name
+
+Every wait ends after its deadline; nothing is retried blindly.
+"""
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+DEADLINE = 20.0
+PROGRAM_TITLE = "Tallymate 3.1"
+
+
+def wait_for(what, probe, seconds=DEADLINE):
+    end = time.monotonic() + seconds
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.monotonic() > end:
+            sys.exit(f"timed out waiting for {what}")
+        time.sleep(0.05)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is None:
+            continue
+        try:
+            for window in app:
+                if window is not None and window.name == PROGRAM_TITLE:
+                    return app
+        except Exception:
+            continue
+    return None
+
+
+def windows(app):
+    return [w for w in app if w is not None]
+
+
+def window_named(title):
+    """A shown window with that title (the program's hidden application window has it too)."""
+    app = application()
+    if app is None:
+        return None
+    for window in windows(app):
+        if window.name == title and window.getState().contains(pyatspi.STATE_SHOWING):
+            return window
+    return None
+
+
+def walk(node, depth=0):
+    yield node, depth
+    role = node.getRole()
+    # The cells of the calendar and the items of a list are contents, not controls.
+    if role in (pyatspi.ROLE_TABLE, pyatspi.ROLE_LIST, pyatspi.ROLE_TREE_TABLE):
+        return
+    for child in node:
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def find(window, role, name):
+    for node, _ in walk(window):
+        if node.getRole() == role and node.name == name:
+            return node
+    return None
+
+
+def text_of(node):
+    text = node.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def calculate():
+    main = wait_for("the main window", lambda: window_named(PROGRAM_TITLE))
+    first = wait_for("the field \"Первое число\"", lambda: find(main, pyatspi.ROLE_TEXT, "Первое число"))
+    second = wait_for("the field \"Второе число\"", lambda: find(main, pyatspi.ROLE_TEXT, "Второе число"))
+    answer = wait_for("the field \"Ответ\"", lambda: find(main, pyatspi.ROLE_TEXT, "Ответ"))
+    plus = wait_for("the button \"+\"", lambda: find(main, pyatspi.ROLE_PUSH_BUTTON, "+"))
+
+    # Typed as a keyboard types, so the field's key filter turns the point into a comma.
+    for field, keys in ((first, "1.5"), (second, "2")):
+        field.queryComponent().grabFocus()
+        wait_for("the focus in " + field.name,
+                 lambda f=field: f.getState().contains(pyatspi.STATE_FOCUSED))
+        xdotool("type", "--delay", "30", keys)
+        expected = keys.replace(".", ",")
+        wait_for(f"{expected!r} in {field.name}", lambda f=field, e=expected: text_of(f) == e)
+
+    action = plus.queryAction()
+    action.doAction(0)
+    wait_for("the answer 3,5", lambda: text_of(answer) == "3,5")
+    # The answer is announced as read-only.
+    if not answer.getState().contains(pyatspi.STATE_READ_ONLY):
+        sys.exit("the answer field is not announced as read-only")
+    print("answer by name:", text_of(answer))
+
+
+def dump(path):
+    app = wait_for("the program", application)
+    lines = []
+    unnamed = []
+    for window in windows(app):
+        if not window.getState().contains(pyatspi.STATE_SHOWING):
+            continue
+        for node, depth in walk(window):
+            role = node.getRoleName()
+            name = node.name
+            description = node.description
+            line = "  " * depth + f"[{role}] \"{name}\""
+            if description:
+                line += f" — {description}"
+            try:
+                value = node.queryValue()
+                line += f" (значение {value.currentValue:g}, от {value.minimumValue:g} до {value.maximumValue:g})"
+            except NotImplementedError:
+                pass
+            lines.append(line)
+            state = node.getState()
+            if state.contains(pyatspi.STATE_FOCUSABLE) and state.contains(pyatspi.STATE_SHOWING) \
+                    and not name.strip():
+                unnamed.append(f"{window.name}: [{role}]")
+    with open(path, "w", encoding="utf-8") as out:
+        out.write("\n".join(lines) + "\n")
+    if unnamed:
+        sys.exit("focusable controls without a name: " + ", ".join(unnamed))
+
+
+def main():
+    command = sys.argv[1]
+    if command == "calculate":
+        calculate()
+    elif command == "wait-window":
+        wait_for("the window " + sys.argv[2], lambda: window_named(sys.argv[2]))
+    elif command == "gone-window":
+        wait_for("the window " + sys.argv[2] + " to go", lambda: window_named(sys.argv[2]) is None)
+    elif command == "dump":
+        dump(sys.argv[2])
+    else:
+        sys.exit("unknown command " + command)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,424 @@
+// What a screen reader finds in the six windows through Qt's accessibility interface: every
+// control that takes the focus by its Russian name, hints as descriptions, values that follow
+// what the window shows, the message boxes' texts, and what the keyboard alone can do.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/qt_desktop.h"
+#include "tests/support/modal_watchdog.h"
+#include "tests/support/recording_desktop.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/adding.h"
+#include "ui/trackbar.h"
+#include "ui/widgets.h"
+
+// Readable names in the test messages.
+void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+using Event = RecordingDesktop::Event;
+
+QString Q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+// A control as a screen reader meets it.
+struct Found {
+  QAccessibleInterface* iface;
+  QString name;
+};
+
+// Every control of a window that can take the focus now, in the order of the accessible tree.
+// The cells of a table and the items of a list are the control's contents, not controls.
+void Walk(QAccessibleInterface* iface, std::vector<Found>& out) {
+  for (int i = 0; i < iface->childCount(); ++i) {
+    QAccessibleInterface* child = iface->child(i);
+    if (child == nullptr) continue;
+    const QAccessible::State state = child->state();
+    if (state.invisible) continue;
+    if (state.focusable) out.push_back({child, child->text(QAccessible::Name)});
+    const QAccessible::Role role = child->role();
+    if (role != QAccessible::Table && role != QAccessible::List) Walk(child, out);
+  }
+}
+
+std::vector<Found> Focusable(QWidget* window) {
+  std::vector<Found> found;
+  Walk(QAccessible::queryAccessibleInterface(window), found);
+  return found;
+}
+
+std::vector<QString> Sorted(std::vector<QString> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+QAccessibleInterface* Of(QObject* control) {
+  return QAccessible::queryAccessibleInterface(control);
+}
+
+QString Name(QObject* control) {
+  return Of(control)->text(QAccessible::Name);
+}
+QString Description(QObject* control) {
+  return Of(control)->text(QAccessible::Description);
+}
+
+// The six windows, started as the program starts them; no settings file, so the tips are off
+// and the sliders run from 100 to 100.
+class Accessibility : public ::testing::Test {
+ protected:
+  Accessibility() : context_{desktop, {}} {}
+
+  void SetUp() override {
+    TForm1::SetSettingsPath(dir_.filePath(QStringLiteral("Tallymate.ini")).toStdString());
+    WindowSet& w = context_.windows;
+    w.Form1 = new TForm1(context_);
+    w.Form1->show();
+    w.Form3 = new TForm3(context_);
+    w.Form2 = new TForm2(context_);
+    w.Form4 = new TForm4(context_);
+    w.Form5 = new TForm5(context_);
+    w.Form6 = new TForm6(context_);
+    w.Form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Form1));
+    desktop.Clear();
+  }
+
+  void TearDown() override {
+    WindowSet& w = context_.windows;
+    delete w.Form6;
+    delete w.Form5;
+    delete w.Form4;
+    delete w.Form2;
+    delete w.Form3;
+    delete w.Form1;
+    TForm1::SetSettingsPath({});
+  }
+
+ public:
+  TForm1& main() { return *context_.windows.Form1; }
+  TForm2& about() { return *context_.windows.Form2; }
+  TForm3& powers() { return *context_.windows.Form3; }
+  TForm4& quadratic() { return *context_.windows.Form4; }
+  TForm5& mean() { return *context_.windows.Form5; }
+  TForm6& settings() { return *context_.windows.Form6; }
+
+  RecordingDesktop desktop;
+
+ private:
+  QTemporaryDir dir_;
+  AppContext context_;
+};
+
+// ---- names -------------------------------------------------------------------------------
+
+struct WindowNames {
+  const char* window;
+  std::function<QWidget*(Accessibility&)> open;
+  // Every control that takes the focus, by the words a sighted user reads for it.
+  std::vector<const char*> names;
+};
+
+class EveryFocusableControl : public Accessibility,
+                              public ::testing::WithParamInterface<WindowNames> {};
+
+TEST_P(EveryFocusableControl, HasItsRussianName) {
+  const WindowNames& expected = GetParam();
+  QWidget* window = expected.open(*this);
+  ASSERT_TRUE(window->isVisible());
+  std::vector<QString> found;
+  for (const Found& control : Focusable(window)) {
+    EXPECT_FALSE(control.name.trimmed().isEmpty())
+        << "a focusable control without a name, role " << control.iface->role();
+    found.push_back(control.name);
+  }
+  std::vector<QString> wanted;
+  for (const char* name : expected.names) wanted.push_back(Q(name));
+  EXPECT_EQ(Sorted(found), Sorted(wanted));
+  window->hide();
+}
+
+QWidget* Shown(TForm& form) {
+  form.ShowForm();
+  return &form;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SixWindows, EveryFocusableControl,
+    ::testing::Values(
+        // Without a settings file both sliders run from 100 to 100.
+        WindowNames{"main",
+                    [](Accessibility& fixture) -> QWidget* { return &fixture.main(); },
+                    {"Первое число", "Второе число", "Ответ", "Первое число, от 100 до 100",
+                     "Второе число, от 100 до 100", ">>>", "<<<>>>", "<<<", "<<<", "/", "*", "-",
+                     "+", "Пи", "%", "Очистить поля ввода", "Округлить", "Квадрат", "Календарь"}},
+        // The spin field is named as a whole and in its text part.
+        WindowNames{"powers",
+                    [](Accessibility& fixture) { return Shown(fixture.powers()); },
+                    {"Введите число или подкоренное выражение", "Степень", "Степень",
+                     "Возвести в степень", "Вывести из корня", "Ответ:"}},
+        WindowNames{"quadratic",
+                    [](Accessibility& fixture) { return Shown(fixture.quadratic()); },
+                    {"a=", "b=", "c=", "Сосчитать", "Новое уравнение"}},
+        // "Сосчитать" and "Удалить выделенный символ" are disabled at the first opening and
+        // still take the focus once enabled: a screen reader lists them either way.
+        WindowNames{"mean",
+                    [](Accessibility& fixture) { return Shown(fixture.mean()); },
+                    {"Введённые числа", "Сосчитать", "Добавить", "Очистить всё",
+                     "Вводите постепенно символы в строку", "Удалить выделенный символ"}},
+        WindowNames{"settings",
+                    [](Accessibility& fixture) { return Shown(fixture.settings()); },
+                    {"Min", "Max", "OK", "Выводить подсказки"}},
+        // The About window is shown without its modal loop here; its links take the focus.
+        WindowNames{
+            "about",
+            [](Accessibility& fixture) -> QWidget* {
+              fixture.about().show();
+              return &fixture.about();
+            },
+            {"О программе", "E-mail: tm@tallymate.example", "WWW: http://www.tallymate.example"}}),
+    [](const auto& p) { return std::string(p.param.window); });
+
+TEST_F(Accessibility, NamedControlsWithoutFocus) {
+  EXPECT_EQ(Name(main().Image1), Q("Картинка"));
+  EXPECT_EQ(Of(main().Image1)->role(), QAccessible::Graphic);
+  EXPECT_EQ(Name(main().StatusBar1), Q("Строка состояния"));
+  EXPECT_EQ(Of(main().StatusBar1)->role(), QAccessible::StatusBar);
+  EXPECT_EQ(Name(main().MonthCalendar1), Q("Календарь"));
+  EXPECT_EQ(Name(about().Image1), Q("Картинка"));
+  EXPECT_EQ(Of(about().Image1)->role(), QAccessible::Graphic);
+  EXPECT_EQ(Name(about().Memo1), Q("О программе"));
+  EXPECT_TRUE(Of(about().Memo1)->state().readOnly);
+  // The answer fields are read-only, which a screen reader tells as well.
+  EXPECT_TRUE(Of(main().Edit3)->state().readOnly);
+  EXPECT_TRUE(Of(powers().Edit2)->state().readOnly);
+  // The fields are labelled by the labels a sighted user reads.
+  const auto labelled = Of(main().Edit1)->relations(QAccessible::Label);
+  ASSERT_EQ(labelled.size(), 1);
+  EXPECT_EQ(labelled.front().first->text(QAccessible::Name), Q("Первое число"));
+}
+
+// The hints stay the descriptions whether the tips are switched on or off.
+struct Hint {
+  const char* control;
+  QWidget* (*of)(TForm1&);
+  const char* description;
+};
+
+class Hints : public Accessibility, public ::testing::WithParamInterface<Hint> {};
+
+TEST_P(Hints, AreDescriptionsWithTipsOnAndOff) {
+  QWidget* control = GetParam().of(main());
+  // A start without a settings file switches the tips off.
+  ASSERT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
+  EXPECT_EQ(Description(control), Q(GetParam().description));
+  TForm1::SetToolTipOn(control, true);
+  EXPECT_EQ(Description(control), Q(GetParam().description));
+  TForm1::SetToolTipOn(control, false);
+  EXPECT_EQ(Description(control), Q(GetParam().description));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, Hints,
+    ::testing::Values(Hint{"TrackBar1", [](TForm1& f) -> QWidget* { return f.TrackBar1; },
+                           "Тяните за ползунок, чтобы увеличить число ввода в первую строку"},
+                      Hint{"TrackBar2", [](TForm1& f) -> QWidget* { return f.TrackBar2; },
+                           "Тяните за ползунок, чтобы увеличить число ввода во вторую строку"},
+                      Hint{"Button8", [](TForm1& f) -> QWidget* { return f.Button8; },
+                           "Перенос содержимого из первой строки ввода во вторую"},
+                      Hint{"Button11", [](TForm1& f) -> QWidget* { return f.Button11; },
+                           "Поменять местами содержимое первой и второй строки ввода"},
+                      Hint{"Button9", [](TForm1& f) -> QWidget* { return f.Button9; },
+                           "Перенести содержимое второй строки ввода в первую"},
+                      Hint{"Button3", [](TForm1& f) -> QWidget* { return f.Button3; },
+                           "Перенести результат в первую строку ввода"},
+                      Hint{"Button13", [](TForm1& f) -> QWidget* { return f.Button13; },
+                           "Возводит в квадрат ответ действия"},
+                      Hint{"Image1", [](TForm1& f) -> QWidget* { return f.Image1; },
+                           "Щёлкните по картинке, чтобы выбрать новую"},
+                      // The status-bar tips of the mouse, for the controls without a tool tip.
+                      Hint{"Edit1", [](TForm1& f) -> QWidget* { return f.Edit1; },
+                           "Двойной щелчок по данному полю позволяет ввести новые значения"},
+                      Hint{"Button10", [](TForm1& f) -> QWidget* { return f.Button10; },
+                           "Округляет полученный результат"}),
+    [](const auto& p) { return std::string(p.param.control); });
+
+// ---- values follow the window ---------------------------------------------------------------
+
+TEST_F(Accessibility, AnswerFieldValueIsItsText) {
+  main().Edit1->setText(QStringLiteral("1,5"));
+  main().Edit2->setText(QStringLiteral("2"));
+  QTest::mouseClick(main().Button1, Qt::LeftButton);
+  EXPECT_EQ(Of(main().Edit3)->text(QAccessible::Value), Q("3,5"));
+  EXPECT_EQ(Name(main().Edit3), Q("Ответ"));
+}
+
+TEST_F(Accessibility, SliderValueIsItsPositionAndItsNameItsRange) {
+  // F4 gives both sliders the range 0 to 200; the position stays where the clamp left it.
+  QTest::keyClick(&main(), Qt::Key_F4);
+  EXPECT_EQ(Name(main().TrackBar1), Q("Первое число, от 0 до 200"));
+  EXPECT_EQ(Name(main().TrackBar2), Q("Второе число, от 0 до 200"));
+  main().TrackBar1->setFocus();
+  QTest::keyClick(main().TrackBar1, Qt::Key_Right);
+  QAccessibleValueInterface* value = Of(main().TrackBar1)->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->currentValue().toInt(), 101);
+  EXPECT_EQ(value->minimumValue().toInt(), 0);
+  EXPECT_EQ(value->maximumValue().toInt(), 200);
+  EXPECT_EQ(main().Edit1->text(), Q("101"));
+
+  // The settings window's range, as the slider takes it.
+  settings().ShowForm();
+  settings().Edit1->setText(QStringLiteral("-5"));
+  settings().Edit2->setText(QStringLiteral("50"));
+  QTest::mouseClick(settings().Button1, Qt::LeftButton);
+  EXPECT_EQ(Name(main().TrackBar1), Q("Первое число, от -5 до 50"));
+  EXPECT_EQ(value->currentValue().toInt(), 50);
+}
+
+// The result line is what the window shows. (Each write also sends Qt's NameChanged event to
+// the screen reader; the headless platform has no active accessibility to observe it, so the
+// end-to-end test watches it through AT-SPI.)
+TEST_F(Accessibility, MeanResultLineReadsTheMean) {
+  mean().ShowForm();
+  for (const char* number : {"1", "2", "4"}) {
+    mean().Edit1->setText(Q(number));
+    QTest::mouseClick(mean().Button3, Qt::LeftButton);
+  }
+  QTest::mouseClick(mean().Button1, Qt::LeftButton);
+  EXPECT_EQ(Name(mean().Label1), Q("Среднее арифметическое=2,33333333333333"));
+  QTest::mouseClick(mean().Button4, Qt::LeftButton);
+  EXPECT_EQ(Name(mean().Label1), QString());
+  mean().hide();
+}
+
+// ---- message boxes ------------------------------------------------------------------------
+
+struct BoxCase {
+  const char* name;
+  bool error;
+  std::string text;
+};
+
+class MessageBoxes : public ::testing::TestWithParam<BoxCase> {};
+
+TEST_P(MessageBoxes, AnnounceTheirText) {
+  const AllowDialogs real_boxes;
+  QtDesktop desktop;
+  QAccessible::Role role = QAccessible::NoRole;
+  QString value, name;
+  QTimer reader;
+  reader.setInterval(20);
+  QObject::connect(&reader, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    reader.stop();
+    QAccessibleInterface* iface = Of(box);
+    role = iface->role();
+    value = iface->text(QAccessible::Value);
+    name = iface->text(QAccessible::Name);
+    box->accept();
+  });
+  reader.start();
+  if (GetParam().error)
+    desktop.ShowError(GetParam().text);
+  else
+    desktop.ShowInformation(GetParam().text);
+  EXPECT_EQ(role, QAccessible::AlertMessage);
+  EXPECT_EQ(value, QString::fromStdString(GetParam().text));
+  EXPECT_EQ(name, Q("Tallymate 3.1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, MessageBoxes,
+    ::testing::Values(BoxCase{"information", false, "Вводите только числа!"},
+                      BoxCase{"error", true, "Floating point overflow."},
+                      // Too wide for the box's label: shown in a wrapping view instead.
+                      BoxCase{
+                          "long_error", true,
+                          "'" + std::string(400, '7') + "' is not a valid floating point value."}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// ---- the keyboard -------------------------------------------------------------------------
+
+TEST_F(Accessibility, F10OpensTheMenuBar) {
+  ASSERT_FALSE(main().N1->isVisible());
+  QTest::keyClick(main().Edit1, Qt::Key_F10);
+  EXPECT_TRUE(main().N1->isVisible());
+  EXPECT_EQ(QApplication::activePopupWidget(), main().N1);
+  // The arrow keys walk the bar from there, and Escape leaves it.
+  QTest::keyClick(main().N1, Qt::Key_Right);
+  EXPECT_TRUE(main().N4->isVisible());
+  QTest::keyClick(main().N4, Qt::Key_Escape);
+  EXPECT_FALSE(main().N4->isVisible());
+}
+
+TEST_F(Accessibility, DeleteClearsTheAnswerAsADoubleClickDoes) {
+  main().Edit3->setText(QStringLiteral("42"));
+  main().Edit1->setText(QStringLiteral("7"));
+  for (auto key : {Qt::Key_Delete, Qt::Key_Backspace}) {
+    main().Edit3->setText(QStringLiteral("42"));
+    main().Edit3->setFocus();
+    QTest::keyClick(main().Edit3, key);
+    EXPECT_EQ(main().Edit3->text(), QString()) << key;
+  }
+  EXPECT_EQ(main().Edit1->text(), Q("7"));
+}
+
+TEST_F(Accessibility, AboutWindowLinksOpenByKeyAndEscapeClosesIt) {
+  bool ran_inside = false;
+  QTimer::singleShot(0, &about(), [&] {
+    ran_inside = true;
+    about().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&about()));
+    // Tab walks the text, then the e-mail link, then the website link.
+    about().Memo1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(about().Memo1, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), about().Label4);
+    QTest::keyClick(about().Label4, Qt::Key_Return);
+    QTest::keyClick(about().Label4, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), about().Label3);
+    QTest::keyClick(about().Label3, Qt::Key_Space);
+    QTest::keyClick(about().Label3, Qt::Key_Escape);
+  });
+  QTimer watchdog;  // a window that Escape did not close must not hold the test
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, &about(), [this] {
+    ADD_FAILURE() << "Escape did not close the About window";
+    about().hide();
+  });
+  watchdog.start(5000);
+  about().ShowModalForm();
+  EXPECT_TRUE(ran_inside);
+  EXPECT_FALSE(about().isVisible());
+  EXPECT_EQ(desktop.events,
+            (std::vector<Event>{{Event::ShellOpen, "mailto:"},
+                                {Event::ShellOpen, "http://www.tallymate.example/"}}));
+}
+
+}  // namespace
