@@ -23,8 +23,9 @@ void HiddenApplicationWindow::setVisible(bool visible) {
   if (!visible) QWidget::setVisible(false);
 }
 
-ApplicationWindows::ApplicationWindows(Desktop& desktop)
-    : context_{desktop, {}}, hidden_(std::make_unique<HiddenApplicationWindow>()) {}
+ApplicationWindows::ApplicationWindows(Desktop& desktop, std::string settingsPath)
+    : context_{desktop, {}, std::move(settingsPath)},
+      hidden_(std::make_unique<HiddenApplicationWindow>()) {}
 
 ApplicationWindows::~ApplicationWindows() {
   WindowSet& w = context_.windows;
@@ -41,9 +42,8 @@ ApplicationWindows::~ApplicationWindows() {
 bool ApplicationWindows::CreateMainWindow() {
   TForm1* form1 = new TForm1(context_);
   context_.windows.Form1 = form1;
-  // The guard belongs to the main window's creation; it needs the hidden window, so it runs here.
-  if (!form1->FormCreate()) return false;
-  if (AnotherCopyRuns(*hidden_, hidden_->windowTitle())) return false;
+  if (!form1->FormCreate([this] { return AnotherCopyRuns(*hidden_, hidden_->windowTitle()); }))
+    return false;
   // The main window's close handler announces when it has closed for good.
   QObject::connect(form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   return true;

@@ -24,7 +24,8 @@ class HiddenApplicationWindow : public QWidget {
 
 class ApplicationWindows {
  public:
-  explicit ApplicationWindows(Desktop& desktop);
+  // `settingsPath`: the settings file; empty for "Tallymate.ini" beside the executable.
+  explicit ApplicationWindows(Desktop& desktop, std::string settingsPath = {});
   // Destroys every window, the secondary ones first, whether showing or not.
   ~ApplicationWindows();
   ApplicationWindows(const ApplicationWindows&) = delete;

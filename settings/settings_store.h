@@ -63,9 +63,6 @@ class SettingsStore {
   // or, when the write fails, none.
   void WriteIntegers(std::span<const SettingsInteger> entries);
 
-  // Every write is already on disk when it returns; kept for the open-use-close pattern.
-  void Close() {}
-
  private:
   void WriteValues(std::span<const ini::Entry> entries);
 

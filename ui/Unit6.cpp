@@ -92,9 +92,8 @@ void TForm6::Button1Click() {
   hide();
 
   // A failed write ends the command here: the range above stays, the tips stay as they were.
-  SettingsStore store(TForm1::SettingsPath());
+  SettingsStore store(form1->SettingsPath());
   store.WriteBool("var", "c", ticked);
-  store.Close();
 
   ApplyTips(CheckBox1->isChecked());
 }

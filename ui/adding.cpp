@@ -68,11 +68,6 @@ const QString kN9Tip = QStringLiteral("Позволяет выбрать цве�
 const QString kN4Tip = QStringLiteral("Здесь можно произвести дополнительные расчёты");
 const QString kN5Tip = QStringLiteral("Справочная информация об этой программе");
 
-std::string& SettingsPathOverride() {
-  static std::string path;
-  return path;
-}
-
 // Swallows the tool-tip request of a control whose tool tip is switched off; the text stays.
 class ToolTipGate : public QObject {
  public:
@@ -189,8 +184,8 @@ TForm1::~TForm1() {
   slider2_.SetOnChange({});
 }
 
-bool TForm1::FormCreate() {
-  return true;
+bool TForm1::FormCreate(const std::function<bool()>& anotherCopyRuns) {
+  return !anotherCopyRuns();
 }
 
 void TForm1::CreateControls(QWidget* client) {
@@ -610,13 +605,8 @@ void TForm1::Label3Click() {
 
 // ---- settings file, show and close -------------------------------------------------------
 
-std::string TForm1::SettingsPath() {
-  const std::string& path = SettingsPathOverride();
-  return path.empty() ? SettingsStore::DefaultPath() : path;
-}
-
-void TForm1::SetSettingsPath(std::string path) {
-  SettingsPathOverride() = std::move(path);
+std::string TForm1::SettingsPath() const {
+  return context_.settings_path.empty() ? SettingsStore::DefaultPath() : context_.settings_path;
 }
 
 void TForm1::FormShow() {
@@ -639,7 +629,6 @@ void TForm1::FormShow() {
   MonthCalendar1->SetColour(TMonthCalendar::kMonthBackground,
                             static_cast<uint32_t>(calendar_colour.value));
   const bool tips = tips_value.value != 0;
-  store.Close();
 
   if (!tips) {
     for (QWidget* control : {static_cast<QWidget*>(Button8), static_cast<QWidget*>(Button11),
@@ -677,7 +666,6 @@ void TForm1::FormClose() {
       {"Calendar", "color",
        static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground))}};
   store.WriteIntegers(values);
-  store.Close();
 }
 
 void TForm1::showEvent(QShowEvent* e) {

@@ -36,10 +36,10 @@ class TForm1 : public TWindow<QMainWindow> {
   explicit TForm1(AppContext& context);
   ~TForm1() override;
 
-  // The creation handler. The single-instance guard needs the program's hidden application
-  // window, so the program start runs it right after creating this window (app/); nothing else
-  // is left to do here and this always answers true.
-  bool FormCreate();
+  // The creation handler: runs the single-instance guard, which the program start supplies (it
+  // needs the program's hidden application window). False when another copy runs: then the
+  // program ends without showing, reading or writing anything.
+  bool FormCreate(const std::function<bool()>& anotherCopyRuns);
 
   // Controls, reached directly by the other windows as the program's window set allows.
   QLabel *Label1{}, *Label2{}, *Label3{}, *Label9{}, *Label10{}, *Label11{}, *Label14{};
@@ -76,8 +76,8 @@ class TForm1 : public TWindow<QMainWindow> {
   void AddTick(TTrackBar* bar, int32_t position);
 
   // The settings file: beside the executable, unless a test chose another one.
-  static std::string SettingsPath();
-  static void SetSettingsPath(std::string path);  // empty: back to the executable's directory
+  // The settings file of this run (AppContext::settings_path, or beside the executable).
+  std::string SettingsPath() const;
 
   // Colours, picture and default settings (adding_appearance.cpp).
   void N10Click();     // field colour

@@ -1,6 +1,8 @@
 // The window set: one program-wide reference per window, and the desktop services.
 #pragma once
 
+#include <string>
+
 class Desktop;
 class TForm1;
 class TForm2;
@@ -21,4 +23,6 @@ struct WindowSet {
 struct AppContext {
   Desktop& desktop;
   WindowSet windows;
+  // The settings file; empty: "Tallymate.ini" beside the executable.
+  std::string settings_path;
 };

@@ -79,7 +79,6 @@ TEST_P(WriteTest, GivesExactBytes) {
     store.WriteInteger(c.section, c.key, value);
     EXPECT_EQ(store.ReadInteger(c.section, c.key, value ^ 1), value);
   }
-  store.Close();
   EXPECT_EQ(ReadBytes(path), c.after);
   // Nothing else is left in the directory.
   EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Tallymate.ini"});
@@ -137,7 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsStoreTest, SettingsWindowThenDefaultsThenCloseGiveTheTenLineFile) {
   SettingsStore ok(path_);
   ok.WriteBool("var", "c", true);
-  ok.Close();
 
   SettingsStore close(path_);
   close.WriteInteger("Color", "FormColor", static_cast<int32_t>(0xFF000010u));
@@ -145,7 +143,6 @@ TEST_F(SettingsStoreTest, SettingsWindowThenDefaultsThenCloseGiveTheTenLineFile)
   close.WriteInteger("Trackbar", "max", 200);
   close.WriteInteger("Trackbar", "min", 0);
   close.WriteInteger("Calendar", "color", 0x808000);
-  close.Close();
   const std::string ten_lines =
       "[var]\r\nc=1\r\n[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=200\r\n"
       "min=0\r\n[Calendar]\r\ncolor=8421376\r\n";

@@ -24,6 +24,7 @@
 #include "app/qt_desktop.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
@@ -90,49 +91,20 @@ QString Description(QObject* control) {
 
 // The six windows, started as the program starts them; no settings file, so the tips are off
 // and the sliders run from 100 to 100.
-class Accessibility : public ::testing::Test {
+class Accessibility : public ::testing::Test, public TestProgram {
  protected:
-  Accessibility() : context_{desktop, {}} {}
-
   void SetUp() override {
-    TForm1::SetSettingsPath(dir_.filePath(QStringLiteral("Tallymate.ini")).toStdString());
-    WindowSet& w = context_.windows;
-    w.Form1 = new TForm1(context_);
-    w.Form1->show();
-    w.Form3 = new TForm3(context_);
-    w.Form2 = new TForm2(context_);
-    w.Form4 = new TForm4(context_);
-    w.Form5 = new TForm5(context_);
-    w.Form6 = new TForm6(context_);
-    w.Form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Form1));
+    main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main()));
     desktop.Clear();
   }
 
-  void TearDown() override {
-    WindowSet& w = context_.windows;
-    delete w.Form6;
-    delete w.Form5;
-    delete w.Form4;
-    delete w.Form2;
-    delete w.Form3;
-    delete w.Form1;
-    TForm1::SetSettingsPath({});
-  }
-
  public:
-  TForm1& main() { return *context_.windows.Form1; }
-  TForm2& about() { return *context_.windows.Form2; }
-  TForm3& powers() { return *context_.windows.Form3; }
-  TForm4& quadratic() { return *context_.windows.Form4; }
-  TForm5& mean() { return *context_.windows.Form5; }
-  TForm6& settings() { return *context_.windows.Form6; }
-
-  RecordingDesktop desktop;
-
- private:
-  QTemporaryDir dir_;
-  AppContext context_;
+  TForm2& about() { return *windows().Form2; }
+  TForm3& powers() { return *windows().Form3; }
+  TForm4& quadratic() { return *windows().Form4; }
+  TForm5& mean() { return *windows().Form5; }
+  TForm6& settings() { return *windows().Form6; }
 };
 
 // ---- names -------------------------------------------------------------------------------

@@ -30,6 +30,7 @@
 
 #include "picture_writers.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
@@ -52,46 +53,15 @@ constexpr uint32_t kOlive = 0x008080;
 
 // All windows of the program, made and shown the way the program start does it, with the
 // settings file in a private folder.
-class Windows {
+class Windows : public TestProgram {
  public:
-  Windows() : context_{desktop, {}} {
-    const QString base = QDir::tempPath() + QStringLiteral("/appearance-test-XXXXXX");
-    QByteArray pattern = QFile::encodeName(base);
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir = QFile::decodeName(pattern);
-    TForm1::SetSettingsPath((dir + QStringLiteral("/Tallymate.ini")).toStdString());
-    WindowSet& w = context_.windows;
-    w.Form1 = new TForm1(context_);
-    w.Form1->show();
-    w.Form3 = new TForm3(context_);
-    w.Form2 = new TForm2(context_);
-    w.Form4 = new TForm4(context_);
-    w.Form5 = new TForm5(context_);
-    w.Form6 = new TForm6(context_);
-    desktop.Clear();
-  }
-  ~Windows() {
-    WindowSet& w = context_.windows;
-    delete w.Form6;
-    delete w.Form5;
-    delete w.Form4;
-    delete w.Form2;
-    delete w.Form3;
-    delete w.Form1;
-    TForm1::SetSettingsPath({});
-    QDir(dir).removeRecursively();
-  }
+  Windows() { desktop.Clear(); }
 
-  const WindowSet& w() const { return context_.windows; }
-  TForm1& main() const { return *context_.windows.Form1; }
+  const WindowSet& w() const { return windows(); }
   QString File(const QString& name) const { return dir + QLatin1Char('/') + name; }
-  bool SettingsFileExists() const { return QFile::exists(File(QStringLiteral("Tallymate.ini"))); }
+  bool SettingsFileExists() const { return QFile::exists(path); }
 
-  RecordingDesktop desktop;
-  QString dir;
-
- private:
-  AppContext context_;
+  const QString dir = folder.path();
 };
 
 // What the error box showed since the last Clear().

@@ -71,11 +71,10 @@ class CalcWindowsUi : public ::testing::Test {
   void SetUp() override {
     SetDecimalSeparator(',');
     ASSERT_TRUE(dir_.isValid());
-    TForm1::SetSettingsPath((dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString());
+    context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
   }
-  void TearDown() override { TForm1::SetSettingsPath({}); }
 
   // Opens a window the way the main window's menu does and waits until it has the focus.
   template <typename F>
@@ -102,7 +101,7 @@ class CalcWindowsUi : public ::testing::Test {
 
   RecordingDesktop desktop_;
   QTemporaryDir dir_;
-  AppContext context_{desktop_, {}};
+  AppContext context_{desktop_, {}, {}};
   std::unique_ptr<TForm1> main_;
   std::unique_ptr<TForm3> form3_;
   std::unique_ptr<TForm4> form4_;

@@ -270,14 +270,11 @@ class Minimised : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    TForm1::SetSettingsPath((dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString());
+    context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
   }
-  void TearDown() override {
-    main_->hide();
-    TForm1::SetSettingsPath({});
-  }
+  void TearDown() override { main_->hide(); }
 
   static void Minimise(QWidget* w) {
     w->setWindowState(w->windowState() | Qt::WindowMinimized);
@@ -286,7 +283,7 @@ class Minimised : public ::testing::Test {
 
   RecordingDesktop desktop_;
   QTemporaryDir dir_;
-  AppContext context_{desktop_, {}};
+  AppContext context_{desktop_, {}, {}};
   std::unique_ptr<TForm1> main_;
 };
 

@@ -22,6 +22,7 @@
 
 #include "tests/settings/temp_dir.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit6.h"
 #include "ui/adding.h"
@@ -37,36 +38,15 @@ QString Q(const char* utf8) {
   return QString::fromUtf8(utf8);
 }
 
-// The main window started with the settings file in a private folder (none there: first
-// start, slider 100 to 100, tips off), and the settings and About windows created hidden.
-class InfoWindows : public ::testing::Test {
+// The program started with the settings file in a private folder (none there: first start,
+// slider 100 to 100, tips off).
+class InfoWindows : public ::testing::Test, protected TestProgram {
  protected:
-  InfoWindows() : context_{desktop, {}} {}
+  void SetUp() override { desktop.Clear(); }
 
-  void SetUp() override {
-    TForm1::SetSettingsPath(SettingsFile());
-    WindowSet& w = context_.windows;
-    w.Form1 = new TForm1(context_);
-    w.Form1->show();
-    w.Form2 = new TForm2(context_);
-    w.Form6 = new TForm6(context_);
-    desktop.Clear();
-  }
-
-  void TearDown() override {
-    WindowSet& w = context_.windows;
-    delete w.Form6;
-    delete w.Form2;
-    // Closing would write the settings file; the test is over, so the window just goes.
-    w.Form1->hide();
-    delete w.Form1;
-    TForm1::SetSettingsPath({});
-  }
-
-  std::string SettingsFile() const { return dir_.File("Tallymate.ini"); }
-  TForm1& main() { return *context_.windows.Form1; }
-  TForm2& about() { return *context_.windows.Form2; }
-  TForm6& settings() { return *context_.windows.Form6; }
+  std::string SettingsFile() const { return path.toStdString(); }
+  TForm2& about() { return *windows().Form2; }
+  TForm6& settings() { return *windows().Form6; }
 
   // The first slider's range as a start-up from the settings file would leave it.
   void SetRange(int32_t min, int32_t max) {
@@ -114,12 +94,6 @@ class InfoWindows : public ::testing::Test {
             TForm1::ToolTipOn(f.Image1),
             TForm1::ToolTipOn(f.Button13)};
   }
-
-  RecordingDesktop desktop;
-
- private:
-  TempDir dir_;
-  AppContext context_;
 };
 
 // ---------------------------------------------------------------------------------------------

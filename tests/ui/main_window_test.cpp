@@ -38,6 +38,7 @@
 #include "core/number_text.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
@@ -60,58 +61,17 @@ const QString kEditTip =
     QStringLiteral("Двойной щелчок по данному полю позволяет ввести новые значения");
 const std::string kOnlyNumbers = "Вводите только числа!";
 
-// The whole window set, started the way the program starts it, with the settings file in a
-// private folder. `ini` is the settings file's content before start-up; empty means no file.
-class Program {
+// The whole program, started the way the program starts, its main window active.
+class Program : public TestProgram {
  public:
-  explicit Program(const std::string& ini = {}) : context_{desktop, {}} {
-    path = dir.filePath(QStringLiteral("Tallymate.ini"));
-    TForm1::SetSettingsPath(path.toStdString());
-    if (!ini.empty()) WriteFile(ini);
-    WindowSet& w = context_.windows;
-    w.Form1 = new TForm1(context_);
-    w.Form1->show();
-    w.Form3 = new TForm3(context_);
-    w.Form2 = new TForm2(context_);
-    w.Form4 = new TForm4(context_);
-    w.Form5 = new TForm5(context_);
-    w.Form6 = new TForm6(context_);
-    w.Form1->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.Form1));
-  }
-  ~Program() {
-    WindowSet& w = context_.windows;
-    delete w.Form6;
-    delete w.Form5;
-    delete w.Form4;
-    delete w.Form2;
-    delete w.Form3;
-    delete w.Form1;
-    TForm1::SetSettingsPath({});
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  TForm1& f() const { return *context_.windows.Form1; }
-  const WindowSet& windows() const { return context_.windows; }
-
-  void WriteFile(const std::string& content) const {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content.data(), static_cast<qint64>(content.size()));
-  }
-  std::string ReadFile() const {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
+  explicit Program(const std::string& ini = {}) : TestProgram(ini) {
+    f().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f()));
   }
 
-  QTemporaryDir dir;
-  QString path;
-  RecordingDesktop desktop;
+  TForm1& f() const { return main(); }
 
- private:
-  AppContext context_;
+  QTemporaryDir& dir = folder;
 };
 
 // A start with the layout's slider range, so that positions can move.

@@ -21,6 +21,7 @@
 #include "app/window_set.h"
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
@@ -113,32 +114,13 @@ void ExpectWhole(const QWidget* window, const char* when) {
 
 class VisibleText : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetDecimalSeparator(',');
-    ASSERT_TRUE(dir_.isValid());
-    TForm1::SetSettingsPath(Path().toStdString());
-  }
-  void TearDown() override {
-    windows_.reset();
-    TForm1::SetSettingsPath({});
+  void Start(const std::string& settings = {}) {
+    program_ = std::make_unique<TestProgram>(settings);
+    desktop_ = &program_->desktop;
   }
 
-  QString Path() const { return dir_.path() + QStringLiteral("/Tallymate.ini"); }
-
-  void Start(const QByteArray& settings = {}) {
-    if (!settings.isEmpty()) {
-      QFile file(Path());
-      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-      file.write(settings);
-    }
-    windows_ = std::make_unique<ApplicationWindows>(desktop_);
-    ASSERT_TRUE(windows_->CreateMainWindow());
-    windows_->ShowMainAndCreateOthers();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
-  }
-
-  TForm1& Main() { return windows_->Main(); }
-  WindowSet& Windows() { return windows_->Context().windows; }
+  TForm1& Main() { return program_->main(); }
+  WindowSet& Windows() { return program_->windows(); }
 
   // Every window, the hidden ones shown for the look.
   void ExpectAllWhole(const char* when) {
@@ -152,9 +134,8 @@ class VisibleText : public ::testing::Test {
     }
   }
 
-  RecordingDesktop desktop_;
-  QTemporaryDir dir_;
-  std::unique_ptr<ApplicationWindows> windows_;
+  std::unique_ptr<TestProgram> program_;
+  RecordingDesktop* desktop_ = nullptr;
 };
 
 TEST_F(VisibleText, WholeAtStartUpWithDefaultRange) {
@@ -184,7 +165,7 @@ TEST_F(VisibleText, WholeAfterTheSettingsWindowTakesElevenCharacterValues) {
   settings->Edit1->setText(QStringLiteral("-2147483648"));
   settings->Edit2->setText(QStringLiteral("-2147483647"));
   QTest::mouseClick(settings->Button1, Qt::LeftButton);
-  EXPECT_TRUE(desktop_.events.empty());
+  EXPECT_TRUE(desktop_->events.empty());
   EXPECT_EQ(Main().Label12->text(), QStringLiteral("-2147483648"));
   EXPECT_EQ(Main().Label13->text(), QStringLiteral("-2147483647"));
   ExpectWhole(&Main(), "settings OK");
@@ -201,7 +182,7 @@ TEST_F(VisibleText, WholeWithTheLongestResultLines) {
   quadratic->Edit2->setText(QStringLiteral("1,11111111111111E100"));
   quadratic->Edit3->setText(QStringLiteral("7"));
   quadratic->Button1Click();
-  EXPECT_TRUE(desktop_.events.empty());
+  EXPECT_TRUE(desktop_->events.empty());
   EXPECT_EQ(quadratic->Label1->text(),
             QStringLiteral("D>0, Уравнение имеет два корня, дискриминант=1,23456790123457E200"));
   ExpectWhole(quadratic, "discriminant");
