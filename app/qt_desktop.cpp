@@ -81,8 +81,9 @@ void FitLongText(QMessageBox& box, const QString& text) {
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view->setFixedSize(widest + view->verticalScrollBar()->sizeHint().width(), tallest);
   }
-  // The label keeps the text for the box's own copy command and for screen readers.
-  grid->replaceWidget(label, view);
+  // The label keeps the text for the box's own copy command and for screen readers. The layout
+  // hands back the label's old item, which is ours to delete.
+  delete grid->replaceWidget(label, view);
   label->hide();
 }
 
