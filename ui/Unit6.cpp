@@ -12,6 +12,7 @@
 #include "ui/accessible.h"
 #include "ui/adding.h"
 #include "ui/colors.h"
+#include "ui/settings_keys.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 
@@ -93,7 +94,7 @@ void TForm6::Button1Click() {
 
   // A failed write ends the command here: the range above stays, the tips stay as they were.
   SettingsStore store(form1->SettingsPath());
-  store.WriteBool("var", "c", ticked);
+  store.WriteBool(kTipsKey.section, kTipsKey.key, ticked);
 
   ApplyTips(CheckBox1->isChecked());
 }

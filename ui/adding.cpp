@@ -40,6 +40,7 @@
 #include "ui/maker.h"
 #include "ui/picture_box.h"
 #include "ui/placement.h"
+#include "ui/settings_keys.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
 
@@ -51,7 +52,6 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kPanelWidth = 50;
 constexpr int kSnapDistance = 10;
 constexpr int kTipInterval = 1500;
-constexpr int32_t kDefaultSetting = 100;
 
 constexpr const char* kToolTipOff = "tallymateToolTipOff";
 constexpr const char* kToolTipGate = "tallymateToolTipGate";
@@ -612,10 +612,8 @@ std::string TForm1::SettingsPath() const {
 void TForm1::FormShow() {
   // One reading of the file for every key; "min" and "max" serve both sliders.
   SettingsStore store(SettingsPath());
-  SettingsInteger read[] = {
-      {"Color", "Formcolor", kDefaultSetting}, {"Color", "Edit", kDefaultSetting},
-      {"Trackbar", "min", kDefaultSetting},    {"Trackbar", "max", kDefaultSetting},
-      {"Calendar", "color", kDefaultSetting},  {"var", "c", 0}};
+  SettingsInteger read[] = {kWindowColourKey.Read(), kFieldColourKey.Read(),    kMinimumKey.Read(),
+                            kMaximumKey.Read(),      kCalendarColourKey.Read(), kTipsKey.Read()};
   store.ReadIntegers(read);
   const auto& [form_colour, edit_colour, minimum, maximum, calendar_colour, tips_value] = read;
   SetWindowColour(this, static_cast<uint32_t>(form_colour.value));
@@ -659,12 +657,11 @@ void TForm1::FormClose() {
   // the next attempt to close writes all five again.
   SettingsStore store(SettingsPath());
   const SettingsInteger values[] = {
-      {"Color", "FormColor", static_cast<int32_t>(WindowColour(this))},
-      {"Color", "Edit", static_cast<int32_t>(FieldColour(Edit1))},
-      {"Trackbar", "max", slider1_.Maximum()},
-      {"Trackbar", "min", slider1_.Minimum()},
-      {"Calendar", "color",
-       static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground))}};
+      kWindowColourKey.Write(static_cast<int32_t>(WindowColour(this))),
+      kFieldColourKey.Write(static_cast<int32_t>(FieldColour(Edit1))),
+      kMaximumKey.Write(slider1_.Maximum()), kMinimumKey.Write(slider1_.Minimum()),
+      kCalendarColourKey.Write(
+          static_cast<int32_t>(MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)))};
   store.WriteIntegers(values);
 }
 
