@@ -39,9 +39,9 @@ uint32_t Average(uint64_t r, uint64_t g, uint64_t b, uint64_t count) {
 
 }  // namespace
 
-Size ShrunkSize(int width, int height, int minWidth, int minHeight) {
-  int fx = std::max(1, width / std::max(1, minWidth));
-  int fy = std::max(1, height / std::max(1, minHeight));
+Size ShrunkSize(int width, int height, int min_width, int min_height) {
+  int fx = std::max(1, width / std::max(1, min_width));
+  int fy = std::max(1, height / std::max(1, min_height));
   while (int64_t{width / fx} * (height / fy) > kMaxResultPixels) {
     ++fx;
     ++fy;
@@ -57,10 +57,10 @@ Picture MakePicture(Size size) {
   return picture;
 }
 
-RowShrinker::RowShrinker(int sourceWidth, int sourceHeight, Picture& out)
+RowShrinker::RowShrinker(int source_width, int source_height, Picture& out)
     : out_(out),
-      columnStarts_(BoxStarts(sourceWidth, out.width)),
-      rowStarts_(BoxStarts(sourceHeight, out.height)),
+      columnStarts_(BoxStarts(source_width, out.width)),
+      rowStarts_(BoxStarts(source_height, out.height)),
       sums_(static_cast<size_t>(out.width) * 3) {}
 
 void RowShrinker::AddRow(const unsigned char* rgb) {
@@ -81,22 +81,23 @@ void RowShrinker::AddRow(const unsigned char* rgb) {
   }
   if (++sourceRow_ < rowStarts_[outRow_ + 1]) return;
 
-  const uint64_t boxRows = static_cast<uint64_t>(rowStarts_[outRow_ + 1] - rowStarts_[outRow_]);
+  const uint64_t box_rows = static_cast<uint64_t>(rowStarts_[outRow_ + 1] - rowStarts_[outRow_]);
   uint32_t* pixel =
       out_.pixels.data() + static_cast<size_t>(outRow_) * static_cast<size_t>(out_.width);
   sum = sums_.data();
   for (int x = 0; x < out_.width; ++x, sum += 3) {
-    const uint64_t count = boxRows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
+    const uint64_t count =
+        box_rows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
     pixel[x] = Average(sum[0], sum[1], sum[2], count);
   }
   std::fill(sums_.begin(), sums_.end(), 0);
   ++outRow_;
 }
 
-ScatterShrinker::ScatterShrinker(int sourceWidth, int sourceHeight, Size out)
+ScatterShrinker::ScatterShrinker(int source_width, int source_height, Size out)
     : out_(out),
-      columnStarts_(BoxStarts(sourceWidth, out.width)),
-      rowStarts_(BoxStarts(sourceHeight, out.height)),
+      columnStarts_(BoxStarts(source_width, out.width)),
+      rowStarts_(BoxStarts(source_height, out.height)),
       columnBox_(BoxOfIndex(columnStarts_)),
       rowBox_(BoxOfIndex(rowStarts_)) {
   const size_t sums = static_cast<size_t>(out.width) * static_cast<size_t>(out.height) * 3;
@@ -137,10 +138,10 @@ Picture ScatterShrinker::Finish() const {
   Picture picture = MakePicture(out_);
   size_t i = 0;
   for (int y = 0; y < out_.height; ++y) {
-    const uint64_t boxRows = static_cast<uint64_t>(rowStarts_[y + 1] - rowStarts_[y]);
+    const uint64_t box_rows = static_cast<uint64_t>(rowStarts_[y + 1] - rowStarts_[y]);
     for (int x = 0; x < out_.width; ++x, ++i) {
       const uint64_t count =
-          boxRows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
+          box_rows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
       const size_t s = 3 * i;
       picture.pixels[i] = wide_.empty() ? Average(narrow_[s], narrow_[s + 1], narrow_[s + 2], count)
                                         : Average(wide_[s], wide_[s + 1], wide_[s + 2], count);

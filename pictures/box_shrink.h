@@ -19,7 +19,7 @@ struct Size {
 inline constexpr int64_t kMaxResultPixels = int64_t{1} << 24;
 
 // Per axis the largest whole factor that keeps the minimum (1 when the source is smaller).
-Size ShrunkSize(int width, int height, int minWidth, int minHeight);
+Size ShrunkSize(int width, int height, int min_width, int min_height);
 
 // Picture of the given size with every pixel allocated.
 Picture MakePicture(Size size);
@@ -27,7 +27,7 @@ Picture MakePicture(Size size);
 // Takes full source rows of RGB bytes top to bottom; keeps only one result row of sums.
 class RowShrinker {
  public:
-  RowShrinker(int sourceWidth, int sourceHeight, Picture& out);
+  RowShrinker(int source_width, int source_height, Picture& out);
   void AddRow(const unsigned char* rgb);
 
  private:
@@ -43,7 +43,7 @@ class RowShrinker {
 // sums for every result pixel, so its memory follows the result, not the source.
 class ScatterShrinker {
  public:
-  ScatterShrinker(int sourceWidth, int sourceHeight, Size out);
+  ScatterShrinker(int source_width, int source_height, Size out);
   // `count` RGB pixels of source row y at columns x0, x0 + step, ...
   void AddPixels(int y, int x0, int step, const unsigned char* rgb, int count);
   Picture Finish() const;

@@ -45,8 +45,8 @@ struct JpegJob {
   FILE* file = nullptr;
   const unsigned char* data = nullptr;
   size_t size = 0;  // of the memory, or of the file when known
-  int minWidth = 1;
-  int minHeight = 1;
+  int min_width = 1;
+  int min_height = 1;
 
   // The receiver of the rows; these never throw, they report failure by returning false.
   void* sink = nullptr;
@@ -58,13 +58,13 @@ struct JpegJob {
   jpeg_progress_mgr progress{};
   std::jmp_buf jump{};
   Outcome outcome = Outcome::kDone;
-  int messageCode = 0;
+  int message_code = 0;
 };
 
 [[noreturn]] void Fail(j_common_ptr cinfo, Outcome outcome) {
   auto* job = static_cast<JpegJob*>(cinfo->client_data);
   job->outcome = outcome;
-  job->messageCode = cinfo->err->msg_code;
+  job->message_code = cinfo->err->msg_code;
   std::longjmp(job->jump, 1);
 }
 
@@ -87,19 +87,19 @@ void OnOutput(j_common_ptr) {}  // no diagnostic output
 
 // The arithmetic decoder has met a marker in the middle of a scan, and more of the scan is
 // left than the end of data can stand for.
-bool DataEndedTooEarly(j_decompress_ptr cinfo, size_t fileSize) {
+bool DataEndedTooEarly(j_decompress_ptr cinfo, size_t file_size) {
   const int marker = cinfo->unread_marker;
   if (!cinfo->arith_code || marker == 0 || (marker >= 0xD0 && marker <= 0xD7))
     return false;  // RSTn
   if (cinfo->input_iMCU_row >= cinfo->total_iMCU_rows) return false;
-  unsigned long long blocksPerRow = 0;
+  unsigned long long blocks_per_row = 0;
   for (int i = 0; i < cinfo->comps_in_scan; ++i) {
     const jpeg_component_info* c = cinfo->cur_comp_info[i];
-    blocksPerRow += static_cast<unsigned long long>(c->width_in_blocks) *
-                    static_cast<unsigned>(c->v_samp_factor);
+    blocks_per_row += static_cast<unsigned long long>(c->width_in_blocks) *
+                      static_cast<unsigned>(c->v_samp_factor);
   }
-  const unsigned long long left = blocksPerRow * (cinfo->total_iMCU_rows - cinfo->input_iMCU_row);
-  return left > std::max(kBlocksAfterEnd, kBlocksAfterEndPerByte * fileSize);
+  const unsigned long long left = blocks_per_row * (cinfo->total_iMCU_rows - cinfo->input_iMCU_row);
+  return left > std::max(kBlocksAfterEnd, kBlocksAfterEndPerByte * file_size);
 }
 
 void OnProgress(j_common_ptr cinfo) {
@@ -142,8 +142,8 @@ void RunJpeg(JpegJob* job) {
   for (unsigned int n = 1; n <= 8; ++n) {
     cinfo->scale_num = n;
     jpeg_calc_output_dimensions(cinfo);
-    if (cinfo->output_width >= static_cast<JDIMENSION>(job->minWidth) &&
-        cinfo->output_height >= static_cast<JDIMENSION>(job->minHeight)) {
+    if (cinfo->output_width >= static_cast<JDIMENSION>(job->min_width) &&
+        cinfo->output_height >= static_cast<JDIMENSION>(job->min_height)) {
       break;
     }
   }
@@ -170,8 +170,8 @@ void RunJpeg(JpegJob* job) {
 }
 
 struct Sink {
-  int minWidth = 1;
-  int minHeight = 1;
+  int min_width = 1;
+  int min_height = 1;
   int width = 0;
   Picture picture;
   std::optional<RowShrinker> shrinker;
@@ -183,7 +183,7 @@ bool Begin(void* opaque, int width, int height) {
   auto* sink = static_cast<Sink*>(opaque);
   return picture_detail::KeepFailure(sink->failure, [&] {
     sink->width = width;
-    sink->picture = MakePicture(ShrunkSize(width, height, sink->minWidth, sink->minHeight));
+    sink->picture = MakePicture(ShrunkSize(width, height, sink->min_width, sink->min_height));
     sink->shrinker.emplace(width, height, sink->picture);
     sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
   });
@@ -216,10 +216,10 @@ std::string TooLargeMessage(const JpegJob& job) {
          " MB.";
 }
 
-Picture Decode(JpegJob& job, int minWidth, int minHeight) {
+Picture Decode(JpegJob& job, int min_width, int min_height) {
   Sink sink;
-  sink.minWidth = job.minWidth = std::max(1, minWidth);
-  sink.minHeight = job.minHeight = std::max(1, minHeight);
+  sink.min_width = job.min_width = std::max(1, min_width);
+  sink.min_height = job.min_height = std::max(1, min_height);
   job.sink = &sink;
   job.begin = Begin;
   job.row = Row;
@@ -230,8 +230,8 @@ Picture Decode(JpegJob& job, int minWidth, int minHeight) {
     case Outcome::kLibraryError:
       // A valid multi-scan picture needs all its coefficients at once; past the cap it is
       // refused for its size, which is not damage.
-      if (job.messageCode == JERR_NO_BACKING_STORE) throw PictureError(TooLargeMessage(job));
-      throw PictureError("JPEG error #" + std::to_string(job.messageCode));
+      if (job.message_code == JERR_NO_BACKING_STORE) throw PictureError(TooLargeMessage(job));
+      throw PictureError("JPEG error #" + std::to_string(job.message_code));
     case Outcome::kTooManyScans:
       throw PictureError("This JPEG image is not supported because it has more than " +
                          std::to_string(kMaxScans) + " scans.");
@@ -243,17 +243,17 @@ Picture Decode(JpegJob& job, int minWidth, int minHeight) {
 
 }  // namespace
 
-Picture DecodeJpegFile(const std::string& path, int minWidth, int minHeight) {
+Picture DecodeJpegFile(const std::string& path, int min_width, int min_height) {
   picture_detail::SourceFile file(path);
   auto job = std::make_unique<JpegJob>();
   job->file = file.get();
   job->size = file.Size();
-  return Decode(*job, minWidth, minHeight);
+  return Decode(*job, min_width, min_height);
 }
 
-Picture DecodeJpegMemory(const unsigned char* data, size_t size, int minWidth, int minHeight) {
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height) {
   auto job = std::make_unique<JpegJob>();
   job->data = data;
   job->size = size;
-  return Decode(*job, minWidth, minHeight);
+  return Decode(*job, min_width, min_height);
 }

@@ -22,7 +22,7 @@ struct Picture {
 };
 
 // The decoders shrink while they decode, since the picture is only ever drawn stretched to a
-// small area: the result is at least minWidth x minHeight when the source is at least that
+// small area: the result is at least min_width x min_height when the source is at least that
 // big, never bigger than the source, and each axis is reduced on its own (averaging whole
 // boxes of source pixels), so the proportions may change. Memory stays bounded by the result,
 // not the source: a 20000 x 20000 picture never exists at full size.
@@ -31,11 +31,11 @@ struct Picture {
 // rows are box-averaged further. Any library error, and image data that ends too early (the
 // warnings JWRN_JPEG_EOF and JWRN_HIT_MARKER), raises PictureError "JPEG error #<libjpeg
 // message number>".
-Picture DecodeJpegFile(const std::string& path, int minWidth, int minHeight);
-Picture DecodeJpegMemory(const unsigned char* data, size_t size, int minWidth, int minHeight);
+Picture DecodeJpegFile(const std::string& path, int min_width, int min_height);
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height);
 
 // PNG of any colour type, bit depth and interlacing; transparency is composed over the
 // background colour 0xRRGGBB. Width or height above 65535 is refused before decoding.
-Picture DecodePngFile(const std::string& path, int minWidth, int minHeight, uint32_t background);
-Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight,
+Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background);
+Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
                         uint32_t background);

@@ -56,7 +56,7 @@ struct ChunkTracker {
   uint32_t need = 8;  // bytes left in this state
   unsigned char bytes[8] = {};
   uLong crc = 0;
-  bool lastCrcWrong = false;
+  bool last_crc_wrong = false;
 };
 
 uint32_t BigEndian32(const unsigned char* p) {
@@ -80,7 +80,7 @@ void Track(ChunkTracker& t, const unsigned char* p, size_t size) {
       case ChunkTracker::kSignature:
       case ChunkTracker::kCrc:
         if (t.state == ChunkTracker::kCrc)
-          t.lastCrcWrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
+          t.last_crc_wrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
         t.state = ChunkTracker::kHeader;
         t.need = 8;
         break;
@@ -118,7 +118,7 @@ struct PngJob {
   png_structp png = nullptr;
   png_infop info = nullptr;
   Outcome outcome = Outcome::kDone;
-  int readError = 0;
+  int read_error = 0;
   char message[200] = {};
 };
 
@@ -147,7 +147,7 @@ size_t ReadSource(PngJob* job, unsigned char* out, size_t count) {
   size_t got = 0;
   if (job->file != nullptr) {
     got = std::fread(out, 1, count, job->file);
-    if (got < count && std::ferror(job->file)) job->readError = errno;
+    if (got < count && std::ferror(job->file)) job->read_error = errno;
   } else {
     got = std::min(count, job->size - job->position);
     if (got > 0) std::memcpy(out, job->data + job->position, got);
@@ -160,7 +160,7 @@ size_t ReadSource(PngJob* job, unsigned char* out, size_t count) {
 void ReadBytes(png_structp png, png_bytep out, size_t count) {
   auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
   const size_t got = ReadSource(job, out, count);
-  if (job->readError != 0) {
+  if (job->read_error != 0) {
     SetMessage(job, Outcome::kReadError, "read error");
     png_error(png, job->message);
   }
@@ -247,8 +247,8 @@ void RunPng(PngJob* job) {
 }
 
 struct Sink {
-  int minWidth = 1;
-  int minHeight = 1;
+  int min_width = 1;
+  int min_height = 1;
   uint32_t background = 0;
   int channels = 3;
   Picture picture;
@@ -262,7 +262,7 @@ struct Sink {
 unsigned char* Begin(void* opaque, int width, int height, bool interlaced, int channels) {
   auto* sink = static_cast<Sink*>(opaque);
   const bool begun = picture_detail::KeepFailure(sink->failure, [&] {
-    const picture_detail::Size size = ShrunkSize(width, height, sink->minWidth, sink->minHeight);
+    const picture_detail::Size size = ShrunkSize(width, height, sink->min_width, sink->min_height);
     if (interlaced) {
       sink->scatter.emplace(width, height, size);
     } else {
@@ -311,18 +311,18 @@ bool ChunkIsDamaged(PngJob& job) {
     if (ReadSource(&job, buffer, want) < want)
       return false;  // cut short as well: keep libpng's word
   }
-  return t.lastCrcWrong;
+  return t.last_crc_wrong;
 }
 
 std::string Invalid(const std::string& what) {
   return "This \"Portable Network Graphics\" image " + what;
 }
 
-Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight,
+Picture Decode(PngJob& job, const std::string* path, int min_width, int min_height,
                uint32_t background) {
   Sink sink;
-  sink.minWidth = std::max(1, minWidth);
-  sink.minHeight = std::max(1, minHeight);
+  sink.min_width = std::max(1, min_width);
+  sink.min_height = std::max(1, min_height);
   sink.background = background;
   job.sink = &sink;
   job.begin = Begin;
@@ -337,7 +337,7 @@ Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight
           Invalid("is invalid because the decoder found an unexpected end of the file."));
     case Outcome::kReadError:
       throw PictureError("Cannot read file \"" + (path != nullptr ? *path : std::string()) +
-                         "\". " + std::strerror(job.readError));
+                         "\". " + std::strerror(job.read_error));
     case Outcome::kCrc:
       throw PictureError(
           Invalid("is not valid because it contains invalid pieces of data (crc error)"));
@@ -358,17 +358,17 @@ Picture Decode(PngJob& job, const std::string* path, int minWidth, int minHeight
 
 }  // namespace
 
-Picture DecodePngFile(const std::string& path, int minWidth, int minHeight, uint32_t background) {
+Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background) {
   picture_detail::SourceFile file(path);
   auto job = std::make_unique<PngJob>();
   job->file = file.get();
-  return Decode(*job, &path, minWidth, minHeight, background);
+  return Decode(*job, &path, min_width, min_height, background);
 }
 
-Picture DecodePngMemory(const unsigned char* data, size_t size, int minWidth, int minHeight,
+Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
                         uint32_t background) {
   auto job = std::make_unique<PngJob>();
   job->data = data;
   job->size = data != nullptr ? size : 0;
-  return Decode(*job, nullptr, minWidth, minHeight, background);
+  return Decode(*job, nullptr, min_width, min_height, background);
 }

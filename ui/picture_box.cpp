@@ -13,11 +13,11 @@ QImage ToImage(const Picture& picture) {
   if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
                                                     static_cast<size_t>(picture.height))
     throw PictureError("Not enough memory to show the picture");
-  const size_t rowBytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
+  const size_t row_bytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
   for (int y = 0; y < picture.height; ++y)
     std::memcpy(image.scanLine(y),
                 picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
-                rowBytes);
+                row_bytes);
   return image;
 }
 
