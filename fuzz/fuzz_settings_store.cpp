@@ -140,7 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SettingsStore store(path);
   (void)store.ReadInteger(name.section, name.key, 100);
   store.WriteInteger(name.section, name.key, value);  // a writable regular file: must succeed
-  store.Close();
 
   std::ifstream in(path, std::ios::binary);
   const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
