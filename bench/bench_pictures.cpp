@@ -233,22 +233,7 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) 
   }
   // A small arithmetic-coded CMYK picture whose frame claims 63998 x 29699 pixels.
   {
-    picture_writers::JpegLayout layout;
-    layout.width = layout.height = 32;
-    layout.components = 4;
-    layout.space = JCS_CMYK;
-    layout.arithmetic = true;
-    std::vector<unsigned char> jpeg =
-        picture_writers::WriteJpeg(layout, [](int y, unsigned char* row) {
-          for (int x = 0; x < 32 * 4; ++x) row[x] = static_cast<unsigned char>(x * 2 + y);
-        });
-    size_t at = 2;
-    while (!(jpeg[at] == 0xFF && jpeg[at + 1] == 0xC9))
-      at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
-    jpeg[at + 5] = 29699 >> 8;
-    jpeg[at + 6] = 29699 & 0xFF;
-    jpeg[at + 7] = 63998 >> 8;
-    jpeg[at + 8] = 63998 & 0xFF;
+    const std::vector<unsigned char> jpeg = picture_writers::DamagedArithmeticJpeg(63998, 29699);
     const std::string name = dir + "/damaged.jpg";
     std::ofstream(name, std::ios::binary)
         .write(reinterpret_cast<const char*>(jpeg.data()),

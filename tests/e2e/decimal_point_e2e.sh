@@ -5,15 +5,8 @@
 # Options: those of lib.sh, and --calc-helper PATH (tests/e2e/calc_windows_e2e.cpp).
 . "$(dirname "$0")/lib.sh"
 
-CALC_HELPER=""
-args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --calc-helper) CALC_HELPER=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-e2e_init "${args[@]}"
+e2e_init "$@"
+CALC_HELPER=$E2E_CALC_HELPER
 [ -x "$CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
 e2e_copy_program
 

@@ -34,6 +34,7 @@ set -uo pipefail
 
 E2E_EXE=""
 E2E_HELPER=""
+E2E_CALC_HELPER=""  # --calc-helper: tests/e2e/calc_windows_e2e.cpp (clipboard, closing windows)
 E2E_WM=0
 E2E_TMP=""
 E2E_PROG=""
@@ -79,6 +80,7 @@ e2e_init() {
       --exe) E2E_EXE=$2; shift 2 ;;
       --helper) E2E_HELPER=$2; shift 2 ;;
       --wm) E2E_WM=1; shift ;;
+      --calc-helper) E2E_CALC_HELPER=$2; shift 2 ;;
       *) echo "e2e_init: unknown option $1" >&2; exit 2 ;;
     esac
   done
@@ -95,6 +97,9 @@ e2e_init() {
   # Under the sanitizers a leak still prints and fails the exit code, but the list of the
   # suppressions used is no output of the program's.
   if [ -n "${LSAN_OPTIONS:-}" ]; then export LSAN_OPTIONS="$LSAN_OPTIONS:print_suppressions=0"; fi
+  # No session bus unless a test starts its own: a program that finds none would otherwise
+  # start one of its own that outlives the test.
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
   export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   export HOME="$E2E_TMP/home"

@@ -5,15 +5,8 @@
 # Options: those of lib.sh (run it with --wm), and --calc-helper PATH.
 . "$(dirname "$0")/lib.sh"
 
-CALC_HELPER=""
-args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --calc-helper) CALC_HELPER=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-e2e_init "${args[@]}"
+e2e_init "$@"
+CALC_HELPER=$E2E_CALC_HELPER
 [ "$E2E_WM" = 1 ] || { echo "needs --wm: only a window manager minimises windows" >&2; exit 2; }
 [ -x "$CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
 e2e_copy_program

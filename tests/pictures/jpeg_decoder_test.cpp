@@ -164,23 +164,8 @@ INSTANTIATE_TEST_SUITE_P(All, JpegScale,
 
 // ---- damaged files ----------------------------------------------------------------------------
 
-// Offset of the first marker segment with this code (0xC0 for SOF0, 0xC2 for SOF2).
-size_t FindMarker(const std::vector<unsigned char>& jpeg, unsigned char code) {
-  for (size_t at = 2; at + 4 <= jpeg.size();) {
-    if (jpeg[at] != 0xFF) break;
-    if (jpeg[at + 1] == code) return at;
-    at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
-  }
-  throw std::runtime_error("no marker");
-}
-
-void SetFrameSize(std::vector<unsigned char>& jpeg, unsigned char frame, int width, int height) {
-  const size_t at = FindMarker(jpeg, frame);
-  jpeg[at + 5] = static_cast<unsigned char>(height >> 8);
-  jpeg[at + 6] = static_cast<unsigned char>(height);
-  jpeg[at + 7] = static_cast<unsigned char>(width >> 8);
-  jpeg[at + 8] = static_cast<unsigned char>(width);
-}
+using picture_writers::FindJpegMarker;
+using picture_writers::SetJpegFrameSize;
 
 // A small valid four-component (CMYK) picture, arithmetic-coded, one scan.
 std::vector<unsigned char> ArithmeticCmykJpeg() {
@@ -220,25 +205,25 @@ INSTANTIATE_TEST_SUITE_P(
                JWRN_JPEG_EOF},
         Damage{"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); },
                JWRN_JPEG_EOF},
-        Damage{"TwelveBitSamples", false, [](auto& jpeg) { jpeg[FindMarker(jpeg, 0xC0) + 4] = 12; },
-               JERR_BAD_PRECISION},
-        Damage{"ZeroWidth", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 0, 48); },
+        Damage{"TwelveBitSamples", false,
+               [](auto& jpeg) { jpeg[FindJpegMarker(jpeg, 0xC0) + 4] = 12; }, JERR_BAD_PRECISION},
+        Damage{"ZeroWidth", false, [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 0, 48); },
                JERR_EMPTY_IMAGE},
         // A few bytes claiming 65500 x 65500 meet the end marker in the first rows.
-        Damage{"HugeBaseline", false, [](auto& jpeg) { SetFrameSize(jpeg, 0xC0, 65500, 65500); },
-               JWRN_HIT_MARKER},
+        Damage{"HugeBaseline", false,
+               [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 65500, 65500); }, JWRN_HIT_MARKER},
         Damage{"HugeArithmetic", false,
                [](auto& jpeg) {
                  // The arithmetic decoder meets the end marker quietly and would
                  // go on with zeros through every claimed row.
                  jpeg = ArithmeticCmykJpeg();
-                 SetFrameSize(jpeg, 0xC9, 63998, 29699);
+                 SetJpegFrameSize(jpeg, 0xC9, 63998, 29699);
                },
                JWRN_HIT_MARKER},
         Damage{"HugeArithmeticSquare", false,
                [](auto& jpeg) {
                  jpeg = ArithmeticCmykJpeg();
-                 SetFrameSize(jpeg, 0xC9, 65500, 65500);
+                 SetJpegFrameSize(jpeg, 0xC9, 65500, 65500);
                },
                JWRN_HIT_MARKER},
         Damage{"CutArithmetic", false,
@@ -253,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
 // is refused for its size, and the message says so rather than calling it damaged.
 TEST(JpegSize, ProgressiveBeyondTheMemoryCapIsTooLargeNotDamaged) {
   std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, true));
-  SetFrameSize(jpeg, 0xC2, 16000, 16000);
+  SetJpegFrameSize(jpeg, 0xC2, 16000, 16000);
   const std::string message = DecodeError(jpeg);
   EXPECT_NE(message.find("too large"), std::string::npos) << message;
   EXPECT_NE(message.find("16000 x 16000"), std::string::npos) << message;
@@ -262,7 +247,7 @@ TEST(JpegSize, ProgressiveBeyondTheMemoryCapIsTooLargeNotDamaged) {
 // The same kind of file as the damaged ones above, undamaged: it decodes, with its colours.
 TEST(JpegArithmetic, ValidFourComponentPictureDecodes) {
   const std::vector<unsigned char> jpeg = ArithmeticCmykJpeg();
-  ASSERT_EQ(jpeg[FindMarker(jpeg, 0xC9)], 0xFF);
+  ASSERT_EQ(jpeg[FindJpegMarker(jpeg, 0xC9)], 0xFF);
   const Picture picture = Decode(jpeg, 64, 48);
   ASSERT_EQ(picture.width, 64);
   ASSERT_EQ(picture.height, 48);

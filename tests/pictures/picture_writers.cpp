@@ -209,4 +209,35 @@ void InsertChunk(std::vector<unsigned char>& png, const std::string& before,
   FixCrc(png, {at, static_cast<uint32_t>(data.size()), type});
 }
 
+size_t FindJpegMarker(const std::vector<unsigned char>& jpeg, unsigned char code) {
+  for (size_t at = 2; at + 4 <= jpeg.size();) {
+    if (jpeg[at] != 0xFF) break;
+    if (jpeg[at + 1] == code) return at;
+    at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+  }
+  throw std::runtime_error("no marker");
+}
+
+void SetJpegFrameSize(std::vector<unsigned char>& jpeg, unsigned char frame, int width,
+                      int height) {
+  const size_t at = FindJpegMarker(jpeg, frame);
+  jpeg[at + 5] = static_cast<unsigned char>(height >> 8);
+  jpeg[at + 6] = static_cast<unsigned char>(height);
+  jpeg[at + 7] = static_cast<unsigned char>(width >> 8);
+  jpeg[at + 8] = static_cast<unsigned char>(width);
+}
+
+std::vector<unsigned char> DamagedArithmeticJpeg(int width, int height) {
+  JpegLayout layout;
+  layout.width = layout.height = 32;
+  layout.components = 4;
+  layout.space = JCS_CMYK;
+  layout.arithmetic = true;
+  std::vector<unsigned char> jpeg = WriteJpeg(layout, [](int y, unsigned char* row) {
+    for (int x = 0; x < 32 * 4; ++x) row[x] = static_cast<unsigned char>(x * 2 + y);
+  });
+  SetJpegFrameSize(jpeg, 0xC9, width, height);
+  return jpeg;
+}
+
 }  // namespace picture_writers

@@ -52,6 +52,15 @@ struct JpegLayout {
 std::vector<unsigned char> WriteJpeg(const JpegLayout& layout, const RowFill& fill);
 void WriteJpegFile(const std::string& path, const JpegLayout& layout, const RowFill& fill);
 
+// Offset of the first marker segment with this code (0xC0 for SOF0, 0xC2 for SOF2, 0xC9 for an
+// arithmetic-coded frame); throws when there is none.
+size_t FindJpegMarker(const std::vector<unsigned char>& jpeg, unsigned char code);
+// Makes the frame `frame` claim another size than its data has.
+void SetJpegFrameSize(std::vector<unsigned char>& jpeg, unsigned char frame, int width, int height);
+// A small valid four-component arithmetic-coded picture whose frame then claims
+// `width` x `height` pixels: its data ends within the first rows.
+std::vector<unsigned char> DamagedArithmeticJpeg(int width, int height);
+
 // A PNG chunk inside a file: `offset` is where its length field starts.
 struct Chunk {
   size_t offset;

@@ -508,23 +508,7 @@ TEST_P(PictureFailureTest, ShowsTheErrorAndKeepsTheOldPicture) {
     case FailureCase::HugeArithmeticJpeg: {
       // A small valid four-component arithmetic-coded picture whose frame then claims
       // 63998 x 29699 pixels: the data ends in the first rows.
-      picture_writers::JpegLayout layout;
-      layout.width = 32;
-      layout.height = 32;
-      layout.components = 4;
-      layout.space = JCS_CMYK;
-      layout.arithmetic = true;
-      std::vector<unsigned char> jpeg =
-          picture_writers::WriteJpeg(layout, [](int y, unsigned char* row) {
-            for (int x = 0; x < 32 * 4; ++x) row[x] = static_cast<unsigned char>(x * 2 + y);
-          });
-      size_t at = 2;
-      while (!(jpeg[at] == 0xFF && jpeg[at + 1] == 0xC9))
-        at += 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
-      jpeg[at + 5] = 29699 >> 8;
-      jpeg[at + 6] = 29699 & 0xFF;
-      jpeg[at + 7] = 63998 >> 8;
-      jpeg[at + 8] = 63998 & 0xFF;
+      const std::vector<unsigned char> jpeg = picture_writers::DamagedArithmeticJpeg(63998, 29699);
       QFile out(path);
       ASSERT_TRUE(out.open(QIODevice::WriteOnly));
       out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size()));

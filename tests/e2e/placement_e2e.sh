@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Where the program puts its windows on the screen: the main window's frame, title bar counted,
+# at the centre of the screen when first shown, and the information message and the error box
+# at the centre as well. Options: those of lib.sh.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+e2e_copy_program
+
+# The window with its frame: the window manager's frame is the client's ancestor below the root.
+frame_of() { # window
+  local id=$1 line
+  while line=$(xwininfo -children -id "$id" 2>/dev/null | grep 'Parent window id:'); do
+    [[ $line == *"(the root window)"* ]] && break
+    id=$(awk '{print $4}' <<<"$line")
+  done
+  echo "$id"
+}
+
+# Distance of the frame's centre from the screen's centre, as "dx dy".
+off_centre() { # window
+  local info x y w h screen sw sh
+  info=$(xwininfo -id "$(frame_of "$1")")
+  x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+  w=$(awk '/Width:/ {print $2}' <<<"$info")
+  h=$(awk '/Height:/ {print $2}' <<<"$info")
+  screen=$(xwininfo -root)
+  sw=$(awk '/Width:/ {print $2}' <<<"$screen")
+  sh=$(awk '/Height:/ {print $2}' <<<"$screen")
+  echo "$((x + w / 2 - sw / 2)) $((y + h / 2 - sh / 2))"
+}
+centred() { # window
+  local d
+  read -r -a d <<<"$(off_centre "$1")"
+  [ "${d[0]#-}" -le 1 ] && [ "${d[1]#-}" -le 1 ]
+}
+
+# The box of the program that is not the main window.
+box_window() {
+  local id
+  for id in $(visible_windows 'Tallymate 3.1' "$E2E_PID"); do
+    [ "$id" != "$main" ] && echo "$id" && return 0
+  done
+  return 1
+}
+
+# A box appears, sits at the centre once the window manager has framed it, and Return closes it.
+expect_centred_box() { # what
+  local box
+  if ! box=$(wait_for 5 box_window); then
+    fail "$1: no box"
+    return
+  fi
+  check "$1 at the centre of the screen (off by $(off_centre "$box"))" wait_for 3 centred "$box"
+  key Return
+  check "$1 closes" wait_for 5 bash -c "! xwininfo -id $box 2>/dev/null | grep -q IsViewable"
+}
+
+export LC_ALL=ru_RU.UTF-8
+e2e_start
+main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+check "the main window at the centre of the screen (off by $(off_centre "$main"))" \
+  wait_for 3 centred "$main"
+focus_window "$main"
+sleep 0.3
+type_text 'a'  # refused by the first field: the information message
+expect_centred_box "the information message"
+focus_window "$main"
+type_text '1'
+key Tab
+type_text '-'   # a lone minus in the second field
+key shift+Tab shift+Tab space  # "+": the conversion fails
+expect_centred_box "the error box"
+focus_window "$main"
+key ctrl+q
+wait_exit "$E2E_PID" 10
+check "the program ends (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+e2e_finish
