@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# A digit typed into the month calendar opens its date editor, which Qt keeps for a few seconds;
+# quitting at once must still end the program cleanly, with code 0 and nothing printed (under
+# the sanitizers: no leak report). Options: those of lib.sh.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+e2e_copy_program
+export LC_ALL=ru_RU.UTF-8
+for try in 1 2 3; do
+  e2e_start
+  main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+  focus_window "$main"
+  sleep 0.3
+  # A day in the middle of the calendar (its client area starts at 392, 144 below the menu bar).
+  xdotool mousemove --window "$main" 500 270 click 1
+  key 1 ctrl+q
+  wait_exit "$E2E_PID" 10
+  check "try $try: the program ends with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+done
+check "nothing printed" [ ! -s "$E2E_TMP/program.log" ]
+e2e_finish
