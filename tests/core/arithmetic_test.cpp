@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/number_text.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -16,6 +17,28 @@ struct FaultCase {
   std::function<void()> operation;
   Kind kind;
 };
+
+const char* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::DivisionByZero:
+      return "division by zero";
+    case Kind::InvalidOperation:
+      return "invalid operation";
+    case Kind::Overflow:
+      return "overflow";
+  }
+  return "?";
+}
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+  *os << c.name << " faults with " << KindName(c.kind);
+}
+
+// Reads the case's expression: "sqrt(-1)" gives sqrt_of_minus_1, "1/0" 1_over_0.
+std::string ByExpression(const testing::TestParamInfo<FaultCase>& info) {
+  return test_names::FromText(
+      info.param.name, {{'/', "over"}, {'*', "times"}, {'(', "of"}, {')', ""}, {'^', "pow"}});
+}
 
 class ArithmeticFaults : public testing::TestWithParam<FaultCase> {};
 
@@ -58,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"1E4000/1E-4000", [] { Divide(kHuge, 1e-4000L); }, Kind::Overflow},
         FaultCase{"double(1E400)", [] { NarrowToDouble(1e400L); }, Kind::Overflow},
         FaultCase{"double(-1E400)", [] { NarrowToDouble(-1e400L); }, Kind::Overflow}),
-    [](const testing::TestParamInfo<FaultCase>& p) { return std::to_string(p.index); });
+    ByExpression);
 
 TEST(Arithmetic, FaultMessages) {
   EXPECT_STREQ(ArithmeticFault(Kind::DivisionByZero).what(), "Floating point division by zero");
@@ -89,6 +112,10 @@ struct RoundCase {
   int64_t result;
 };
 
+void PrintTo(const RoundCase& c, std::ostream* os) {
+  *os << test_names::Shortest(c.value) << " rounds to " << c.result;
+}
+
 class RoundToIntegerTies : public testing::TestWithParam<RoundCase> {};
 
 TEST_P(RoundToIntegerTies, NearestEven) {
@@ -103,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundCase{9e18L, 9000000000000000000}, RoundCase{-0.0L, 0},
                     RoundCase{9223372036854775807.0L, 9223372036854775807},
                     RoundCase{-9223372036854775808.0L, std::numeric_limits<int64_t>::min()},
-                    RoundCase{1e-4940L, 0}));
+                    RoundCase{1e-4940L, 0}),
+    [](const testing::TestParamInfo<RoundCase>& test) {
+      return test_names::FromText(test_names::Shortest(test.param.value));
+    });
 
 TEST(Arithmetic, PendingFlagsFromElsewhereDoNotFailAnOperation) {
   // Other code (the toolkit's own double arithmetic) may leave flags raised.

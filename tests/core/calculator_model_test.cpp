@@ -4,15 +4,68 @@
 
 #include <cfenv>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/number_text.h"
 #include "tests/core/core_test_support.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
 using Focus = CalculatorModel::Focus;
 using Handler = Focus (CalculatorModel::*)();
+
+// What a handler does, in the words of the buttons and menu items it serves.
+std::string HandlerName(Handler handler) {
+  const std::pair<Handler, const char*> names[] = {
+      {&CalculatorModel::Button1Click, "Add"},
+      {&CalculatorModel::Button2Click, "Subtract"},
+      {&CalculatorModel::Button4Click, "Multiply"},
+      {&CalculatorModel::Button5Click, "Divide"},
+      {&CalculatorModel::Button12Click, "Percent"},
+      {&CalculatorModel::Button13Click, "Square"},
+      {&CalculatorModel::Button10Click, "Round"},
+      {&CalculatorModel::Button7Click, "Pi"},
+      {&CalculatorModel::Button8Click, "FirstToSecond"},
+      {&CalculatorModel::Button9Click, "SecondToFirst"},
+      {&CalculatorModel::Button3Click, "AnswerToFirst"},
+      {&CalculatorModel::Button11Click, "Swap"},
+      {&CalculatorModel::N18Click, "ClearMenu"},
+      {&CalculatorModel::Button6Click, "ClearButton"},
+      {&CalculatorModel::Edit1DblClick, "DoubleClickFirst"},
+      {&CalculatorModel::Edit2DblClick, "DoubleClickSecond"},
+      {&CalculatorModel::Edit3DblClick, "DoubleClickAnswer"},
+  };
+  for (const auto& [named, name] : names)
+    if (named == handler) return name;
+  return "UnnamedHandler";
+}
+
+const char* FocusName(Focus focus) {
+  switch (focus) {
+    case Focus::First:
+      return "on the first field";
+    case Focus::Second:
+      return "on the second field";
+    case Focus::Unchanged:
+      return "where it was";
+  }
+  return "?";
+}
+
+// "Divide_1_and_0_comma_0": the operation, then the operands as typed.
+template <typename Case>
+std::string OperandsName(const testing::TestParamInfo<Case>& info) {
+  return HandlerName(info.param.operation) + "_" + test_names::Spelled(info.param.first) + "_and_" +
+         test_names::Spelled(info.param.second);
+}
+
+// "Round_2_comma_5": the operation, then the answer it starts from.
+template <typename Case>
+std::string AnswerName(const testing::TestParamInfo<Case>& info) {
+  return HandlerName(info.param.operation) + "_" + test_names::Spelled(info.param.before);
+}
 
 class Calculator : public testing::Test {
  protected:
@@ -53,6 +106,11 @@ struct BinaryCase {
   const char* answer;
 };
 
+void PrintTo(const BinaryCase& c, std::ostream* os) {
+  *os << HandlerName(c.operation) << " " << test_names::Quoted(c.first) << " and "
+      << test_names::Quoted(c.second) << " gives " << test_names::Quoted(c.answer);
+}
+
 class BinaryWorked : public Calculator, public testing::WithParamInterface<BinaryCase> {};
 
 TEST_P(BinaryWorked, AnswerAndFocus) {
@@ -66,7 +124,7 @@ TEST_P(BinaryWorked, AnswerAndFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, BinaryWorked,
+    AddSubtractMultiplyDivide, BinaryWorked,
     testing::Values(BinaryCase{"0,1", &CalculatorModel::Button1Click, "0,2", "0,3"},
                     BinaryCase{"1", &CalculatorModel::Button5Click, "3", "0,333333333333333"},
                     BinaryCase{"2", &CalculatorModel::Button5Click, "3", "0,666666666666667"},
@@ -79,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BinaryCase{"1,21932631112635E17", &CalculatorModel::Button4Click, "1",
                                "1,21932631112635E17"},
                     BinaryCase{"-,", &CalculatorModel::Button4Click, "5", "0"},
-                    BinaryCase{"10", &CalculatorModel::Button5Click, "-0,0001", "-100000"}));
+                    BinaryCase{"10", &CalculatorModel::Button5Click, "-0,0001", "-100000"}),
+    OperandsName<BinaryCase>);
 
 TEST_F(Calculator, PointSeparator) {
   SeparatorScope point('.');
@@ -102,6 +161,11 @@ struct BinaryFailureCase {
   const char* second;
   const char* shown;  // error box text; "" for the silent end
 };
+
+void PrintTo(const BinaryFailureCase& c, std::ostream* os) {
+  *os << HandlerName(c.operation) << " " << test_names::Quoted(c.first) << " and "
+      << test_names::Quoted(c.second) << " shows " << test_names::Quoted(c.shown);
+}
 
 class BinaryFailure : public Calculator, public testing::WithParamInterface<BinaryFailureCase> {};
 
@@ -155,7 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BinaryFailureCase{"a", &CalculatorModel::Button5Click, "b",
                                       "'a' is not a valid floating point value."},
                     BinaryFailureCase{"--", &CalculatorModel::Button5Click, "0,0",
-                                      "'--' is not a valid floating point value."}));
+                                      "'--' is not a valid floating point value."}),
+    OperandsName<BinaryFailureCase>);
 
 TEST_F(Calculator, DivideByTheTextZeroOnlyShowsTheMessage) {
   for (const char* first : {"5", "0", "x"}) {
@@ -190,6 +255,11 @@ struct AnswerCase {
   const char* after;
 };
 
+void PrintTo(const AnswerCase& c, std::ostream* os) {
+  *os << HandlerName(c.operation) << " " << test_names::Quoted(c.before) << " gives "
+      << test_names::Quoted(c.after);
+}
+
 class AnswerWorked : public Calculator, public testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(AnswerWorked, AnswerAndFocus) {
@@ -203,7 +273,7 @@ TEST_P(AnswerWorked, AnswerAndFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, AnswerWorked,
+    RoundPercentSquare, AnswerWorked,
     testing::Values(
         AnswerCase{"2,5", &CalculatorModel::Button10Click, "2"},
         AnswerCase{"3,5", &CalculatorModel::Button10Click, "4"},
@@ -214,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"123456789012345,5", &CalculatorModel::Button10Click, "123456789012346"},
         AnswerCase{"1E-4000", &CalculatorModel::Button13Click, "0"},
         AnswerCase{"0,3", &CalculatorModel::Button12Click, "0,003"},
-        AnswerCase{"1,21932631112635E17", &CalculatorModel::Button13Click, "1,48675665300499E34"}));
+        AnswerCase{"1,21932631112635E17", &CalculatorModel::Button13Click, "1,48675665300499E34"}),
+    AnswerName<AnswerCase>);
 
 struct AnswerFailureCase {
   const char* before;
@@ -222,6 +293,12 @@ struct AnswerFailureCase {
   const char* shown;
   std::vector<std::string> events;
 };
+
+void PrintTo(const AnswerFailureCase& c, std::ostream* os) {
+  *os << HandlerName(c.operation) << " " << test_names::Quoted(c.before) << " shows "
+      << test_names::Quoted(c.shown);
+  for (const std::string& event : c.events) *os << ", then " << test_names::Quoted(event);
+}
 
 class AnswerFailure : public Calculator, public testing::WithParamInterface<AnswerFailureCase> {};
 
@@ -251,7 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
                           "'1,5,2' is not a valid floating point value.",
                           {}},
         AnswerFailureCase{
-            " ", &CalculatorModel::Button10Click, "' ' is not a valid floating point value.", {}}));
+            " ", &CalculatorModel::Button10Click, "' ' is not a valid floating point value.", {}}),
+    AnswerName<AnswerFailureCase>);
 
 // ---- Pi, moves, swap and clearing ------------------------------------------------------------
 
@@ -271,6 +349,12 @@ struct MoveCase {
   const char* answer;
   Focus focus;
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+  *os << HandlerName(c.operation) << " leaves " << test_names::Quoted(c.first) << ", "
+      << test_names::Quoted(c.second) << ", " << test_names::Quoted(c.answer) << " and the focus "
+      << FocusName(c.focus);
+}
 
 class Moves : public Calculator, public testing::WithParamInterface<MoveCase> {};
 
@@ -294,7 +378,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MoveCase{&CalculatorModel::Button6Click, "", "", "", Focus::First},
                     MoveCase{&CalculatorModel::Edit1DblClick, "", "-", "4E", Focus::Unchanged},
                     MoveCase{&CalculatorModel::Edit2DblClick, "1,5,2", "", "4E", Focus::Unchanged},
-                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "", Focus::Unchanged}));
+                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "", Focus::Unchanged}),
+    [](const testing::TestParamInfo<MoveCase>& test) { return HandlerName(test.param.operation); });
 
 TEST_F(Calculator, MovingAnEmptyAnswerEmptiesTheFirstField) {
   CalculatorModel model = Model("5", "6", "");

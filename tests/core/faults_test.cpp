@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_names.h"
+
 namespace {
 
 struct BoxCase {
   const char* message;
   const char* shown;
 };
+
+void PrintTo(const BoxCase& c, std::ostream* os) {
+  *os << test_names::Quoted(c.message) << " is shown as " << test_names::Quoted(c.shown);
+}
 
 class ErrorBox : public testing::TestWithParam<BoxCase> {};
 
@@ -25,7 +31,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BoxCase{"", ""}, BoxCase{"done.", "done."}, BoxCase{"Stop!", "Stop!"},
                     BoxCase{"(x)", "(x)"}, BoxCase{"blank ", "blank "}, BoxCase{"a-", "a-"},
                     BoxCase{"a,", "a,"}, BoxCase{"a/", "a/."}, BoxCase{"1", "1."},
-                    BoxCase{"'", "'"}, BoxCase{"Нет", "Нет."}, BoxCase{"Готово!", "Готово!"}));
+                    BoxCase{"'", "'"}, BoxCase{"Нет", "Нет."}, BoxCase{"Готово!", "Готово!"}),
+    [](const testing::TestParamInfo<BoxCase>& test) {
+      return test_names::FromText(test.param.message);
+    });
 
 TEST(Faults, SilentAbortCarriesNoMessage) {
   try {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/core/core_test_support.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -26,12 +27,27 @@ std::string ConversionMessage(const std::string& text) {
   return "(no error)";
 }
 
+// Names a case after the text it reads (a refused text is the case itself).
+struct ByText {
+  std::string operator()(const testing::TestParamInfo<std::string>& info) const {
+    return test_names::FromText(info.param);
+  }
+  template <typename Case>
+  std::string operator()(const testing::TestParamInfo<Case>& info) const {
+    return test_names::FromText(info.param.text);
+  }
+};
+
 // ---- TextToNumber ----------------------------------------------------------------------------
 
 struct ReadCase {
   const char* text;
   long double value;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << test_names::Quoted(c.text) << " reads as " << test_names::Shortest(c.value);
+}
 
 class TextToNumberReads : public testing::TestWithParam<ReadCase> {};
 
@@ -43,14 +59,15 @@ TEST_P(TextToNumberReads, GivesTheNearestValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, TextToNumberReads,
+    Forms, TextToNumberReads,
     testing::Values(ReadCase{"5", 5}, ReadCase{"-5", -5}, ReadCase{"+5", 5}, ReadCase{"1,5", 1.5L},
                     ReadCase{",5", 0.5L}, ReadCase{"5,", 5}, ReadCase{",", 0}, ReadCase{"007", 7},
                     ReadCase{"  12  ", 12}, ReadCase{"1,5E3", 1500}, ReadCase{"1,5e-3", 0.0015L},
                     ReadCase{"2E+2", 200}, ReadCase{"1E", 1}, ReadCase{"1e-", 1},
                     ReadCase{",E5", 0}, ReadCase{"1E500", 1e500L}, ReadCase{"1E0600", 1e600L},
                     ReadCase{"1,1E4932", 1.1e4932L}, ReadCase{"1E-4999", 0},
-                    ReadCase{"1E4931", 1e4931L}, ReadCase{"1E0000000500", 1e500L}));
+                    ReadCase{"1E4931", 1e4931L}, ReadCase{"1E0000000500", 1e500L}),
+    ByText());
 
 INSTANTIATE_TEST_SUITE_P(
     Precision, TextToNumberReads,
@@ -68,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"1,18973149535723176502E4932", LDBL_MAX},
                     ReadCase{"3,36210314311209350626E-4932", LDBL_MIN},
                     ReadCase{"1E-4940", 1e-4940L},
-                    ReadCase{"4E-4951", 3.6451995318824746025e-4951L}, ReadCase{"1E-4951", 0}));
+                    ReadCase{"4E-4951", 3.6451995318824746025e-4951L}, ReadCase{"1E-4951", 0}),
+    ByText());
 
 TEST(TextToNumber, NegativeZeroFromLoneSign) {
   SeparatorScope comma(',');
@@ -78,7 +96,7 @@ TEST(TextToNumber, NegativeZeroFromLoneSign) {
   EXPECT_EQ(NumberToText(value), "0");
 }
 
-class TextToNumberRefuses : public testing::TestWithParam<const char*> {};
+class TextToNumberRefuses : public testing::TestWithParam<std::string> {};
 
 TEST_P(TextToNumberRefuses, NamingTheWholeText) {
   SeparatorScope comma(',');
@@ -86,17 +104,19 @@ TEST_P(TextToNumberRefuses, NamingTheWholeText) {
   EXPECT_EQ(ConversionMessage(text), "'" + text + "' is not a valid floating point value");
 }
 
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToNumberRefuses,
+INSTANTIATE_TEST_SUITE_P(FormsAndRange, TextToNumberRefuses,
                          testing::Values("", "   ", "-", "+", "1.5", "1,5,2", "1 000", "5-", "1-2",
                                          "- 5", "E5", "1,5E3,5", "1E5000", "1E-5000", "1,2E4932",
-                                         "1E4999", "INF", "NAN", "0x10", "\t5", "5-3"));
+                                         "1E4999", "INF", "NAN", "0x10", "\t5", "5-3"),
+                         ByText());
 
 INSTANTIATE_TEST_SUITE_P(MoreForms, TextToNumberRefuses,
                          testing::Values("--5", "+-5", "1E+-5", "5\t", "5\n", " ,5 x", "1E5 5",
                                          "1,5 e3", "e", ",,", "1E500,", "1EE5", "1E5E5",
                                          "\xc2\xa0"
                                          "5",
-                                         "5 - "));
+                                         "5 - "),
+                         ByText());
 
 TEST(TextToNumber, OverflowOfALongMantissaIsInvalid) {
   SeparatorScope comma(',');
@@ -142,6 +162,15 @@ struct RenderCase {
   const char* text;
 };
 
+void PrintTo(const RenderCase& c, std::ostream* os) {
+  *os << test_names::Shortest(c.value) << " renders as " << test_names::Quoted(c.text);
+}
+
+// Names a case after the value it renders: several values render as the same text.
+std::string ByValue(const testing::TestParamInfo<RenderCase>& info) {
+  return test_names::FromText(test_names::Shortest(info.param.value));
+}
+
 class NumberToTextRenders : public testing::TestWithParam<RenderCase> {};
 
 TEST_P(NumberToTextRenders, FifteenDigits) {
@@ -150,7 +179,7 @@ TEST_P(NumberToTextRenders, FifteenDigits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, NumberToTextRenders,
+    Rounding, NumberToTextRenders,
     testing::Values(RenderCase{0, "0"}, RenderCase{-0.0L, "0"}, RenderCase{100, "100"},
                     RenderCase{1500, "1500"}, RenderCase{-2.5L, "-2,5"},
                     RenderCase{1234567.5L, "1234567,5"}, RenderCase{1.0L / 3, "0,333333333333333"},
@@ -174,7 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RenderCase{-0.1000000000000025L, "-0,100000000000003"},
                     RenderCase{0.1234567890123454997L, "0,123456789012346"},
                     RenderCase{LDBL_MAX, "1,18973149535723E4932"},
-                    RenderCase{LDBL_MIN, "3,36210314311209E-4932"}));
+                    RenderCase{LDBL_MIN, "3,36210314311209E-4932"}),
+    ByValue);
 
 INSTANTIATE_TEST_SUITE_P(Layout, NumberToTextRenders,
                          testing::Values(RenderCase{-2147483648.0L, "-2147483648"},
@@ -188,7 +218,8 @@ INSTANTIATE_TEST_SUITE_P(Layout, NumberToTextRenders,
                                          RenderCase{1000000000000000005.0L, "1E18"},
                                          RenderCase{-LDBL_MAX, "-1,18973149535723E4932"},
                                          RenderCase{1e4000L, "1E4000"},
-                                         RenderCase{2.5e-4000L, "2,5E-4000"}));
+                                         RenderCase{2.5e-4000L, "2,5E-4000"}),
+                         ByValue);
 
 TEST(NumberToText, NonFiniteAndBelowNormal) {
   SeparatorScope comma(',');
@@ -237,13 +268,17 @@ struct IntegerCase {
   int32_t value;
 };
 
+void PrintTo(const IntegerCase& c, std::ostream* os) {
+  *os << test_names::Quoted(c.text) << " reads as " << c.value;
+}
+
 class TextToIntegerReads : public testing::TestWithParam<IntegerCase> {};
 
 TEST_P(TextToIntegerReads, Value) {
   EXPECT_EQ(TextToInteger(GetParam().text), GetParam().value) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToIntegerReads,
+INSTANTIATE_TEST_SUITE_P(DecimalAndHexadecimal, TextToIntegerReads,
                          testing::Values(IntegerCase{"42", 42}, IntegerCase{"-42", -42},
                                          IntegerCase{"+42", 42}, IntegerCase{"  42", 42},
                                          IntegerCase{"007", 7}, IntegerCase{"0", 0},
@@ -251,7 +286,8 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToIntegerReads,
                                          IntegerCase{"-2147483648", -2147483647 - 1},
                                          IntegerCase{"$1F", 31}, IntegerCase{"x1F", 31},
                                          IntegerCase{"0x1F", 31}, IntegerCase{"$1f", 31},
-                                         IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}));
+                                         IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}),
+                         ByText());
 
 INSTANTIATE_TEST_SUITE_P(
     MoreForms, TextToIntegerReads,
@@ -259,9 +295,10 @@ INSTANTIATE_TEST_SUITE_P(
                     IntegerCase{"$7FFFFFFF", 2147483647}, IntegerCase{"$80000000", -2147483647 - 1},
                     IntegerCase{"-$80000000", -2147483647 - 1}, IntegerCase{"-$FFFFFFFF", 1},
                     IntegerCase{"$0000000012345678", 0x12345678}, IntegerCase{"-0", 0},
-                    IntegerCase{"000000000000002147483647", 2147483647}, IntegerCase{"0x0", 0}));
+                    IntegerCase{"000000000000002147483647", 2147483647}, IntegerCase{"0x0", 0}),
+    ByText());
 
-class TextToIntegerRefuses : public testing::TestWithParam<const char*> {};
+class TextToIntegerRefuses : public testing::TestWithParam<std::string> {};
 
 TEST_P(TextToIntegerRefuses, NamingTheWholeText) {
   const std::string text = GetParam();
@@ -273,14 +310,16 @@ TEST_P(TextToIntegerRefuses, NamingTheWholeText) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextToIntegerRefuses,
+INSTANTIATE_TEST_SUITE_P(FormsAndRange, TextToIntegerRefuses,
                          testing::Values("", "42 ", "-", "$", "0x", "2147483648", "-2147483649",
-                                         "$100000000", "1,5", "1E3", "+-1"));
+                                         "$100000000", "1,5", "1E3", "+-1"),
+                         ByText());
 
 INSTANTIATE_TEST_SUITE_P(MoreForms, TextToIntegerRefuses,
                          testing::Values("- 1", "$-1", "0x 1", "\t1", "99999999999999999999",
                                          "18446744073709551658", "$1G", "0x1F ", "00x1F", "1.5",
-                                         " ", "$$1", "x", "0xx1"));
+                                         " ", "$$1", "x", "0xx1"),
+                         ByText());
 
 TEST(IntegerToText, DecimalDigits) {
   EXPECT_EQ(IntegerToText(0), "0");
@@ -296,6 +335,24 @@ struct KeyCase {
   std::optional<char32_t> decimal;  // what DecimalKeyFilter lets through
   bool integer_passes;              // IntegerKeyFilter lets the key through unchanged
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) {
+  *os << "key " << test_names::Quoted(test_names::Utf8(c.key)) << ": the number filter ";
+  if (c.decimal)
+    *os << "types " << test_names::Quoted(test_names::Utf8(*c.decimal));
+  else
+    *os << "refuses it";
+  *os << ", the whole-number filter " << (c.integer_passes ? "lets it through" : "refuses it");
+}
+
+std::string KeyName(const testing::TestParamInfo<KeyCase>& info) {
+  const char32_t key = info.param.key;
+  const std::string text = test_names::Utf8(key);
+  if (key >= '0' && key <= '9') return "digit_" + text;
+  if ((key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z')) return "letter_" + text;
+  if (test_names::IsCyrillic(key)) return "Russian_letter_" + test_names::Spelled(text);
+  return test_names::FromText(text);
+}
 
 class KeyFilters : public testing::TestWithParam<KeyCase> {};
 
@@ -331,7 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{24, std::nullopt, false}, KeyCase{26, std::nullopt, false},
                     KeyCase{10, std::nullopt, false}, KeyCase{U'ы', std::nullopt, false},
                     KeyCase{U'٫', std::nullopt, false},
-                    KeyCase{U'0' + 0x10000, std::nullopt, false}));
+                    KeyCase{U'0' + 0x10000, std::nullopt, false}),
+    KeyName);
 
 // Under a point separator a typed comma would make every fraction unreadable: both keys type the
 // separator in force, and what they type reads back as a number.

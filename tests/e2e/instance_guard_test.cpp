@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "app/window_set.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -20,6 +21,11 @@ struct TitleCase {
   bool utf8;
   bool matches;
 };
+
+void PrintTo(const TitleCase& c, std::ostream* os) {
+  *os << c.name << ": " << test_names::Quoted(c.bytes.toStdString()) << " as "
+      << (c.utf8 ? "UTF-8" : "Latin-1") << (c.matches ? " is" : " is not") << " the title";
+}
 
 class TitleTest : public ::testing::TestWithParam<TitleCase> {};
 

@@ -86,6 +86,10 @@ struct Kind {
   bool progressive;
 };
 
+void PrintTo(const Kind& kind, std::ostream* os) {
+  *os << kind.name;
+}
+
 class JpegKind : public testing::TestWithParam<Kind> {};
 
 TEST_P(JpegKind, QuadrantsKeepTheirColours) {
@@ -118,6 +122,11 @@ struct Scale {
   int width, height;
   int expectWidth, expectHeight;  // 0: only the bounds are checked
 };
+
+void PrintTo(const Scale& s, std::ostream* os) {
+  *os << s.width << " x " << s.height << " pixels";
+  if (s.expectWidth != 0) *os << " decode to " << s.expectWidth << " x " << s.expectHeight;
+}
 
 class JpegScale : public testing::TestWithParam<Scale> {};
 
@@ -160,7 +169,11 @@ INSTANTIATE_TEST_SUITE_P(All, JpegScale,
                                          Scale{1680, 1170, 210, 147},  // 1/8 rounds up
                                          Scale{100, 80, 100,
                                                80},  // smaller than the minimum: as it is
-                                         Scale{5000, 300, 0, 0}));
+                                         Scale{5000, 300, 0, 0}),
+                         [](const testing::TestParamInfo<Scale>& test) {
+                           return std::to_string(test.param.width) + "x" +
+                                  std::to_string(test.param.height);
+                         });
 
 // ---- damaged files ----------------------------------------------------------------------------
 
@@ -186,6 +199,10 @@ struct Damage {
   void (*damage)(std::vector<unsigned char>& jpeg);
   int code;
 };
+
+void PrintTo(const Damage& damage, std::ostream* os) {
+  *os << damage.name << ", refused with " << JpegError(damage.code);
+}
 
 class JpegDamage : public testing::TestWithParam<Damage> {};
 

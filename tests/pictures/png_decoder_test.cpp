@@ -58,6 +58,10 @@ struct Format {
   Transparency transparency;
 };
 
+void PrintTo(const Format& format, std::ostream* os) {
+  *os << format.name;
+}
+
 // An irregular pattern; the alpha channel also takes its two extremes.
 unsigned int Sample(int x, int y, int channel, int depth, bool alpha) {
   const unsigned int top = depth == 16 ? 65535u : (1u << depth) - 1;
@@ -407,6 +411,12 @@ struct Damage {
   const std::string* message;
   bool exact;
 };
+
+void PrintTo(const Damage& damage, std::ostream* os) {
+  *os << damage.name
+      << (damage.exact ? ", refused with \"" : ", refused with a message beginning \"")
+      << *damage.message << '"';
+}
 
 const Damage kDamages[] = {
     {"Empty", [](auto& png) { png.clear(); }, &kEnd, true},

@@ -10,6 +10,7 @@
 #include "settings/ini_text.h"
 #include "settings/settings_store.h"
 #include "tests/settings/temp_dir.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ struct BatchCase {
   std::string text;
   std::vector<ini::Entry> entries;
 };
+
+void PrintTo(const BatchCase& c, std::ostream* os) {
+  *os << c.name << ": " << c.entries.size() << " keys into " << test_names::Quoted(c.text);
+}
 
 class SetValuesTest : public ::testing::TestWithParam<BatchCase> {};
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/settings/temp_dir.h"
+#include "tests/support/test_names.h"
 
 namespace {
 
@@ -57,6 +58,16 @@ struct WriteCase {
   std::variant<int32_t, bool> value;
   std::string after;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) {
+  *os << c.name << ": [" << c.section << "] " << c.key << " = ";
+  if (const bool* flag = std::get_if<bool>(&c.value))
+    *os << (*flag ? "true" : "false");
+  else
+    *os << std::get<int32_t>(c.value);
+  *os << " into " << (c.before ? test_names::Quoted(*c.before) : "no file") << " gives "
+      << test_names::Quoted(c.after);
+}
 
 // Comments, odd blanks, a header without its bracket, lone CRs and a NUL byte.
 const std::string kForeignLines =
@@ -169,6 +180,11 @@ struct ReadCase {
   const char* key;
   int32_t expected;  // the default is 100
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name << ": [" << c.section << "] " << c.key << " in " << test_names::Quoted(c.text)
+      << " reads as " << c.expected;
+}
 
 class ReadTest : public ::testing::TestWithParam<ReadCase> {};
 

@@ -24,6 +24,7 @@
 #include "app/qt_desktop.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
@@ -116,6 +117,10 @@ struct WindowNames {
   std::vector<const char*> names;
 };
 
+void PrintTo(const WindowNames& c, std::ostream* os) {
+  *os << "the " << c.window << " window";
+}
+
 class EveryFocusableControl : public Accessibility,
                               public ::testing::WithParamInterface<WindowNames> {};
 
@@ -201,6 +206,10 @@ struct Hint {
   QWidget* (*of)(TForm1&);
   const char* description;
 };
+
+void PrintTo(const Hint& c, std::ostream* os) {
+  *os << c.control << " described as " << test_names::Quoted(c.description);
+}
 
 class Hints : public Accessibility, public ::testing::WithParamInterface<Hint> {};
 
@@ -296,6 +305,10 @@ struct BoxCase {
   bool error;
   std::string text;
 };
+
+void PrintTo(const BoxCase& c, std::ostream* os) {
+  *os << c.name << (c.error ? ": error box " : ": information box ") << test_names::Quoted(c.text);
+}
 
 class MessageBoxes : public ::testing::TestWithParam<BoxCase> {};
 

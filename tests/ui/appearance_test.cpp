@@ -30,6 +30,7 @@
 
 #include "picture_writers.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
@@ -125,7 +126,7 @@ TEST_P(ColourCommandTest, PickerOpensWithTheColourLastConfirmedInAnyOfTheThree) 
 
 INSTANTIATE_TEST_SUITE_P(Commands, ColourCommandTest, ::testing::ValuesIn(kColourCommands),
                          [](const auto& param_info) {
-                           return std::string(param_info.param.name).substr(0, 3);
+                           return test_names::FromText(param_info.param.name);
                          });
 
 TEST(ColourCommands, EachRecoloursOnlyItsOwnPart) {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 
 #include "tests/settings/temp_dir.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/Unit2.h"
 #include "ui/Unit6.h"
@@ -107,6 +109,12 @@ struct RangeCase {
   const char *label12, *label13;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+  *os << c.name << ": Min " << test_names::Quoted(c.min) << ", Max " << test_names::Quoted(c.max)
+      << " over " << c.start_min << ".." << c.start_max << " give " << c.min_after << ".."
+      << c.max_after << " at " << c.pos_after;
+}
+
 class SettingsOk : public InfoWindows, public ::testing::WithParamInterface<RangeCase> {};
 
 TEST_P(SettingsOk, SetsFirstSliderLabelsAndEmptiesFields) {
@@ -184,6 +192,11 @@ struct BadText {
   const char *min, *max, *message;
 };
 
+void PrintTo(const BadText& c, std::ostream* os) {
+  *os << "Min " << test_names::Quoted(c.min) << ", Max " << test_names::Quoted(c.max) << " show "
+      << test_names::Quoted(c.message);
+}
+
 class SettingsBadText : public InfoWindows, public ::testing::WithParamInterface<BadText> {};
 
 TEST_P(SettingsBadText, ShowsConversionErrorAndChangesNothing) {
@@ -207,7 +220,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, SettingsBadText,
                                            // Both bad: the first field is read first.
                                            BadText{"1-", "", "'1-' is not a valid integer value."},
                                            BadText{"0", "2147483648",
-                                                   "'2147483648' is not a valid integer value."}));
+                                                   "'2147483648' is not a valid integer value."}),
+                         [](const auto& p) {
+                           return "Min_" + test_names::Spelled(p.param.min) + "_Max_" +
+                                  test_names::Spelled(p.param.max);
+                         });
 
 TEST_F(InfoWindows, EnterInAFieldDoesNotPressOk) {
   settings().ShowForm();
@@ -477,6 +494,10 @@ struct LabelClick {
   const char* target;
 };
 
+void PrintTo(const LabelClick& c, std::ostream* os) {
+  *os << c.name << " opens " << test_names::Quoted(c.target);
+}
+
 class AboutLinks : public InfoWindows, public ::testing::WithParamInterface<LabelClick> {};
 
 TEST_P(AboutLinks, ClickAsksTheShellAndIgnoresItsAnswer) {
@@ -508,6 +529,12 @@ struct ShortcutCase {
   Qt::Key key;
   Qt::KeyboardModifiers modifiers;
 };
+
+void PrintTo(const ShortcutCase& c, std::ostream* os) {
+  *os << c.name << " ("
+      << QKeySequence(c.key | c.modifiers).toString(QKeySequence::PortableText).toStdString()
+      << ")";
+}
 
 class AboutModality : public InfoWindows, public ::testing::WithParamInterface<ShortcutCase> {
  protected:
