@@ -130,6 +130,9 @@ TMonthCalendar::TMonthCalendar(QWidget* parent)
   setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
   setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
   setSelectionMode(QCalendarWidget::SingleSelection);
+  // The desktop's month calendar takes no typed dates (nothing reads the date anyway). Qt's
+  // typed-date editor also leaks its label when the program quits while it is open.
+  setDateEditEnabled(false);
   setGridVisible(false);
   setFont(SansFont(13, true));
   // Weekends look like every other day.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A digit typed into the month calendar opens its date editor, which Qt keeps for a few seconds;
-# quitting at once must still end the program cleanly, with code 0 and nothing printed (under
-# the sanitizers: no leak report). Options: those of lib.sh.
+# A digit typed into the month calendar right before quitting: the calendar takes no typed dates
+# (Qt's typed-date editor would stay open a few seconds and leak when the program quits), and
+# the program ends cleanly, with code 0 and nothing printed (under the sanitizers: no leak
+# report). Options: those of lib.sh.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 e2e_copy_program
