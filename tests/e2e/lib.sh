@@ -63,13 +63,30 @@ check() { # description command...
 # Remembers a background process so that cleanup ends it.
 e2e_track() { _e2e_pids+=("$1"); }
 
+# Ends a background process of this script and collects it: SIGTERM, then SIGKILL if it has
+# not ended within 5 s. A process already collected is left alone: its number may belong to
+# another process by now (process numbers are reused, and tests run side by side).
+e2e_stop() { # pid
+  local pid=$1 tries
+  [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ] || return 0
+  kill "$pid" 2>/dev/null
+  for ((tries = 0; tries < 100; tries++)); do
+    case $(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null) in
+      "" | Z) break ;;
+    esac
+    sleep 0.05
+  done
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 0
+}
+
 _e2e_cleanup() {
   # A script may run with errexit; nothing here may stop the cleanup half way.
   set +e
-  local pid i
+  local i
   for ((i = ${#_e2e_pids[@]} - 1; i >= 0; i--)); do
-    pid=${_e2e_pids[$i]}
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    e2e_stop "${_e2e_pids[$i]}"
   done
   [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ] && rm -rf "$E2E_TMP"
 }

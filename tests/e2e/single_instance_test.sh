@@ -24,10 +24,7 @@ quit_with_ctrl_q() { # window-id what
   wait_exit "$E2E_PID" 10
   check "$2: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
   # A copy left running would refuse every later start.
-  if [ "$E2E_EXIT_CODE" = timeout ]; then
-    kill "$E2E_PID" 2>/dev/null
-    wait "$E2E_PID" 2>/dev/null
-  fi
+  [ "$E2E_EXIT_CODE" = timeout ] && e2e_stop "$E2E_PID"
 }
 
 # Starts a copy in its own directory and expects it to end at once, silently.
@@ -70,7 +67,7 @@ foreign_window() { # title options...
   fi
 }
 
-end_foreign() { kill "$foreign_pid" 2>/dev/null; wait "$foreign_pid" 2>/dev/null; }
+end_foreign() { e2e_stop "$foreign_pid"; }
 
 # Every window mapped on the desktop from now on is logged.
 "$E2E_HELPER" --watch-maps >"$E2E_TMP/maps" &
@@ -143,10 +140,7 @@ for try in 1 2 3; do
   wait_exit "$refused" 5
   check "two copies at once, try $try: the other ends with code 0 (got $E2E_EXIT_CODE)" \
     [ "$E2E_EXIT_CODE" = 0 ]
-  for pid in $pid_a $pid_b; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  for pid in $pid_a $pid_b; do e2e_stop "$pid"; done
 done
 
 e2e_finish
