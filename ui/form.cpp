@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QShowEvent>
 
 #include "ui/colors.h"
@@ -28,9 +29,14 @@ void TForm::ShowForm() {
 }
 
 bool TForm::event(QEvent* e) {
-  // Qt polishes every new widget soon after its creation; a hidden window is polished when it
-  // is first shown instead.
-  if (e->type() == QEvent::PolishRequest && !isVisible()) return true;
+  // Qt polishes every new widget soon after its creation; a hidden window and its controls are
+  // polished when it is first shown instead. The window's own request comes before its
+  // controls' requests: it was posted when the window was made, before they were.
+  if (e->type() == QEvent::PolishRequest && !isVisible()) {
+    for (QWidget* control : findChildren<QWidget*>())
+      QCoreApplication::removePostedEvents(control, QEvent::PolishRequest);
+    return true;
+  }
   if (e->type() == QEvent::Polish && !laid_out_) {
     laid_out_ = true;
     FormLayout();
