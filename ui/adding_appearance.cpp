@@ -22,6 +22,7 @@
 
 #include "core/desktop.h"
 #include "core/faults.h"
+#include "pictures/baked_picture.h"
 #include "pictures/picture.h"
 #include "pictures/source_file.h"
 #include "ui/Unit3.h"
@@ -34,6 +35,9 @@
 #include "ui/picture_box.h"
 #include "ui/trackbar.h"
 #include "ui/widgets.h"
+
+// assets/picture.jpg decoded at build time (main_picture.cpp in the build directory).
+extern const BakedPicture kMainPicture;
 
 namespace {
 
@@ -229,6 +233,11 @@ QImage TForm1::LoadPicture(const QString& path, QSize minimum, uint32_t backgrou
 QImage TForm1::BuiltInPicture() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize minimum = PictureMinimum(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+  // The usual screen's size was decoded when the program was built: start-up skips the decoder.
+  // The image reads the program's own constant pixels, without a copy.
+  if (minimum == QSize(kMainPicture.width, kMainPicture.height))
+    return QImage(reinterpret_cast<const uchar*>(kMainPicture.pixels), kMainPicture.width,
+                  kMainPicture.height, kMainPicture.width * 4, QImage::Format_RGB32);
   return ::BuiltInPicture(QStringLiteral(":/assets/picture.jpg"), minimum.width(),
                           minimum.height());
 }

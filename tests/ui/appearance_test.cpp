@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "picture_writers.h"
+#include "pictures/picture.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
@@ -665,12 +666,24 @@ TEST(PictureCommand, BusyCursorIsGoneOnEveryWayOut) {
   EXPECT_EQ(Errors(app.desktop).size(), 2u);
 }
 
-TEST(LoadPicture, BuiltInPictureGoesThroughTheJpegDecoder) {
+TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
+  // The program ships the usual screen's pixels ready made; they must be what decoding the
+  // built-in JPEG at the 209 x 145 picture area gives now.
   const QImage picture = TForm1::BuiltInPicture();
-  ASSERT_FALSE(picture.isNull());
+  ASSERT_EQ(picture.size(), QSize(209, 145));
   EXPECT_EQ(picture.format(), QImage::Format_RGB32);
-  EXPECT_GE(picture.width(), 209);
-  EXPECT_GE(picture.height(), 145);
+  QFile file(QStringLiteral(":/assets/picture.jpg"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray jpeg = file.readAll();
+  const Picture decoded = DecodeJpegMemory(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                           static_cast<size_t>(jpeg.size()), 209, 145);
+  ASSERT_EQ(decoded.width, 209);
+  ASSERT_EQ(decoded.height, 145);
+  int different = 0;
+  for (int y = 0; y < 145; ++y)
+    for (int x = 0; x < 209; ++x)
+      different += picture.pixel(x, y) != decoded.pixels[static_cast<size_t>(y) * 209 + x];
+  EXPECT_EQ(different, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
