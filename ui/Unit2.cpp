@@ -84,19 +84,6 @@ TForm2::TForm2(AppContext& context)
   // Modal for the whole application: the other windows and the menu shortcuts wait.
   setWindowModality(Qt::ApplicationModal);
 
-  Memo1 = Place(new QPlainTextEdit(this), 0, 0, 185, 201);
-  Memo1->setReadOnly(true);
-  Memo1->setFont(SansFont(11, true));
-  SetFieldColour(Memo1, kYellow);
-  Memo1->viewport()->setCursor(Qt::ArrowCursor);
-  // Right-to-left reading order: lines run from the right edge, the scroll bar sits left.
-  Memo1->setLayoutDirection(Qt::RightToLeft);
-  QTextOption option = Memo1->document()->defaultTextOption();
-  option.setTextDirection(Qt::RightToLeft);
-  option.setAlignment(Qt::AlignRight);
-  Memo1->document()->setDefaultTextOption(option);
-  Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
-
   Image1 = Place(new TPicture(this), 184, 0, 225, 129);
 
   Label1 = UnsizedLabel(this, QStringLiteral("Tallymate 3.1"), 224, 136, ComicFont(16, true));
@@ -113,18 +100,38 @@ TForm2::TForm2(AppContext& context)
   // Screen readers and the keyboard: the two links take the focus after the text and open with
   // Enter or Space; Escape closes the window, as it closes a dialog (there is no button).
   NameControls({
-      {Memo1, QStringLiteral("О программе")},
       {Image1, QStringLiteral("Картинка")},
       {Label4, Label4->text()},
       {Label3, Label3->text()},
   });
-  Memo1->setTabChangesFocus(true);
   for (QLabel* link : {Label4, Label3}) link->setFocusPolicy(Qt::StrongFocus);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void TForm2::FormLayout() {
+  // The text field is made only now: a text document is the costliest control of the hidden
+  // windows. It takes the place it would have had if made first: under the other controls and
+  // first for a screen reader.
+  Memo1 = Place(new QPlainTextEdit(this), 0, 0, 185, 201);
+  Memo1->lower();
+  Memo1->setReadOnly(true);
+  Memo1->setFont(SansFont(11, true));
+  SetFieldColour(Memo1, kYellow);
+  Memo1->viewport()->setCursor(Qt::ArrowCursor);
+  // Right-to-left reading order: lines run from the right edge, the scroll bar sits left.
+  Memo1->setLayoutDirection(Qt::RightToLeft);
+  QTextOption option = Memo1->document()->defaultTextOption();
+  option.setTextDirection(Qt::RightToLeft);
+  option.setAlignment(Qt::AlignRight);
+  Memo1->document()->setDefaultTextOption(option);
+  Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
+  NameControls({{Memo1, QStringLiteral("О программе")}});
+  Memo1->setTabChangesFocus(true);
+  // Tab still walks the text, the e-mail link and the website link in turn; the text, first
+  // on the screen, is the one with the focus when the window first opens.
+  Memo1->setFocus();
+
   Image1->SetPicture(BuiltInPicture(QStringLiteral(":/assets/about_picture.jpg"), Image1->width(),
                                     Image1->height()));
   for (QLabel* label : {Label1, Label2, Label3, Label4}) label->adjustSize();

@@ -17,6 +17,7 @@ class TForm2 : public TForm {
   // other windows and the main window's shortcuts take no input.
   void ShowModalForm();
 
+  // Made when the window is first laid out (polished): null before.
   QPlainTextEdit* Memo1{};
   TPicture* Image1{};
   QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{};

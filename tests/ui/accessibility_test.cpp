@@ -189,6 +189,8 @@ TEST_F(Accessibility, NamedControlsWithoutFocus) {
   EXPECT_EQ(Name(main().MonthCalendar1), Q("Календарь"));
   EXPECT_EQ(Name(about().Image1), Q("Картинка"));
   EXPECT_EQ(Of(about().Image1)->role(), QAccessible::Graphic);
+  // Its text field is made when the hidden window is first laid out.
+  about().ensurePolished();
   EXPECT_EQ(Name(about().Memo1), Q("О программе"));
   EXPECT_TRUE(Of(about().Memo1)->state().readOnly);
   // The answer fields are read-only, which a screen reader tells as well.
@@ -381,7 +383,8 @@ TEST_F(Accessibility, AboutWindowLinksOpenByKeyAndEscapeClosesIt) {
     ran_inside = true;
     about().activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&about()));
-    // Tab walks the text, then the e-mail link, then the website link.
+    // The text has the focus first; Tab walks the e-mail link, the website link and back.
+    EXPECT_EQ(QApplication::focusWidget(), about().Memo1);
     about().Memo1->setFocus(Qt::TabFocusReason);
     QTest::keyClick(about().Memo1, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), about().Label4);
@@ -389,6 +392,10 @@ TEST_F(Accessibility, AboutWindowLinksOpenByKeyAndEscapeClosesIt) {
     QTest::keyClick(about().Label4, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), about().Label3);
     QTest::keyClick(about().Label3, Qt::Key_Space);
+    QTest::keyClick(about().Label3, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), about().Memo1);
+    QTest::keyClick(about().Memo1, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), about().Label3);
     QTest::keyClick(about().Label3, Qt::Key_Escape);
   });
   QTimer watchdog;  // a window that Escape did not close must not hold the test
