@@ -2,7 +2,6 @@
 // C++ source defining one BakedPicture.
 //   bake_picture <picture.jpg> <width> <height> <name> <out.cpp>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <string>
