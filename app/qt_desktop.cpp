@@ -21,8 +21,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/colors.h"
-#include "ui/placement.h"
+#include "ui/base/colors.h"
+#include "ui/base/placement.h"
 
 namespace {
 

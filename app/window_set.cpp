@@ -7,12 +7,13 @@
 #include <utility>
 
 #include "app/instance_guard.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
+#include "app/regional_settings.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 HiddenApplicationWindow::HiddenApplicationWindow() {
   setObjectName(QStringLiteral("TApplication"));
@@ -36,12 +37,15 @@ ApplicationWindows::~ApplicationWindows() {
   delete std::exchange(w.Form4, nullptr);
   delete std::exchange(w.Form2, nullptr);
   delete std::exchange(w.Form3, nullptr);
+  w.main = nullptr;
   delete std::exchange(w.Form1, nullptr);
 }
 
 bool ApplicationWindows::CreateMainWindow() {
   TForm1* form1 = new TForm1(context_);
   context_.windows.Form1 = form1;
+  context_.windows.main = form1;
+  FollowRegionalSettings(*form1);
   if (!form1->FormCreate([this] { return AnotherCopyRuns(*hidden_, hidden_->windowTitle()); }))
     return false;
   // The main window's close handler announces when it has closed for good.

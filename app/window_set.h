@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "ui/context.h"
+#include "ui/base/context.h"
 
 class Desktop;
 

@@ -14,7 +14,7 @@
 #include <QSlider>
 #include <QStatusBar>
 
-#include "app/startup_probe.h"
+#include "bench/startup_probe.h"
 
 namespace {
 

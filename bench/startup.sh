@@ -6,22 +6,23 @@
 #   - wall-clock time from launch to the first frame of the main window on the X server, and the
 #     resident memory once start-up has settled: several runs each, alternating, medians.
 # Each program ends itself once settled: TALLYMATE_STARTUP_PROBE names the file it writes its
-# figures to (app/startup_probe.h); without it the variable's code does nothing.
+# figures to (bench/startup_probe.h, built only into these two programs).
 #
 #   bench/startup.sh [BUILD_DIR [RUNS [PROFILE_DIR]]]   (defaults: build, 15, none)
 #
 # With PROFILE_DIR the callgrind files are kept there (callgrind_annotate --inclusive=yes reads
-# them). Needs Xvfb and valgrind; the targets tallymate and bench_floor_window must be built.
+# them). Needs Xvfb and valgrind; the targets bench_tallymate (the program with the start-up
+# probe) and bench_floor_window must be built.
 set -euo pipefail
 export LC_ALL=C  # decimal points in $EPOCHREALTIME and awk
 cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${2:-15}
 profiles=${3:-}
-program=$build/app/tallymate
+program=$build/bench/bench_tallymate
 floor=$build/bench/bench_floor_window
 for exe in "$program" "$floor"; do
-  [ -x "$exe" ] || { echo "missing $exe: cmake --build $build --target tallymate bench_floor_window" >&2; exit 1; }
+  [ -x "$exe" ] || { echo "missing $exe: cmake --build $build --target bench_tallymate bench_floor_window" >&2; exit 1; }
 done
 for tool in Xvfb valgrind; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install xvfb valgrind)" >&2; exit 1; }

@@ -27,8 +27,10 @@ void SliderModel::UserMovement(int32_t p) {
 void SliderModel::Apply(int32_t p, int32_t lo, int32_t hi) {
   if (p < lo) p = lo;
   if (p > hi) p = hi;
+  const bool range_changed = lo != minimum_ || hi != maximum_;
   minimum_ = lo;
   maximum_ = hi;
+  if (range_changed && on_range_change_) on_range_change_();
   if (p != position_) {
     position_ = p;
     Notify();

@@ -20,8 +20,12 @@ class SliderModel {
   // The on-screen slider's report: always notifies, also when p equals the position.
   void UserMovement(int32_t p);
 
-  // The single subscriber of the change notification.
+  // The single subscriber of the position notification: a user movement, or a position moved
+  // by a range change.
   void SetOnChange(std::function<void()> handler) { on_change_ = std::move(handler); }
+  // The single subscriber of the range notification (the slider that shows the model): it runs
+  // when a range change takes effect, before any position notification it causes.
+  void SetOnRangeChange(std::function<void()> handler) { on_range_change_ = std::move(handler); }
 
  private:
   void Apply(int32_t p, int32_t lo, int32_t hi);
@@ -31,4 +35,5 @@ class SliderModel {
   int32_t maximum_ = 200;
   int32_t position_ = 0;
   std::function<void()> on_change_;
+  std::function<void()> on_range_change_;
 };

@@ -13,7 +13,7 @@
 
 #include "app/window_set.h"
 #include "tests/support/recording_desktop.h"
-#include "ui/adding.h"
+#include "ui/windows/adding.h"
 
 class TestProgram {
  public:

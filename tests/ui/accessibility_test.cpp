@@ -26,14 +26,13 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
-#include "ui/trackbar.h"
-#include "ui/widgets.h"
+#include "ui/controls/model_slider.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 // Readable names in the test messages.
 void PrintTo(const QString& s, std::ostream* os) {
@@ -140,7 +139,7 @@ TEST_P(EveryFocusableControl, HasItsRussianName) {
   window->hide();
 }
 
-QWidget* Shown(TForm& form) {
+QWidget* Shown(SecondaryWindow& form) {
   form.ShowForm();
   return &form;
 }

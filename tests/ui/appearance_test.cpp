@@ -36,17 +36,17 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
-#include "ui/calendar.h"
-#include "ui/colors.h"
-#include "ui/picture_box.h"
-#include "ui/trackbar.h"
-#include "ui/widgets.h"
+#include "ui/base/colors.h"
+#include "ui/controls/model_slider.h"
+#include "ui/controls/month_calendar.h"
+#include "ui/controls/picture_box.h"
+#include "ui/picture_loading/picture_loader.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ struct References {
 
 References Read(const TForm1& f) {
   return {WindowColour(&f), FieldColour(f.Edit1), FieldColour(f.Edit2), FieldColour(f.Edit3),
-          f.MonthCalendar1->Colour(TMonthCalendar::kMonthBackground)};
+          f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground)};
 }
 
 void PrintTo(const ColourCommand& c, std::ostream* os) {
@@ -154,7 +154,7 @@ TEST(ColourCommands, EachRecoloursOnlyItsOwnPart) {
   expected.calendar = kOlive;
   EXPECT_EQ(Read(f), expected);
   for (int i : {0, 1, 2, 3, 5})
-    EXPECT_EQ(f.MonthCalendar1->Colour(i), TMonthCalendar(nullptr).Colour(i)) << i;
+    EXPECT_EQ(f.MonthCalendar1->Colour(i), MonthCalendar(nullptr).Colour(i)) << i;
 }
 
 TEST(ColourCommands, WindowColourReachesOpenAndHiddenCalculationWindowsAtOnce) {
@@ -210,7 +210,7 @@ TEST(DefaultSettings, RestoresEveryListedColourAndTheCheckBox) {
   f.N11->trigger();
   f.N12->trigger();
   for (QWidget* form : std::vector<QWidget*>{w.Form3, w.Form4, w.Form5})
-    if (auto* t = qobject_cast<TForm*>(form)) t->ShowForm();
+    if (auto* t = qobject_cast<SecondaryWindow*>(form)) t->ShowForm();
   w.Form6->CheckBox1->setChecked(false);
   ASSERT_EQ(FieldColour(w.Form3->Edit1), kRed);
 
@@ -222,7 +222,7 @@ TEST(DefaultSettings, RestoresEveryListedColourAndTheCheckBox) {
     EXPECT_EQ(form->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Dark));
   }
-  EXPECT_EQ(f.MonthCalendar1->Colour(TMonthCalendar::kMonthBackground), kTeal);
+  EXPECT_EQ(f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground), kTeal);
   const std::vector<QWidget*> fields{f.Edit1,        f.Edit2,        f.Edit3,
                                      w.Form3->Edit1, w.Form3->Edit2, w.Form4->Edit1,
                                      w.Form4->Edit2, w.Form4->Edit3, w.Form5->Edit1};
@@ -618,7 +618,7 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   for (const char* format : {"JPEG", "PNG", "BMP"}) {
     const QString path = dir.filePath(QStringLiteral("big.") + QString::fromLatin1(format));
     Save(big, path, format);
-    const QImage loaded = TForm1::LoadPicture(path, QSize(209, 145), 0);
+    const QImage loaded = LoadPicture(path, QSize(209, 145), 0);
     EXPECT_GE(loaded.width(), 209) << format;
     EXPECT_GE(loaded.height(), 145) << format;
     EXPECT_LT(loaded.width(), 500) << format;
@@ -627,7 +627,7 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   // A picture smaller than the area keeps its own size.
   const QString small = dir.filePath(QStringLiteral("small.bmp"));
   Save(Halves(30, 20, Qt::red, Qt::blue), small, "BMP");
-  EXPECT_EQ(TForm1::LoadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
+  EXPECT_EQ(LoadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
 }
 
 // Beyond Qt's own allocation limit of 256 MB at four bytes a pixel: a valid bitmap is shown,
@@ -646,7 +646,7 @@ TEST(LoadPicture, BitmapBeyondQtsDefaultLimitLoads) {
     for (int y = 0; y < kSide; ++y) out.write(row.data(), static_cast<std::streamsize>(row.size()));
     ASSERT_TRUE(out.flush());
   }
-  const QImage loaded = TForm1::LoadPicture(path, QSize(209, 145), 0);
+  const QImage loaded = LoadPicture(path, QSize(209, 145), 0);
   ASSERT_EQ(loaded.size(), QSize(209, 145));
   EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
   EXPECT_TRUE(Near(loaded.pixelColor(203, 70), Qt::blue));
@@ -670,13 +670,14 @@ TEST(PictureCommand, BusyCursorIsGoneOnEveryWayOut) {
 }
 
 TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
-  // The picture area is 209 x 145 layout pixels, in device pixels of the screen. The usual
+  // The picture area is 209 x 145 window pixels, in device pixels of the screen. The usual
   // screen's pixels come ready made with the program; they must be what decoding the built-in
   // JPEG gives now. (ctest runs this once more on a screen of pixel ratio 2, which decodes.)
   const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
   const QSize area(static_cast<int>(std::ceil(209 * ratio)),
                    static_cast<int>(std::ceil(145 * ratio)));
-  const QImage picture = TForm1::BuiltInPicture();
+  const TestProgram program;
+  const QImage picture = program.main().Image1->Picture();
   ASSERT_EQ(picture.size(), area);
   EXPECT_EQ(picture.format(), QImage::Format_RGB32);
   QFile file(QStringLiteral(":/assets/picture.jpg"));
@@ -700,7 +701,7 @@ TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
 
 TEST(MonthCalendar, Settings) {
   Windows app;
-  TMonthCalendar* c = app.main().MonthCalendar1;
+  MonthCalendar* c = app.main().MonthCalendar1;
   EXPECT_EQ(c->firstDayOfWeek(), Qt::Monday);
   EXPECT_EQ(c->verticalHeaderFormat(), QCalendarWidget::ISOWeekNumbers);
   EXPECT_EQ(c->selectionMode(), QCalendarWidget::SingleSelection);
@@ -709,11 +710,11 @@ TEST(MonthCalendar, Settings) {
   EXPECT_EQ(c->geometry(), QRect(392, 144, 209, 183));
   EXPECT_EQ(c->selectedDate(), QDate::currentDate());
   const uint32_t expected[] = {0xFF000005, 0xFF000008, 0x800080, 0xFFFFFF, 0x808000, 0xFF00001E};
-  const TMonthCalendar fresh;
-  for (int i = 0; i < TMonthCalendar::kColourCount; ++i) {
+  const MonthCalendar fresh;
+  for (int i = 0; i < MonthCalendar::kColourCount; ++i) {
     EXPECT_EQ(fresh.Colour(i), expected[i]) << i;
     // The month background came from the (missing) settings file; the rest is fixed.
-    if (i != TMonthCalendar::kMonthBackground) {
+    if (i != MonthCalendar::kMonthBackground) {
       EXPECT_EQ(c->Colour(i), expected[i]) << i;
     }
   }
@@ -722,7 +723,7 @@ TEST(MonthCalendar, Settings) {
 }
 
 TEST(MonthCalendar, FirstShownDateLeavesRoomForTheMonthBefore) {
-  TMonthCalendar c;
+  MonthCalendar c;
   const struct {
     int year, month;
     QDate first;
@@ -747,11 +748,11 @@ int Count(const QImage& image, const QRect& rect, const QColor& colour) {
 }
 
 TEST(MonthCalendar, DrawsEachDayInItsColours) {
-  TMonthCalendar c;
+  MonthCalendar c;
   c.resize(209, 183);
-  c.SetColour(TMonthCalendar::kText, 0xFF0000);          // blue
-  c.SetColour(TMonthCalendar::kTrailingText, 0x0000FF);  // red
-  c.SetColour(TMonthCalendar::kMonthBackground, kGreen);
+  c.SetColour(MonthCalendar::kText, 0xFF0000);          // blue
+  c.SetColour(MonthCalendar::kTrailingText, 0x0000FF);  // red
+  c.SetColour(MonthCalendar::kMonthBackground, kGreen);
   c.setSelectedDate(QDate(2020, 1, 15));  // far from today, so no mark gets in the way
   c.show();
   auto* view = c.findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));

@@ -20,13 +20,13 @@
 
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/adding.h"
-#include "ui/colors.h"
-#include "ui/spin_edit.h"
-#include "ui/widgets.h"
+#include "ui/base/colors.h"
+#include "ui/controls/input_field.h"
+#include "ui/controls/spin_field.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -74,6 +74,7 @@ class CalcWindowsUi : public ::testing::Test {
     context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
+    context_.windows.main = main_.get();
   }
 
   // Opens a window the way the main window's menu does and waits until it has the focus.
@@ -387,7 +388,7 @@ TEST_F(CalcWindowsUi, SpinKeyFilterBeepsForOtherKeysAndAllowsPaste) {
 
 TEST_F(CalcWindowsUi, SpinArrowButtonStepsOnReleaseAndRepeatsWhileHeld) {
   TForm3* f = Open(form3_);
-  TSpinEdit* spin = f->SpinEdit1;
+  SpinField* spin = f->SpinEdit1;
   spin->SetText("10");
   QTest::mousePress(spin->UpButton(), Qt::LeftButton);
   EXPECT_EQ(Focus(), spin->Editor());
@@ -524,7 +525,7 @@ TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
   SetFieldColour(main_->Edit1, kRed);
   SetWindowColour(main_.get(), kGreen);
   TForm4* f = Open(form4_);
-  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(FieldColour(e), kRed);
+  for (InputField* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(FieldColour(e), kRed);
   EXPECT_EQ(WindowColour(f), kGreen);
   const auto fill = [f] {
     f->Edit1->setText("1");
@@ -538,7 +539,7 @@ TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
   Press(Qt::Key_Space);
   EXPECT_EQ(Focus(), f->Button2);
   EXPECT_EQ(Read(f), Lines{});
-  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
+  for (InputField* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
   Tab();
   EXPECT_EQ(Focus(), f->Edit1);
   Type("2.5");
@@ -546,7 +547,7 @@ TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
   fill();
   f->close();
   EXPECT_EQ(Read(f), Lines{});
-  for (TEdit* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
+  for (InputField* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
 }
 
 // ---- arithmetic mean ----

@@ -28,10 +28,10 @@
 #include "app/translations.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/adding.h"
-#include "ui/calendar.h"
+#include "ui/controls/month_calendar.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -254,7 +254,7 @@ TEST_F(Russian, MessageBoxButton) {
 // The test runs with LANG=C: the calendar is Russian all the same, and keeps its week.
 TEST(Calendar, MonthAndDayNamesAreRussianWhateverTheDesktopLanguage) {
   ASSERT_EQ(QLocale().language(), QLocale::C);
-  TMonthCalendar calendar;
+  MonthCalendar calendar;
   calendar.setCurrentPage(2026, 12);
   const auto* month = calendar.findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
   ASSERT_NE(month, nullptr);
@@ -273,6 +273,7 @@ class Minimised : public ::testing::Test {
     context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
+    context_.windows.main = main_.get();
   }
   void TearDown() override { main_->hide(); }
 

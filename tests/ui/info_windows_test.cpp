@@ -25,12 +25,13 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
-#include "ui/Unit2.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
-#include "ui/colors.h"
-#include "ui/picture_box.h"
-#include "ui/trackbar.h"
+#include "ui/base/colors.h"
+#include "ui/controls/link_label.h"
+#include "ui/controls/model_slider.h"
+#include "ui/controls/picture_box.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ TEST_F(InfoWindows, EnterOnTheFocusedOkPressesIt) {
 
 TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
   settings().ShowForm();
-  for (TEdit* field : {settings().Edit1, settings().Edit2}) {
+  for (InputField* field : {settings().Edit1, settings().Edit2}) {
     field->clear();
     desktop.Clear();
     QTest::keyClicks(field, Q("-12a3,"));
@@ -462,7 +463,7 @@ TEST_F(InfoWindows, AboutWindowContent) {
   EXPECT_FALSE(a.Label2->text().isEmpty());
   EXPECT_EQ(a.Label2->width(), 385);
   // Every label lies inside the window, so none of the addresses is cut off.
-  for (QLabel* label : {a.Label1, a.Label2, a.Label3, a.Label4})
+  for (QLabel* label : std::initializer_list<QLabel*>{a.Label1, a.Label2, a.Label3, a.Label4})
     EXPECT_TRUE(a.rect().contains(label->geometry())) << label->text().toStdString();
   EXPECT_LE(a.Label2->sizeHint().width(), 385);
   EXPECT_EQ(a.Label3->cursor().shape(), Qt::PointingHandCursor);
@@ -490,7 +491,7 @@ TEST_F(InfoWindows, AboutWindowTakesMainColourAtEachShowing) {
 
 struct LabelClick {
   const char* name;
-  QLabel* TForm2::*label;
+  LinkLabel* Ui::TForm2::*label;
   const char* target;
 };
 

@@ -39,17 +39,17 @@
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
-#include "ui/calendar.h"
-#include "ui/colors.h"
-#include "ui/picture_box.h"
-#include "ui/trackbar.h"
-#include "ui/widgets.h"
+#include "ui/base/colors.h"
+#include "ui/controls/input_field.h"
+#include "ui/controls/model_slider.h"
+#include "ui/controls/month_calendar.h"
+#include "ui/controls/picture_box.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -256,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
   Program p;
   TForm1& f = p.f();
-  for (TEdit* field : {f.Edit1, f.Edit2, f.Edit3}) {
+  for (InputField* field : {f.Edit1, f.Edit2, f.Edit3}) {
     SetTexts(f, "7", "8", "9");
     QTest::mouseDClick(field, Qt::LeftButton);
     EXPECT_TRUE(field->text().isEmpty()) << S(field->objectName());
@@ -340,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MainWindowKeys, OperandFieldsTakeNumbersOnly) {
   Program p;
   TForm1& f = p.f();
-  for (TEdit* field : {f.Edit1, f.Edit2}) {
+  for (InputField* field : {f.Edit1, f.Edit2}) {
     field->setFocus(Qt::TabFocusReason);
     p.desktop.Clear();
     QTest::keyClicks(field, QStringLiteral("-1.5"));
@@ -449,7 +449,7 @@ TEST(MainWindowKeys, TypingGoesOnAtTheCaretAfterAMessageBoxOrAMenu) {
 // active.
 TEST(MainWindowKeys, FieldOfAWindowShownAgainSelectsItsText) {
   QWidget first;
-  auto* field = new TEdit(&first);
+  auto* field = new InputField(&first);
   QWidget second;
   first.show();
   first.activateWindow();
@@ -661,7 +661,7 @@ TEST(MainWindowSliders, KeysStepAndAlwaysWriteThePosition) {
 TEST(MainWindowSliders, ClickOnTheTrackMovesAPageTowardsIt) {
   Program p(kWideRange);
   TForm1& f = p.f();
-  TTrackBar* bar = f.TrackBar2;
+  ModelSlider* bar = f.TrackBar2;
   const int y = bar->height() / 2;
   QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, y));
   EXPECT_EQ(S(f.Edit2->text()), "2");
@@ -679,7 +679,7 @@ TEST(MainWindowSliders, ClickOnTheTrackMovesAPageTowardsIt) {
   EXPECT_EQ(S(f.Edit1->text()), "");
 }
 
-QRect HandleRect(TTrackBar* bar) {
+QRect HandleRect(ModelSlider* bar) {
   QStyleOptionSlider o;
   o.initFrom(bar);
   o.orientation = Qt::Horizontal;
@@ -695,7 +695,7 @@ QRect HandleRect(TTrackBar* bar) {
 TEST(MainWindowSliders, DragReportsEveryStepAndTheRelease) {
   Program p(kWideRange);
   TForm1& f = p.f();
-  TTrackBar* bar = f.TrackBar1;
+  ModelSlider* bar = f.TrackBar1;
   const QRect handle = HandleRect(bar);
   const QPoint grab = handle.center();
   QTest::mousePress(bar, Qt::LeftButton, {}, grab);
@@ -732,7 +732,7 @@ TEST(MainWindowSliders, FullThirtyTwoBitRangeWorks) {
   EXPECT_EQ(S(f.Label12->text()), "-2147483648");
   EXPECT_EQ(S(f.Label13->text()), "2147483647");
   EXPECT_EQ(f.TrackBar1->ShownTicks(), (std::vector<int32_t>{INT32_MIN, INT32_MAX}));
-  f.AddTick(f.TrackBar1, 5);
+  f.TrackBar1->AddTick(5);
   EXPECT_EQ(f.TrackBar1->ShownTicks(), (std::vector<int32_t>{INT32_MIN, 5, INT32_MAX}));
   f.TrackBar1->setFocus(Qt::TabFocusReason);
   QTest::keyClick(f.TrackBar1, Qt::Key_End);
@@ -750,10 +750,10 @@ TEST(MainWindowSliders, FullThirtyTwoBitRangeWorks) {
 
 TEST(MainWindowSliders, TickMarks) {
   SliderModel model(0, 10000, 0);
-  TTrackBar bar(model);
+  ModelSlider bar;
+  bar.Bind(model);
   EXPECT_EQ(bar.ShownTicks().size(), 10001u);  // every whole number
   model.SetMaximum(20000);
-  bar.Sync();
   EXPECT_EQ(bar.ShownTicks(), (std::vector<int32_t>{0, 20000}));
   bar.AddTick(20001);  // outside the range: none added
   bar.AddTick(-1);
@@ -774,7 +774,8 @@ TEST(MainWindowSliders, TickMarks) {
 TEST(MainWindowSliders, TickMarksAtTheNearestPixel) {
   for (const int32_t range : {3, 7, 11}) {
     SliderModel model(0, range, 0);
-    TTrackBar bar(model);
+    ModelSlider bar;
+    bar.Bind(model);
     bar.resize(369, 17);
     QStyleOptionSlider o;
     o.initFrom(&bar);
@@ -802,13 +803,12 @@ TEST(MainWindowSliders, TickMarksAtTheNearestPixel) {
   }
 }
 
-TEST(MainWindowSliders, RangeChangedThroughTheModelShowsAfterAddTick) {
-  // The settings window changes the model directly, then adds its tick marks.
+TEST(MainWindowSliders, RangeChangedThroughTheModelShowsAtOnce) {
+  // Whoever changes a model's range, the slider on the screen follows without being told.
   Program p(kWideRange);
   TForm1& f = p.f();
   f.Slider1().SetMaximum(500);
   f.Slider1().SetMinimum(300);
-  f.AddTick(f.TrackBar1, 300);
   EXPECT_EQ(f.TrackBar1->minimum(), 300);
   EXPECT_EQ(f.TrackBar1->maximum(), 500);
   EXPECT_EQ(f.TrackBar1->value(), 300);
@@ -846,7 +846,7 @@ TEST_P(StartUp, AppliesTheSettingsFile) {
   EXPECT_EQ(FieldColour(f.Edit1), c.field);
   EXPECT_EQ(FieldColour(f.Edit2), c.field);
   EXPECT_EQ(FieldColour(f.Edit3), c.field);
-  EXPECT_EQ(f.MonthCalendar1->Colour(TMonthCalendar::kMonthBackground), c.calendar);
+  EXPECT_EQ(f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground), c.calendar);
   // The operand fields end empty whatever the sliders wrote into them.
   EXPECT_TRUE(f.Edit1->text().isEmpty());
   EXPECT_TRUE(f.Edit2->text().isEmpty());

@@ -22,14 +22,13 @@
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
-#include "ui/Unit2.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/Unit6.h"
-#include "ui/adding.h"
-#include "ui/spin_edit.h"
-#include "ui/widgets.h"
+#include "ui/controls/spin_field.h"
+#include "ui/windows/Unit2.h"
+#include "ui/windows/Unit3.h"
+#include "ui/windows/Unit4.h"
+#include "ui/windows/Unit5.h"
+#include "ui/windows/Unit6.h"
+#include "ui/windows/adding.h"
 
 namespace {
 

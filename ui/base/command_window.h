@@ -1,0 +1,47 @@
+// What every window of the program shares: the window set with the desktop services, and one
+// way to run a handler. Buttons, menu commands, shortcuts, timers, focus actions and key
+// filters all run through the program's one error path, so that a failure ends its command,
+// reaches the one reporter and never unwinds through Qt's frames.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <optional>
+#include <utility>
+
+#include "core/handler_boundary.h"
+#include "ui/base/context.h"
+
+template <class Widget>
+class CommandWindow : public Widget {
+ protected:
+  template <typename... WidgetArgs>
+  explicit CommandWindow(AppContext& context, WidgetArgs&&... args)
+      : Widget(std::forward<WidgetArgs>(args)...), context_(context) {}
+
+  // Runs a handler now, through the error path.
+  void Run(const std::function<void()>& handler) { RunHandler(context_.desktop, handler); }
+
+  // The handler as an action that runs through the error path, for whatever calls it later.
+  std::function<void()> Handler(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] { Run(handler); };
+  }
+
+  // Runs the handler, through the error path, whenever `sender` emits `signal`.
+  template <typename Sender, typename Signal>
+  QMetaObject::Connection Connect(Sender* sender, Signal signal, std::function<void()> handler) {
+    return QObject::connect(sender, signal, this, Handler(std::move(handler)));
+  }
+
+  // A field's key filter that runs through the error path; a failing filter drops the key.
+  std::function<std::optional<char32_t>(char32_t)> Filter(
+      std::optional<char32_t> (*filter)(char32_t, Desktop&)) {
+    return [this, filter](char32_t key) {
+      std::optional<char32_t> result;
+      Run([&] { result = filter(key, context_.desktop); });
+      return result;
+    };
+  }
+
+  AppContext& context_;
+};

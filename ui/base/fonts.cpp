@@ -1,0 +1,82 @@
+#include "ui/base/fonts.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace {
+
+struct StandIn {
+  const char* named;      // the family a window names
+  const char* installed;  // what stands in for it
+  int stretch;            // QFont::AnyStretch: the family's own width
+};
+
+// Liberation Sans is a little wider than the family the windows were drawn with: at 98 % its
+// Cyrillic captions end just inside their controls.
+constexpr StandIn kStandIns[] = {
+    {"MS Sans Serif", "Liberation Sans", 98},
+    {"Comic Sans MS", "Comic Neue", QFont::AnyStretch},
+};
+
+struct Height {
+  int points;
+  int pixels;
+};
+constexpr Height kHeights[] = {{8, 11}, {10, 13}, {12, 16}, {14, 19}};
+
+const StandIn* Find(const QString& family) {
+  for (const StandIn& entry : kStandIns)
+    if (family.compare(QLatin1String(entry.named), Qt::CaseInsensitive) == 0) return &entry;
+  return nullptr;
+}
+
+// The font is made under the stand-in's own name: a family the font database does not know
+// costs a search of fallback families for every script. Qt's substitution table still says which
+// family stands in, for any font made elsewhere with the named family.
+QFont Make(const StandIn& entry, int pixelHeight, bool bold, bool italic) {
+  static const bool installed = [] {
+    for (const StandIn& e : kStandIns)
+      QFont::insertSubstitution(QLatin1String(e.named), QLatin1String(e.installed));
+    return true;
+  }();
+  (void)installed;
+  QFont font(QString::fromLatin1(entry.installed));
+  font.setPixelSize(pixelHeight);
+  if (entry.stretch != QFont::AnyStretch) font.setStretch(entry.stretch);
+  font.setBold(bold);
+  font.setItalic(italic);
+  return font;
+}
+
+void Replace(QWidget* widget) {
+  if (!widget->testAttribute(Qt::WA_SetFont)) return;
+  const QFont named = widget->font();
+  const StandIn* entry = Find(named.family());
+  if (entry == nullptr) return;
+  const int pixels = named.pointSize() > 0 ? PixelHeight(named.pointSize()) : named.pixelSize();
+  QFont font = Make(*entry, pixels, named.bold(), named.italic());
+  if (named.underline()) font.setUnderline(true);
+  widget->setFont(font);
+}
+
+}  // namespace
+
+QFont SansFont(int pixelHeight, bool bold) {
+  return Make(kStandIns[0], pixelHeight, bold, false);
+}
+
+QFont ComicFont(int pixelHeight, bool bold, bool italic) {
+  return Make(kStandIns[1], pixelHeight, bold, italic);
+}
+
+int PixelHeight(int pointSize) {
+  for (const Height& h : kHeights)
+    if (h.points == pointSize) return h.pixels;
+  return static_cast<int>(std::lround(pointSize * 96.0 / 72.0));
+}
+
+void ApplyStandInFonts(QWidget* window) {
+  // The window first: its controls without a font of their own take its stand-in from it.
+  Replace(window);
+  for (QWidget* control : window->findChildren<QWidget*>()) Replace(control);
+}

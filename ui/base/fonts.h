@@ -1,0 +1,20 @@
+// The windows name two font families by what they were drawn with, "MS Sans Serif" and "Comic
+// Sans MS", in point sizes; installed families stand in for them at fixed pixel heights.
+#pragma once
+
+#include <QFont>
+
+class QWidget;
+
+// The program's font: Liberation Sans standing in for "MS Sans Serif", by pixel height.
+QFont SansFont(int pixelHeight = 11, bool bold = false);
+// The comic font: Comic Neue standing in for "Comic Sans MS".
+QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
+
+// The pixel height the windows take for a point size a form names (8 -> 11 ...); the nearest
+// whole pixel at 96 dots per inch for any other size.
+int PixelHeight(int pointSize);
+
+// Replaces every font a form set on `window` and its controls (named by family and point size)
+// with the installed stand-in at its pixel height; bold, italic and underline are kept.
+void ApplyStandInFonts(QWidget* window);

@@ -1,0 +1,115 @@
+#include "ui/base/placement.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMargins>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+QMargins FrameMargins(const QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect client = window->geometry();
+  return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+          frame.bottom() - client.bottom()};
+}
+
+// The window manager decorates the program's windows alike: a visible window's frame stands
+// for one not yet drawn.
+QMargins EstimatedFrameMargins(const QWidget* window) {
+  if (const QWindow* handle = window->windowHandle(); handle != nullptr) {
+    const QMargins own = handle->frameMargins();
+    if (!own.isNull()) return own;
+  }
+  QMargins largest;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    if (other == window || !other->isVisible()) continue;
+    const QMargins m = FrameMargins(other);
+    if (m.top() + m.bottom() > largest.top() + largest.bottom()) largest = m;
+  }
+  return largest;
+}
+
+class Centring : public QObject {
+ public:
+  Centring(QWidget* window, std::function<void(QPoint)> move)
+      : QObject(window), window_(window), move_(std::move(move)) {}
+
+  // Where the frame's top-left corner belongs.
+  QPoint Wanted() const {
+    QScreen* s =
+        window_->screen() != nullptr ? window_->screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr) return window_->frameGeometry().topLeft();
+    const QRect area = s->availableGeometry();
+    const QSize frame = window_->size().grownBy(EstimatedFrameMargins(window_));
+    return {area.x() + (area.width() - frame.width()) / 2,
+            area.y() + (area.height() - frame.height()) / 2};
+  }
+
+  void Request(QPoint at) {
+    requested_ = at;
+    if (move_)
+      move_(at);
+    else
+      window_->move(at);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    // The window's Show comes after the widget's own show handler has fixed its size, and
+    // before the window is mapped.
+    if (e->type() == QEvent::Show) {
+      Request(Wanted());
+    } else if (e->type() == QEvent::Expose || e->type() == QEvent::Move ||
+               e->type() == QEvent::Resize) {
+      Check(static_cast<QWindow*>(watched));
+    }
+    return false;
+  }
+
+ private:
+  // Once the window is on the screen with its frame, the frame is put where it belongs. The
+  // first correction trusts Qt's reckoning of the frame; should the window manager place the
+  // window elsewhere after all, the next request makes up for the difference it made.
+  void Check(QWindow* handle) {
+    if (!handle->isExposed() || handle->frameMargins().isNull()) return;
+    const QPoint wanted = Wanted();
+    const QPoint actual = handle->frameGeometry().topLeft();
+    if (actual == wanted || ++corrections_ > kMaxCorrections) {
+      Finish(handle);
+      return;
+    }
+    Request(corrections_ == 1 ? wanted : requested_ + (wanted - actual));
+  }
+
+  void Finish(QWindow* handle) {
+    handle->removeEventFilter(this);
+    deleteLater();
+  }
+
+  static constexpr int kMaxCorrections = 3;
+  QWidget* window_;
+  std::function<void(QPoint)> move_;
+  QPoint requested_;
+  int corrections_ = 0;
+};
+
+}  // namespace
+
+void CentreOnScreenWhenShown(QWidget* window, std::function<void(QPoint)> move) {
+  if (window == nullptr) return;
+  window->winId();  // the native window, to watch its showing and exposure
+  QWindow* handle = window->windowHandle();
+  if (handle == nullptr) return;
+  auto* centring = new Centring(window, std::move(move));
+  handle->installEventFilter(centring);
+  // Placing ends with the start-up: a move after that is the user's.
+  QTimer::singleShot(3000, centring, [centring, handle] {
+    handle->removeEventFilter(centring);
+    centring->deleteLater();
+  });
+  if (window->isVisible()) centring->Request(centring->Wanted());
+}

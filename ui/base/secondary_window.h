@@ -1,0 +1,34 @@
+// Base of the secondary windows: created once, hidden and shown many times. The show handler
+// runs only when a hidden window becomes visible; closing only hides.
+#pragma once
+
+#include <QWidget>
+
+#include "ui/base/command_window.h"
+
+class SecondaryWindow : public CommandWindow<QWidget> {
+  Q_OBJECT
+ public:
+  // A fixed dialog frame with only a close box; its form gives the caption and client size.
+  explicit SecondaryWindow(AppContext& context);
+
+  // Shows a hidden window (its FormShow runs) or brings a visible one to the front.
+  void ShowForm();
+
+ protected:
+  // The window's form has made its controls: fonts, position and size take effect.
+  void FormMade();
+
+  virtual void FormShow() {}
+  virtual void FormClose() {}
+  // Work that only a shown window needs (sizes measured in its fonts, pictures): done once, when
+  // the window is first polished (before it is first shown, or when someone asks for it).
+  virtual void FormLayout() {}
+
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  bool laid_out_ = false;
+};

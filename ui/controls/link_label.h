@@ -1,0 +1,29 @@
+// A label that opens a link: a click with the left button, or Enter or Space while it has the
+// focus, activates it. It shows the hand cursor, and is underlined while it has the focus, as a
+// link is on the desktop.
+#pragma once
+
+#include <QLabel>
+
+#include "ui/controls/click_tracker.h"
+
+class LinkLabel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit LinkLabel(QWidget* parent = nullptr);
+
+ signals:
+  void Activated();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ private:
+  void Underline(bool on);
+
+  ClickTracker click_;
+};

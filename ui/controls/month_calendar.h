@@ -1,0 +1,46 @@
+// The month calendar with its six colours, numbered as the desktop's month calendar numbers
+// them. Weeks begin on Monday, week numbers are shown, today is marked, one date can be
+// selected, and the calendar never shows a tool tip of its own.
+#pragma once
+
+#include <QCalendarWidget>
+#include <array>
+#include <cstdint>
+
+class QTableView;
+
+class MonthCalendar : public QCalendarWidget {
+  Q_OBJECT
+ public:
+  enum ColourIndex {
+    kBackground = 0,       // around the month and behind the "today" line
+    kText = 1,             // the days of the shown month
+    kTitleBackground = 2,  // the title bar; also day names, week numbers and the selection
+    kTitleText = 3,        // the title bar's text; also the selected day's number
+    kMonthBackground = 4,  // behind the days: the program's calendar colour
+    kTrailingText = 5,     // the days of the neighbouring months
+  };
+  static constexpr int kColourCount = 6;
+
+  explicit MonthCalendar(QWidget* parent = nullptr);
+  // Values are the program's colour values (plain 0x00BBGGRR or system 0xFF0000nn); an index
+  // outside 0..5 is ignored.
+  void SetColour(int index, uint32_t value);
+  uint32_t Colour(int index) const;
+
+  // The first date the day table shows for the month on display (a day of the month before).
+  QDate FirstShownDate() const;
+
+ protected:
+  void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+  bool event(QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void ApplyColours();
+  void FitDayNames();
+  QTableView* Table() const;
+
+  std::array<uint32_t, kColourCount> colours_{};
+};

@@ -1,0 +1,30 @@
+// A picture control: draws its image stretched to the whole area, without keeping proportions;
+// a click on it is reported.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "ui/controls/click_tracker.h"
+
+class PictureBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit PictureBox(QWidget* parent = nullptr);
+  void SetPicture(QImage image);
+  const QImage& Picture() const { return image_; }
+
+ signals:
+  void Clicked();
+  void MouseMoved();
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+
+ private:
+  QImage image_;
+  ClickTracker click_;
+};

@@ -1,0 +1,161 @@
+#include "ui/picture_loading/picture_loader.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "core/faults.h"
+#include "pictures/baked_picture.h"
+#include "pictures/bitmap_header.h"
+#include "pictures/picture.h"
+#include "pictures/source_file.h"
+
+// assets/picture.jpg decoded at build time at the main window's picture area (main_picture.cpp
+// in the build directory).
+extern const BakedPicture kMainPicture;
+
+namespace {
+
+// The pictures decoders read the file through its local name.
+std::string LocalName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// The largest picture Qt's readers may build whole (four bytes a pixel): the same cap as the
+// JPEG library's, room for 100 megapixels.
+constexpr qint64 kMaxQtPictureBytes = qint64{512} << 20;
+
+// The size a bitmap file's header claims; Qt's reader gives none above 16384 x 16384.
+QSize BitmapFileSize(int fd) {
+  unsigned char head[kBitmapHeaderBytes];
+  if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return {};
+  const std::optional<BitmapSize> size = BitmapHeaderSize(head, sizeof head);
+  if (!size) return {};
+  return {static_cast<int>(size->width), static_cast<int>(size->height)};
+}
+
+// A picture read by one of Qt's own readers, reduced to the area and made opaque the same way
+// as the PNG decoder does it: transparent parts show the window colour. The file is opened the
+// way the decoders open it (a FIFO or a device is refused at once), and Qt reads that file.
+QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, uint32_t background,
+                  const char* invalid) {
+  const picture_detail::SourceFile source(LocalName(path), path.toStdString());
+  QFile file;
+  if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    picture_detail::ThrowCannotOpen(path.toStdString(), file.errorString().toStdString());
+  QImageReader reader(&file, format);
+  // The extension chose the reader: a file that is something else is not quietly accepted.
+  if (!format.isEmpty()) reader.setAutoDetectImageFormat(false);
+  const QSize size = format == "bmp" ? BitmapFileSize(::fileno(source.get())) : reader.size();
+  if (size.isValid() && qint64{size.width()} * size.height() * 4 > kMaxQtPictureBytes)
+    throw PictureError("The picture is too large to be shown (" + std::to_string(size.width()) +
+                       " x " + std::to_string(size.height()) + " pixels)");
+  // Qt's own limit (256 MB) would call a valid 9000 x 9000 bitmap invalid.
+  reader.setAllocationLimit(static_cast<int>(kMaxQtPictureBytes >> 20) + 1);
+  QImage image = reader.read();
+  if (image.isNull()) {
+    if (invalid != nullptr) throw PictureError(invalid);
+    throw PictureError(reader.errorString().toStdString());
+  }
+  const QSize target(std::min(image.width(), minimum.width()),
+                     std::min(image.height(), minimum.height()));
+  if (image.size() != target) {
+    // Smooth scaling of a palette picture would first copy it whole at four bytes a pixel.
+    if (image.depth() < 32)
+      image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                            : QImage::Format_RGB32);
+    image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  if (image.hasAlphaChannel()) {
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(QColor::fromRgb(static_cast<QRgb>(background)));
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    image = opaque;
+  }
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The desktop's busy cursor while a picture loads, back on every way out.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+QImage ToImage(const Picture& picture) {
+  QImage image(picture.width, picture.height, QImage::Format_RGB32);
+  if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
+                                                    static_cast<size_t>(picture.height))
+    throw PictureError("Not enough memory to show the picture");
+  const size_t row_bytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(image.scanLine(y),
+                picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
+                row_bytes);
+  return image;
+}
+
+QSize DevicePixels(QSize area, double ratio) {
+  if (!(ratio >= 1.0) || ratio > 16.0) ratio = 1.0;
+  return {static_cast<int>(std::ceil(area.width() * ratio)),
+          static_cast<int>(std::ceil(area.height() * ratio))};
+}
+
+QImage BuiltInPicture(const QString& resource, QSize size) {
+  // The usual screen's size was decoded when the program was built: start-up skips the decoder.
+  // The image reads the program's own constant pixels, without a copy.
+  if (resource == QLatin1String(":/assets/picture.jpg") &&
+      size == QSize(kMainPicture.width, kMainPicture.height))
+    return QImage(reinterpret_cast<const uchar*>(kMainPicture.pixels), kMainPicture.width,
+                  kMainPicture.height, kMainPicture.width * 4, QImage::Format_RGB32);
+
+  QFile file(resource);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  try {
+    return ToImage(DecodeJpegMemory(reinterpret_cast<const unsigned char*>(data.constData()),
+                                    static_cast<size_t>(data.size()), size.width(), size.height()));
+  } catch (const MessageError&) {
+    return {};
+  }
+}
+
+QImage LoadPicture(const QString& path, QSize minimum, uint32_t background) {
+  const BusyCursor busy;
+  minimum = minimum.expandedTo(QSize(1, 1));
+  // The extension is what follows the last "." of the file's own name, not of a folder.
+  const QString name = QFileInfo(path).fileName();
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+  const auto is = [&extension](const char* known) {
+    return extension.compare(QLatin1String(known), Qt::CaseInsensitive) == 0;
+  };
+
+  if (is("jpg") || is("jpeg"))
+    return ToImage(DecodeJpegFile(LocalName(path), minimum.width(), minimum.height()));
+  if (is("png"))
+    return ToImage(
+        DecodePngFile(LocalName(path), minimum.width(), minimum.height(), background & 0xFFFFFFu));
+  if (is("bmp")) return ReadWithQt(path, "bmp", minimum, background, "Bitmap image is not valid");
+  if (is("ico")) return ReadWithQt(path, "ico", minimum, background, "Icon image is not valid");
+  if (is("wmf") || is("emf")) {
+    const picture_detail::SourceFile opens(LocalName(path), path.toStdString());
+    throw PictureError("Windows metafiles cannot be shown on this desktop");
+  }
+  if (extension.isEmpty()) return ReadWithQt(path, QByteArray(), minimum, background, nullptr);
+  throw MessageError("Unknown picture file extension (." + extension.toStdString() + ")");
+}
