@@ -164,4 +164,51 @@ TEST(SliderScenarios, DefaultsFromARangeAboveTwoHundred) {
   ExpectRange(s.model, 0, 500, 300);
 }
 
+// The slider on the screen hears of every range change that takes effect, before the position
+// handler hears of a clamp it causes, and of nothing else.
+struct RangeCase {
+  const char* name;
+  void (*change)(SliderModel&);
+  std::vector<std::string> heard;  // "range" and "position", in order
+};
+
+void PrintTo(const RangeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class RangeNotification : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(RangeNotification, ComesBeforeThePositionAndOnlyForARealChange) {
+  SliderModel model(0, 200, 100);
+  std::vector<std::string> heard;
+  model.SetOnRangeChange([&] {
+    heard.push_back("range");
+    // The new range is in force when the slider is told.
+    EXPECT_LE(model.Minimum(), model.Maximum());
+  });
+  model.SetOnChange([&] { heard.push_back("position"); });
+  GetParam().change(model);
+  EXPECT_EQ(heard, GetParam().heard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, RangeNotification,
+    ::testing::Values(
+        RangeCase{
+            "NarrowerAroundThePosition", [](SliderModel& m) { m.SetMaximum(150); }, {"range"}},
+        RangeCase{"ClampingThePosition",
+                  [](SliderModel& m) { m.SetMinimum(120); },
+                  {"range", "position"}},
+        RangeCase{"SameMinimum", [](SliderModel& m) { m.SetMinimum(0); }, {}},
+        RangeCase{"SameMaximum", [](SliderModel& m) { m.SetMaximum(200); }, {}},
+        RangeCase{"RefusedCrossing", [](SliderModel& m) { m.SetMinimum(201); }, {}},
+        RangeCase{"UserMovement", [](SliderModel& m) { m.UserMovement(5); }, {"position"}},
+        RangeCase{"BothEnds",
+                  [](SliderModel& m) {
+                    m.SetMaximum(50);
+                    m.SetMinimum(-50);
+                  },
+                  {"range", "position", "range"}}),
+    [](const auto& test_case) { return std::string(test_case.param.name); });
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -696,6 +697,20 @@ TEST_F(MeanUi, FieldFiltersAndAClickEmptiesIt) {
   Click(f->Button3);  // empty: quietly nothing
   EXPECT_EQ(f->ListBox1->count(), 0);
   EXPECT_EQ(Errors().size(), 1u);
+}
+
+// Only a click with the left button empties the field: the middle button pastes the selection
+// (where the desktop has one) into what was typed.
+TEST_F(MeanUi, MiddleButtonPastesAndEmptiesNothing) {
+  TForm5* f = Open(form5_);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const bool selection = clipboard->supportsSelection();
+  if (selection) clipboard->setText(QStringLiteral("42"), QClipboard::Selection);
+  Type("1");
+  QTest::mouseClick(f->Edit1, Qt::MiddleButton, {}, QPoint(f->Edit1->width() - 4, 5));
+  EXPECT_EQ(f->Edit1->text(), selection ? QStringLiteral("142") : QStringLiteral("1"));
+  QTest::mouseClick(f->Edit1, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(f->Edit1->text(), "");
 }
 
 TEST_F(MeanUi, ShowTakesTheColoursAndCloseEmptiesAndDisables) {

@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -74,7 +75,7 @@ class Program : public TestProgram {
   QTemporaryDir& dir = folder;
 };
 
-// A start with the layout's slider range, so that positions can move.
+// A start with the default slider range, so that positions can move.
 const std::string kWideRange = "[Trackbar]\r\nmin=0\r\nmax=200\r\n";
 
 std::string S(const QString& text) {
@@ -178,6 +179,50 @@ TEST(MainWindowLayout, TabOrderBeginsAtPlus) {
                         << S(now->objectName()) << " (" << now->metaObject()->className() << ")";
   }
 }
+
+// ---- keyboard ---------------------------------------------------------------------------
+
+// One rule for a focused push button in every window, the desktop's: Enter and keypad Enter
+// press it, with or without Shift; with Ctrl or Alt they do not.
+struct EnterCase {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  bool presses;
+};
+
+class EnterOnButtons : public ::testing::TestWithParam<EnterCase> {};
+
+TEST_P(EnterOnButtons, PressTheFocusedButtonOfEveryWindow) {
+  Program p;
+  const WindowSet& w = p.windows();
+  // "+" of the main window, "Возвести в степень", "OK" of the settings window.
+  QPushButton* const buttons[] = {p.f().Button1, w.Form3->Button1, w.Form6->Button1};
+  for (QPushButton* button : buttons) {
+    QWidget* window = button->window();
+    if (window != &p.f()) {
+      window->show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    window->activateWindow();
+    button->setFocus(Qt::TabFocusReason);
+    QSignalSpy pressed(button, &QAbstractButton::clicked);
+    QTest::keyClick(button, GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(pressed.count(), GetParam().presses ? 1 : 0) << S(button->text());
+    if (window != &p.f()) window->hide();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, EnterOnButtons,
+    ::testing::Values(EnterCase{"Return", Qt::Key_Return, Qt::NoModifier, true},
+                      EnterCase{"KeypadEnter", Qt::Key_Enter, Qt::KeypadModifier, true},
+                      EnterCase{"ShiftReturn", Qt::Key_Return, Qt::ShiftModifier, true},
+                      EnterCase{"ShiftKeypadEnter", Qt::Key_Enter,
+                                Qt::ShiftModifier | Qt::KeypadModifier, true},
+                      EnterCase{"CtrlReturn", Qt::Key_Return, Qt::ControlModifier, false},
+                      EnterCase{"AltReturn", Qt::Key_Return, Qt::AltModifier, false}),
+    ByName());
 
 // ---- calculator commands --------------------------------------------------------------
 

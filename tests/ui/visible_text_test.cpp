@@ -137,6 +137,30 @@ class VisibleText : public ::testing::Test {
   RecordingDesktop* desktop_ = nullptr;
 };
 
+// The windows name the families they were drawn with; every text is shown in an installed
+// family standing in for them, at one of the four heights the windows use.
+TEST_F(VisibleText, EveryFontIsAnInstalledStandIn) {
+  Start();
+  const QList<QWidget*> windows = {&Main(),         Windows().Form2, Windows().Form3,
+                                   Windows().Form4, Windows().Form5, Windows().Form6};
+  for (QWidget* window : windows) {
+    window->ensurePolished();
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (const QWidget* w : widgets) {
+      if (!w->testAttribute(Qt::WA_SetFont)) continue;
+      const QFont font = w->font();
+      const std::string name = w->objectName().toStdString();
+      EXPECT_TRUE(font.family() == QStringLiteral("Liberation Sans") ||
+                  font.family() == QStringLiteral("Comic Neue"))
+          << name << ": " << font.family().toStdString();
+      EXPECT_TRUE(font.pixelSize() == 11 || font.pixelSize() == 13 || font.pixelSize() == 16 ||
+                  font.pixelSize() == 19)
+          << name << ": " << font.pixelSize() << " px";
+    }
+  }
+}
+
 TEST_F(VisibleText, WholeAtStartUpWithDefaultRange) {
   Start();
   ExpectAllWhole("start-up");

@@ -1,0 +1,103 @@
+#include "settings/stored_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/settings_store.h"
+#include "tests/settings/temp_dir.h"
+#include "tests/support/test_names.h"
+
+namespace {
+
+bool Same(const StoredSettings& a, const StoredSettings& b) {
+  return a.window_colour == b.window_colour && a.field_colour == b.field_colour &&
+         a.slider_minimum == b.slider_minimum && a.slider_maximum == b.slider_maximum &&
+         a.calendar_colour == b.calendar_colour && a.tips == b.tips;
+}
+
+struct ReadCase {
+  const char* name;
+  std::string text;  // empty: no file
+  StoredSettings expected;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name << ": " << test_names::Quoted(c.text);
+}
+
+StoredSettings Record(int32_t window, int32_t field, int32_t minimum, int32_t maximum,
+                      int32_t calendar, bool tips) {
+  StoredSettings s;
+  s.window_colour = window;
+  s.field_colour = field;
+  s.slider_minimum = minimum;
+  s.slider_maximum = maximum;
+  s.calendar_colour = calendar;
+  s.tips = tips;
+  return s;
+}
+
+class ReadRecord : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadRecord, GivesEachKeyOrItsDefault) {
+  TempDir dir;
+  const std::string path = dir.File("Tallymate.ini");
+  if (!GetParam().text.empty()) WriteBytes(path, GetParam().text);
+  const StoredSettings read = ReadStoredSettings(path);
+  const StoredSettings& e = GetParam().expected;
+  EXPECT_TRUE(Same(read, e)) << read.window_colour << " " << read.field_colour << " "
+                             << read.slider_minimum << " " << read.slider_maximum << " "
+                             << read.calendar_colour << " " << read.tips;
+}
+
+// A missing key reads as 100, the tips as off.
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadRecord,
+    ::testing::Values(
+        ReadCase{"NoFile", "", Record(100, 100, 100, 100, 100, false)},
+        ReadCase{"EveryKey",
+                 "[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=500\r\n"
+                 "min=-3\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
+                 Record(-16777200, 16777215, -3, 500, 8421376, true)},
+        ReadCase{"NamesInAnyCase", "[COLOR]\r\nformcolor=7\r\n[VAR]\r\nC=2\r\n",
+                 Record(7, 100, 100, 100, 100, true)},
+        ReadCase{"MinimumAndMaximumNotSwapped", "[Trackbar]\r\nmin=1\r\nmax=2\r\n",
+                 Record(100, 100, 1, 2, 100, false)},
+        ReadCase{"TipsOffAndNoNumbers", "[var]\r\nc=0\r\n[Color]\r\nEdit=blue\r\n",
+                 Record(100, 100, 100, 100, 100, false)}),
+    [](const auto& test_case) { return std::string(test_case.param.name); });
+
+TEST(WriteRecord, SettingsWindowThenCloseGiveTheTenLineFile) {
+  TempDir dir;
+  const std::string path = dir.File("Tallymate.ini");
+  // The settings window's OK writes the tips switch alone.
+  WriteStoredSettings(path, Record(1, 2, 3, 4, 5, true), StoredSettings::kTips);
+  EXPECT_EQ(ReadBytes(path), "[var]\r\nc=1\r\n");
+  // The close writes the other five, colours before the range, maximum before minimum.
+  const StoredSettings closing =
+      Record(static_cast<int32_t>(0xFF000010u), 0xFFFFFF, 0, 200, 0x808000, false);
+  WriteStoredSettings(path, closing, StoredSettings::kAppearance | StoredSettings::kSliderRange);
+  EXPECT_EQ(ReadBytes(path),
+            "[var]\r\nc=1\r\n[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\n"
+            "max=200\r\nmin=0\r\n[Calendar]\r\ncolor=8421376\r\n");
+  // What was written reads back, the tips from the settings window's write.
+  StoredSettings expected = closing;
+  expected.tips = true;
+  EXPECT_TRUE(Same(ReadStoredSettings(path), expected));
+}
+
+TEST(WriteRecord, AFailedWriteWritesNoneOfTheParts) {
+  TempDir dir;
+  const std::string path = dir.File("Tallymate.ini");
+  WriteBytes(path, "[Color]\r\nEdit=1\r\n");
+  // A directory in the way of the temporary file's rename: nothing can be replaced.
+  const std::string missing = dir.File("no such folder/Tallymate.ini");
+  EXPECT_THROW(WriteStoredSettings(missing, Record(9, 9, 9, 9, 9, true),
+                                   StoredSettings::kAppearance | StoredSettings::kTips),
+               SettingsWriteError);
+  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=1\r\n");
+  EXPECT_FALSE(ReadBytes(missing).has_value());
+}
+
+}  // namespace
