@@ -17,6 +17,7 @@
 #include "core/number_text.h"
 #include "settings/ini_text.h"
 #include "settings/settings_store.h"
+#include "tests/settings/ini_one_by_one.h"
 
 namespace {
 
@@ -111,11 +112,11 @@ void CheckBatch(const uint8_t* data, std::string_view text) {
   }
   std::string one_by_one(text);
   for (const ini::Entry& e : entries)
-    one_by_one = ini::SetValue(one_by_one, e.section, e.key, e.value);
+    one_by_one = ini_one_by_one::SetValue(one_by_one, e.section, e.key, e.value);
   Check(ini::SetValues(text, entries) == one_by_one, "a batch write differs from one by one");
   const auto values = ini::FindValues(text, entries);
   for (size_t i = 0; i < entries.size(); ++i)
-    Check(values[i] == ini::FindValue(text, entries[i].section, entries[i].key),
+    Check(values[i] == ini_one_by_one::FindValue(text, entries[i].section, entries[i].key),
           "a batch read differs from one by one");
 }
 

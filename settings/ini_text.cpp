@@ -88,36 +88,6 @@ std::string_view View(std::string_view text, Span s) {
   return text.substr(s.begin, s.end - s.begin);
 }
 
-// Where a key is, or where it would go.
-struct Location {
-  std::optional<Line> key;        // the first matching key line
-  std::optional<Line> insert_at;  // the line the new key follows: last key line or header
-};
-
-Location Locate(std::string_view text, std::string_view section, std::string_view key) {
-  Location loc;
-  bool in_section = false;
-  bool first_block = false;  // the first block of the section, where a new key goes
-  bool first_block_done = false;
-  for (size_t pos = 0; pos < text.size();) {
-    Line line = ParseLine(text, pos);
-    pos = line.end;
-    if (line.kind == Kind::kSection) {
-      if (first_block) first_block_done = true;
-      in_section = NamesEqual(View(text, line.name), section);
-      first_block = in_section && !first_block_done;
-      if (first_block) loc.insert_at = line;
-    } else if (line.kind == Kind::kKey && in_section) {
-      if (NamesEqual(View(text, line.name), key)) {
-        loc.key = line;
-        return loc;
-      }
-      if (first_block) loc.insert_at = line;
-    }
-  }
-  return loc;
-}
-
 // The sections of a batch, each with what one pass over the text found for its keys.
 struct Group {
   std::string_view section;     // spelled as first named
@@ -183,7 +153,7 @@ std::string SetValues(std::string_view text, std::span<const Entry> entries) {
     merged.push_back({e.key, e.value, g, std::nullopt});
   }
 
-  // The same walk as Locate, for every section of the batch at once.
+  // One walk for every section of the batch at once.
   for (size_t pos = 0; pos < text.size();) {
     Line line = ParseLine(text, pos);
     pos = line.end;
@@ -261,37 +231,6 @@ bool NamesEqual(std::string_view a, std::string_view b) {
     if (Lower(a[i]) != Lower(b[i])) return false;
   }
   return true;
-}
-
-std::optional<std::string> FindValue(std::string_view text, std::string_view section,
-                                     std::string_view key) {
-  Location loc = Locate(text, section, key);
-  if (!loc.key) return std::nullopt;
-  return std::string(View(text, loc.key->value));
-}
-
-std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
-                     std::string_view value) {
-  Location loc = Locate(text, section, key);
-  std::string out;
-  out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-  if (loc.key) {
-    // An empty value sits right after the blanks that follow '='.
-    size_t begin = loc.key->value.begin;
-    size_t end = loc.key->value.end;
-    out.append(text.substr(0, begin));
-    out.append(value);
-    out.append(text.substr(end));
-    return out;
-  }
-  std::string key_line = std::string(key) + "=" + std::string(value) + std::string(kLineEnd);
-  size_t at = loc.insert_at ? loc.insert_at->end : text.size();
-  out.append(text.substr(0, at));
-  if (!out.empty() && out.back() != '\n') out.append(kLineEnd);
-  if (!loc.insert_at) out.append("[").append(section).append("]").append(kLineEnd);
-  out.append(key_line);
-  out.append(text.substr(at));
-  return out;
 }
 
 }  // namespace ini

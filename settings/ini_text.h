@@ -21,23 +21,6 @@
 
 namespace ini {
 
-// The value of `key` in `section`, blanks around it removed; nothing when there is no such
-// key line.
-std::optional<std::string> FindValue(std::string_view text, std::string_view section,
-                                     std::string_view key);
-
-// `text` with `key` in `section` set to `value`:
-// - an existing key line keeps its key spelling, its blanks and its line end; only the value
-//   between the blanks is replaced;
-// - a new key line goes right after the last key line of the section (so blank lines and
-//   comments that close the section stay after it), or right after the header when the
-//   section has no keys;
-// - a missing section goes at the end of the text, header line then key line.
-// New lines end with CR LF. When a new line has to follow a last line that has no line end,
-// that line gets a CR LF; apart from that, every byte outside the written line is kept.
-std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
-                     std::string_view value);
-
 // A key of a section, and for writing the value it gets.
 struct Entry {
   std::string_view section;
@@ -45,13 +28,22 @@ struct Entry {
   std::string_view value;  // unused by FindValues
 };
 
-// The values of several keys in one pass over the text, in the order asked; the same values
-// FindValue gives one by one.
+// The values of several keys in one pass over the text, in the order asked: for each, the value
+// of its key line, blanks around it removed; nothing when there is no such key line.
 std::vector<std::optional<std::string>> FindValues(std::string_view text,
                                                    std::span<const Entry> keys);
 
-// `text` after SetValue for each entry in turn, built in one pass over the text. A key named
-// twice (names compared as everywhere) gets the last value.
+// `text` with each entry's key in its section set to its value, as if written one after another,
+// built in one pass over the text:
+// - an existing key line keeps its key spelling, its blanks and its line end; only the value
+//   between the blanks is replaced;
+// - a new key line goes right after the last key line of the section (so blank lines and
+//   comments that close the section stay after it), or right after the header when the
+//   section has no keys;
+// - a missing section goes at the end of the text, header line then key line.
+// New lines end with CR LF. When a new line has to follow a last line that has no line end,
+// that line gets a CR LF; apart from that, every byte outside the written lines is kept. A key
+// named twice (names compared as everywhere) gets the last value.
 std::string SetValues(std::string_view text, std::span<const Entry> entries);
 
 // ASCII case-insensitive equality of two names.

@@ -9,8 +9,8 @@
 // crash or a power cut therefore finds either the old or the new file, never a truncated one.
 // Write-through also keeps a handler that fails half-way sound: the keys written before the
 // failing write are in the file, the failing one and those after it are not, and every state
-// the file passes through is a complete, well-formed file. Nothing is buffered, so Close() has
-// nothing left to do.
+// the file passes through is a complete, well-formed file. Nothing is buffered: a store needs no
+// closing.
 #pragma once
 
 #include <cstdint>

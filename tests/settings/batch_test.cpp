@@ -9,6 +9,7 @@
 
 #include "settings/ini_text.h"
 #include "settings/settings_store.h"
+#include "tests/settings/ini_one_by_one.h"
 #include "tests/settings/temp_dir.h"
 #include "tests/support/test_names.h"
 
@@ -38,7 +39,7 @@ TEST_P(SetValuesTest, GivesTheBytesOfOneWriteAfterAnother) {
   const BatchCase& c = GetParam();
   std::string expected = c.text;
   for (const ini::Entry& e : c.entries)
-    expected = ini::SetValue(expected, e.section, e.key, e.value);
+    expected = ini_one_by_one::SetValue(expected, e.section, e.key, e.value);
   EXPECT_EQ(ini::SetValues(c.text, c.entries), expected);
 }
 
@@ -77,7 +78,8 @@ TEST(FindValues, GivesWhatFindValueGivesForEachKey) {
   const auto values = ini::FindValues(text, keys);
   ASSERT_EQ(values.size(), keys.size());
   for (size_t i = 0; i < keys.size(); ++i)
-    EXPECT_EQ(values[i], ini::FindValue(text, keys[i].section, keys[i].key)) << keys[i].key;
+    EXPECT_EQ(values[i], ini_one_by_one::FindValue(text, keys[i].section, keys[i].key))
+        << keys[i].key;
   EXPECT_EQ(values[0], "255");
   EXPECT_EQ(values[3], std::nullopt);
 }
@@ -86,8 +88,8 @@ TEST(FindValues, GivesWhatFindValueGivesForEachKey) {
 // of it.
 TEST(ParseLines, SearchesStayInsideTheLine) {
   const std::string text = "[Color\r\n]\r\nFormColor\r\n=5\r\n[Color]\r\nEdit=7\r\n";
-  EXPECT_EQ(ini::FindValue(text, "Color", "FormColor"), std::nullopt);
-  EXPECT_EQ(ini::FindValue(text, "Color", "Edit"), "7");
+  EXPECT_EQ(ini_one_by_one::FindValue(text, "Color", "FormColor"), std::nullopt);
+  EXPECT_EQ(ini_one_by_one::FindValue(text, "Color", "Edit"), "7");
 }
 
 TEST(SettingsStoreBatch, ReadsEveryKeyWithItsDefault) {

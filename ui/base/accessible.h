@@ -1,40 +1,14 @@
-// What a screen reader says for each control: the words a sighted user reads for it as its
-// accessible name, and its hint as its description, whether tool tips are switched on or not
-// (switching them off only silences the tool tip, so a blind user would lose the hint).
+// What a screen reader says for the controls whose names change while the program runs, or
+// that are parts of a Qt control: the forms name every other control, by the words a sighted
+// user reads for it, with its hint as its description whether tool tips are on or not.
 #pragma once
 
 #include <QAbstractSlider>
 #include <QAccessible>
-#include <QLabel>
 #include <QObject>
 #include <QString>
 #include <QWidget>
-#include <initializer_list>
 #include <utility>
-
-struct AccessibleText {
-  QWidget* control;
-  QString name;
-  // Empty: the control's own hint, if it has one.
-  QString description = {};
-};
-
-// Names the controls of a window from its table.
-inline void NameControls(std::initializer_list<AccessibleText> table) {
-  for (const AccessibleText& entry : table) {
-    entry.control->setAccessibleName(entry.name.simplified());
-    const QString description =
-        entry.description.isEmpty() ? entry.control->toolTip() : entry.description;
-    entry.control->setAccessibleDescription(description.simplified());
-  }
-}
-
-// A field named by the label beside it: the label's caption, and the label is announced as the
-// field's label (the labelled-by relation).
-inline void NameByLabel(QLabel* label, QWidget* field) {
-  label->setBuddy(field);
-  field->setAccessibleName(label->text().trimmed());
-}
 
 // A slider named by what it fills, with the range it offers now ("Первое число, от 0 до 200").
 inline void NameSlider(QAbstractSlider* slider, const QString& fills) {

@@ -13,7 +13,7 @@ struct SystemColour {
   QPalette::ColorRole role;
 };
 
-// Windows system colour indexes 0..30 mapped to the desktop palette.
+// The system colours 0xFF000000..0xFF00001E by their number, mapped to the desktop palette.
 constexpr std::array<SystemColour, 31> kSystemColours{{
     {QPalette::Active, QPalette::Button},           // 0 scroll bar
     {QPalette::Active, QPalette::Dark},             // 1 desktop background

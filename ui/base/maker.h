@@ -1,7 +1,5 @@
-// The maker's addresses and notice, shown in the main and About windows. They lie under a
-// reserved example domain on purpose, and are short enough for the About window's labels.
+// The maker's website, which the main and About windows open; their forms show it beside the
+// e-mail address. It lies under a reserved example domain on purpose.
 #pragma once
 
 inline constexpr const char* kWebsite = "http://www.tallymate.example";
-inline constexpr const char* kEmail = "tm@tallymate.example";
-inline constexpr const char* kNotice = "© 2026 Разработчики Tallymate";
