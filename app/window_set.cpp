@@ -24,8 +24,8 @@ void HiddenApplicationWindow::setVisible(bool visible) {
   if (!visible) QWidget::setVisible(false);
 }
 
-ApplicationWindows::ApplicationWindows(Desktop& desktop, std::string settingsPath)
-    : context_{desktop, {}, std::move(settingsPath)},
+ApplicationWindows::ApplicationWindows(Desktop& desktop, std::string settings_path)
+    : context_{desktop, {}, std::move(settings_path)},
       hidden_(std::make_unique<HiddenApplicationWindow>()) {}
 
 ApplicationWindows::~ApplicationWindows() {

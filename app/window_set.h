@@ -24,8 +24,8 @@ class HiddenApplicationWindow : public QWidget {
 
 class ApplicationWindows {
  public:
-  // `settingsPath`: the settings file; empty for "Tallymate.ini" beside the executable.
-  explicit ApplicationWindows(Desktop& desktop, std::string settingsPath = {});
+  // `settings_path`: the settings file; empty for "Tallymate.ini" beside the executable.
+  explicit ApplicationWindows(Desktop& desktop, std::string settings_path = {});
   // Destroys every window, the secondary ones first, whether showing or not.
   ~ApplicationWindows();
   ApplicationWindows(const ApplicationWindows&) = delete;

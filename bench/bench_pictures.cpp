@@ -40,7 +40,7 @@ constexpr int kMinHeight = 145;
 struct Result {
   bool ok = false;
   double milliseconds = 0;
-  long peakGrowthKb = 0;
+  long peak_growth_kb = 0;
   int width = 0;
   int height = 0;
   char error[160] = {};
@@ -56,22 +56,22 @@ long StatusKb(const char* field) {
   return -1;
 }
 
-// Runs `decode` in a child: once to warm up on `warmPath`, then `repeat` times on `path`.
+// Runs `decode` in a child: once to warm up on `warm_path`, then `repeat` times on `path`.
 using Decoder =
     std::function<bool(const std::string& path, int* width, int* height, std::string* error)>;
 
-Result Measure(const Decoder& decode, const std::string& warmPath, const std::string& path,
+Result Measure(const Decoder& decode, const std::string& warm_path, const std::string& path,
                int repeat) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {};
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return {};
   std::fflush(stdout);
   const pid_t child = fork();
   if (child == 0) {
-    close(pipeEnds[0]);
+    close(pipe_ends[0]);
     Result result;
     std::string error;
     int width = 0, height = 0;
-    decode(warmPath, &width, &height, &error);
+    decode(warm_path, &width, &height, &error);
     // Writing 5 resets the peak resident size to the current one.
     std::ofstream("/proc/self/clear_refs") << "5";
     const long before = StatusKb("VmRSS:");
@@ -84,20 +84,20 @@ Result Measure(const Decoder& decode, const std::string& warmPath, const std::st
       best = std::min(best, std::chrono::duration<double, std::milli>(stop - start).count());
     }
     result.milliseconds = best;
-    result.peakGrowthKb = StatusKb("VmHWM:") - before;
+    result.peak_growth_kb = StatusKb("VmHWM:") - before;
     result.width = width;
     result.height = height;
     std::snprintf(result.error, sizeof result.error, "%s", error.c_str());
-    const ssize_t written = write(pipeEnds[1], &result, sizeof result);
+    const ssize_t written = write(pipe_ends[1], &result, sizeof result);
     _exit(written == static_cast<ssize_t>(sizeof result) ? 0 : 1);
   }
-  close(pipeEnds[1]);
+  close(pipe_ends[1]);
   Result result;
-  if (read(pipeEnds[0], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) {
+  if (read(pipe_ends[0], &result, sizeof result) != static_cast<ssize_t>(sizeof result)) {
     result = {};
     std::snprintf(result.error, sizeof result.error, "child failed");
   }
-  close(pipeEnds[0]);
+  close(pipe_ends[0]);
   int status = 0;
   waitpid(child, &status, 0);
   return result;
@@ -160,23 +160,23 @@ std::string Megabytes(long kb) {
   return text;
 }
 
-void Report(const std::string& name, const Result& ours, const Result& qt, bool haveQt) {
+void Report(const std::string& name, const Result& ours, const Result& qt, bool have_qt) {
   std::printf("%-16s", name.c_str());
   if (!ours.ok) {
     std::printf(" ours failed: %s\n", ours.error);
     return;
   }
-  std::printf(" %9.1f ms %8s MB  %4dx%-4d", ours.milliseconds, Megabytes(ours.peakGrowthKb).c_str(),
-              ours.width, ours.height);
-  if (!haveQt) {
+  std::printf(" %9.1f ms %8s MB  %4dx%-4d", ours.milliseconds,
+              Megabytes(ours.peak_growth_kb).c_str(), ours.width, ours.height);
+  if (!have_qt) {
     std::printf("\n");
   } else if (!qt.ok) {
     std::printf(" | Qt refused: %s\n", qt.error);
   } else {
     std::printf(" | Qt %9.1f ms %8s MB | time %5.2fx  memory %5.2fx\n", qt.milliseconds,
-                Megabytes(qt.peakGrowthKb).c_str(), ours.milliseconds / qt.milliseconds,
-                static_cast<double>(std::max(ours.peakGrowthKb, 1L)) /
-                    static_cast<double>(std::max(qt.peakGrowthKb, 1L)));
+                Megabytes(qt.peak_growth_kb).c_str(), ours.milliseconds / qt.milliseconds,
+                static_cast<double>(std::max(ours.peak_growth_kb, 1L)) /
+                    static_cast<double>(std::max(qt.peak_growth_kb, 1L)));
   }
 }
 
@@ -190,14 +190,14 @@ void BandRow(int width, int components, int y, unsigned char* row) {
     row[x] = static_cast<unsigned char>(v + (x % components) * 60);
 }
 
-void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) {
+void LargeCases(const std::string& dir, const std::string warm[2], bool have_qt) {
   // PNG 60000 x 60000: one-bit grey and eight-bit RGB.
   for (const bool rgb : {false, true}) {
     const std::string name = dir + (rgb ? "/rgb60000.png" : "/grey60000.png");
     picture_writers::PngLayout layout;
     layout.width = layout.height = 60000;
-    layout.colorType = rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
-    layout.bitDepth = rgb ? 8 : 1;
+    layout.color_type = rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
+    layout.bit_depth = rgb ? 8 : 1;
     layout.compression = 9;
     picture_writers::WritePngFile(name, layout, [&](int y, unsigned char* row) {
       if (rgb) {
@@ -211,7 +211,7 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) 
 #ifdef TALLYMATE_BENCH_QT
     qt = Measure(QtReader, warm[1], name, 1);
 #endif
-    Report(rgb ? "60000 RGB PNG" : "60000 1-bit PNG", ours, qt, haveQt);
+    Report(rgb ? "60000 RGB PNG" : "60000 1-bit PNG", ours, qt, have_qt);
     std::remove(name.c_str());
   }
   // Progressive JPEG 12000 x 12000 (4:2:0): the library keeps every coefficient.
@@ -228,7 +228,7 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) 
 #ifdef TALLYMATE_BENCH_QT
     qt = Measure(QtReader, warm[0], name, 1);
 #endif
-    Report("12000 prog JPEG", ours, qt, haveQt);
+    Report("12000 prog JPEG", ours, qt, have_qt);
     std::remove(name.c_str());
   }
   // A small arithmetic-coded CMYK picture whose frame claims 63998 x 29699 pixels.
@@ -246,15 +246,15 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool haveQt) 
 }
 
 int main(int argc, char** argv) {
-  const bool withHuge = !(argc > 1 && std::strcmp(argv[1], "--no-huge") == 0);
-  const bool largeOnly = argc > 1 && std::strcmp(argv[1], "--large-only") == 0;
+  const bool with_huge = !(argc > 1 && std::strcmp(argv[1], "--no-huge") == 0);
+  const bool large_only = argc > 1 && std::strcmp(argv[1], "--large-only") == 0;
 #ifdef TALLYMATE_BENCH_QT
-  const bool haveQt = true;
+  const bool have_qt = true;
 #else
-  const bool haveQt = false;
+  const bool have_qt = false;
 #endif
-  char dirTemplate[] = "/tmp/tallymate_bench_pictures_XXXXXX";
-  const char* dir = mkdtemp(dirTemplate);
+  char dir_template[] = "/tmp/tallymate_bench_pictures_XXXXXX";
+  const char* dir = mkdtemp(dir_template);
   if (dir == nullptr) {
     std::perror("mkdtemp");
     return 1;
@@ -288,10 +288,10 @@ int main(int argc, char** argv) {
     files.push_back(name);
   }
 
-  if (withHuge) LargeCases(dir, warm, haveQt);
+  if (with_huge) LargeCases(dir, warm, have_qt);
   for (const Input& input : inputs) {
-    if (largeOnly) break;
-    if (input.huge && !withHuge) continue;
+    if (large_only) break;
+    if (input.huge && !with_huge) continue;
     for (const bool png : {false, true}) {
       const std::string name =
           std::string(dir) + "/" + std::to_string(input.width) + (png ? ".png" : ".jpg");
@@ -317,7 +317,7 @@ int main(int argc, char** argv) {
 #ifdef TALLYMATE_BENCH_QT
       qt = Measure(QtReader, warm[png], name, input.repeat);
 #endif
-      Report(input.label + (png ? " PNG" : " JPEG"), ours, qt, haveQt);
+      Report(input.label + (png ? " PNG" : " JPEG"), ours, qt, have_qt);
       std::remove(name.c_str());
     }
   }

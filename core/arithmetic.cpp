@@ -19,9 +19,9 @@ void CheckFaults() {
   const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
   std::feclearexcept(FE_ALL_EXCEPT);
   if (raised == 0) return;
-  if ((raised & FE_INVALID) != 0) throw ArithmeticFault(ArithmeticFault::Kind::InvalidOperation);
-  if ((raised & FE_DIVBYZERO) != 0) throw ArithmeticFault(ArithmeticFault::Kind::DivisionByZero);
-  throw ArithmeticFault(ArithmeticFault::Kind::Overflow);
+  if ((raised & FE_INVALID) != 0) throw ArithmeticFault(ArithmeticFault::Kind::kInvalidOperation);
+  if ((raised & FE_DIVBYZERO) != 0) throw ArithmeticFault(ArithmeticFault::Kind::kDivisionByZero);
+  throw ArithmeticFault(ArithmeticFault::Kind::kOverflow);
 }
 
 }  // namespace

@@ -55,15 +55,15 @@ void SolveQuadratic(const std::string& a_text, const std::string& b_text, const 
   const double d = NarrowToDouble(Subtract(Multiply(b, b), Multiply(Multiply(4.0L, a), c)));
   const std::string d_text = NumberToText(d);
   if (d < 0) {
-    write(QuadraticLine::Discriminant, "D<0, Уравнение не имеет корней, дискриминант=" + d_text);
-    write(QuadraticLine::FirstRoot, "");
-    write(QuadraticLine::SecondRoot, "");
+    write(QuadraticLine::kDiscriminant, "D<0, Уравнение не имеет корней, дискриминант=" + d_text);
+    write(QuadraticLine::kFirstRoot, "");
+    write(QuadraticLine::kSecondRoot, "");
     return;
   }
   if (d > 0)
-    write(QuadraticLine::Discriminant, "D>0, Уравнение имеет два корня, дискриминант=" + d_text);
+    write(QuadraticLine::kDiscriminant, "D>0, Уравнение имеет два корня, дискриминант=" + d_text);
   else
-    write(QuadraticLine::Discriminant, "D=0, Имеет один корень, дискриминант=" + d_text);
+    write(QuadraticLine::kDiscriminant, "D=0, Имеет один корень, дискриминант=" + d_text);
 
   const double minus_b = -b;
   const double two_a = NarrowToDouble(Multiply(2.0L, a));
@@ -71,11 +71,11 @@ void SolveQuadratic(const std::string& a_text, const std::string& b_text, const 
   const double x1 = NarrowToDouble(Divide(Add(s, minus_b), two_a));
   const double x2 = NarrowToDouble(Divide(Subtract(minus_b, s), two_a));
   if (d > 0) {
-    write(QuadraticLine::FirstRoot, "x1=" + NumberToText(x1));
-    write(QuadraticLine::SecondRoot, "x2=" + NumberToText(x2));
+    write(QuadraticLine::kFirstRoot, "x1=" + NumberToText(x1));
+    write(QuadraticLine::kSecondRoot, "x2=" + NumberToText(x2));
   } else {
-    write(QuadraticLine::FirstRoot, " x1=" + NumberToText(x2));
-    write(QuadraticLine::SecondRoot, "");
+    write(QuadraticLine::kFirstRoot, " x1=" + NumberToText(x2));
+    write(QuadraticLine::kSecondRoot, "");
   }
 }
 

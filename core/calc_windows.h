@@ -22,7 +22,7 @@ std::string PowerAnswer(const std::string& number, int32_t exponent);
 std::string SquareRootAnswer(const std::string& number);
 
 // The three result lines of the quadratic window.
-enum class QuadraticLine { Discriminant = 1, FirstRoot = 2, SecondRoot = 3 };
+enum class QuadraticLine { kDiscriminant = 1, kFirstRoot = 2, kSecondRoot = 3 };
 // Solves a*x^2 + b*x + c = 0 from the three coefficient texts. Each result line is handed to
 // `write` the moment the solve reaches it, so a fault leaves the earlier lines written and the
 // later ones untouched.

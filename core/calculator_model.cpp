@@ -29,19 +29,19 @@ std::string Compute(const std::string& first, const std::string& second, Operati
 CalculatorModel::Focus CalculatorModel::Button1Click() {
   RequireOperands(first, second);
   answer = Compute(first, second, Add);
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button2Click() {
   RequireOperands(first, second);
   answer = Compute(first, second, Subtract);
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button4Click() {
   RequireOperands(first, second);
   answer = Compute(first, second, Multiply);
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button5Click() {
@@ -49,24 +49,24 @@ CalculatorModel::Focus CalculatorModel::Button5Click() {
   // Only the literal text "0" is caught here; other zeros reach the division and its fault.
   if (second == "0") {
     desktop_.ShowInformation("На ноль делить нельзя!");
-    return Focus::First;
+    return Focus::kFirst;
   }
   answer = Compute(first, second, Divide);
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button12Click() {
   if (answer.empty()) Abort();
   const long double x = TextToNumber(answer);
   answer = NumberToText(Divide(x, 100));
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button13Click() {
   if (answer.empty()) Abort();
   const long double x = TextToNumber(answer);
   answer = NumberToText(Multiply(x, x));
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button10Click() {
@@ -76,60 +76,60 @@ CalculatorModel::Focus CalculatorModel::Button10Click() {
   }
   const long double x = TextToNumber(answer);
   answer = NumberToText(static_cast<long double>(RoundToInteger(x)));
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button7Click() {
   first = NumberToText(kPi);
-  return Focus::Second;
+  return Focus::kSecond;
 }
 
 CalculatorModel::Focus CalculatorModel::Button8Click() {
   second = first;
   first.clear();
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button9Click() {
   first = second;
   second.clear();
-  return Focus::Second;
+  return Focus::kSecond;
 }
 
 CalculatorModel::Focus CalculatorModel::Button3Click() {
   first = answer;
   answer.clear();
-  return Focus::Second;
+  return Focus::kSecond;
 }
 
 CalculatorModel::Focus CalculatorModel::Button11Click() {
   std::swap(first, second);
-  return Focus::Unchanged;
+  return Focus::kUnchanged;
 }
 
 CalculatorModel::Focus CalculatorModel::N18Click() {
   first.clear();
   second.clear();
   answer.clear();
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Button6Click() {
   N18Click();
-  return Focus::First;
+  return Focus::kFirst;
 }
 
 CalculatorModel::Focus CalculatorModel::Edit1DblClick() {
   first.clear();
-  return Focus::Unchanged;
+  return Focus::kUnchanged;
 }
 
 CalculatorModel::Focus CalculatorModel::Edit2DblClick() {
   second.clear();
-  return Focus::Unchanged;
+  return Focus::kUnchanged;
 }
 
 CalculatorModel::Focus CalculatorModel::Edit3DblClick() {
   answer.clear();
-  return Focus::Unchanged;
+  return Focus::kUnchanged;
 }

@@ -8,7 +8,7 @@ class Desktop;
 class CalculatorModel {
  public:
   // Where the input focus goes after an operation that finished.
-  enum class Focus { First, Second, Unchanged };
+  enum class Focus { kFirst, kSecond, kUnchanged };
 
   explicit CalculatorModel(Desktop& desktop) : desktop_(desktop) {}
 

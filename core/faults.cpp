@@ -4,11 +4,11 @@ namespace {
 
 std::string MessageOf(ArithmeticFault::Kind kind) {
   switch (kind) {
-    case ArithmeticFault::Kind::DivisionByZero:
+    case ArithmeticFault::Kind::kDivisionByZero:
       return "Floating point division by zero";
-    case ArithmeticFault::Kind::InvalidOperation:
+    case ArithmeticFault::Kind::kInvalidOperation:
       return "Invalid floating point operation";
-    case ArithmeticFault::Kind::Overflow:
+    case ArithmeticFault::Kind::kOverflow:
       return "Floating point overflow";
   }
   return "Invalid floating point operation";

@@ -24,7 +24,7 @@ class ConversionError : public MessageError {
 // Division by zero, invalid operation or overflow of the extended arithmetic.
 class ArithmeticFault : public MessageError {
  public:
-  enum class Kind { DivisionByZero, InvalidOperation, Overflow };
+  enum class Kind { kDivisionByZero, kInvalidOperation, kOverflow };
   explicit ArithmeticFault(Kind kind);
   Kind kind() const noexcept { return kind_; }
 

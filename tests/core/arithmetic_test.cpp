@@ -20,11 +20,11 @@ struct FaultCase {
 
 const char* KindName(Kind kind) {
   switch (kind) {
-    case Kind::DivisionByZero:
+    case Kind::kDivisionByZero:
       return "division by zero";
-    case Kind::InvalidOperation:
+    case Kind::kInvalidOperation:
       return "invalid operation";
-    case Kind::Overflow:
+    case Kind::kOverflow:
       return "overflow";
   }
   return "?";
@@ -62,31 +62,31 @@ const long double kInfinity = std::numeric_limits<long double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Table, ArithmeticFaults,
     testing::Values(
-        FaultCase{"1/0", [] { Divide(1, 0); }, Kind::DivisionByZero},
-        FaultCase{"-5/-0", [] { Divide(-5, -0.0L); }, Kind::DivisionByZero},
-        FaultCase{"min/0", [] { Divide(LDBL_MIN / 4, 0); }, Kind::DivisionByZero},
-        FaultCase{"0/0", [] { Divide(0, 0); }, Kind::InvalidOperation},
-        FaultCase{"sqrt(-1)", [] { SquareRoot(-1); }, Kind::InvalidOperation},
-        FaultCase{"inf-inf", [] { Subtract(kInfinity, kInfinity); }, Kind::InvalidOperation},
-        FaultCase{"round(1E19)", [] { RoundToInteger(1e19L); }, Kind::InvalidOperation},
-        FaultCase{"round(-1E19)", [] { RoundToInteger(-1e19L); }, Kind::InvalidOperation},
+        FaultCase{"1/0", [] { Divide(1, 0); }, Kind::kDivisionByZero},
+        FaultCase{"-5/-0", [] { Divide(-5, -0.0L); }, Kind::kDivisionByZero},
+        FaultCase{"min/0", [] { Divide(LDBL_MIN / 4, 0); }, Kind::kDivisionByZero},
+        FaultCase{"0/0", [] { Divide(0, 0); }, Kind::kInvalidOperation},
+        FaultCase{"sqrt(-1)", [] { SquareRoot(-1); }, Kind::kInvalidOperation},
+        FaultCase{"inf-inf", [] { Subtract(kInfinity, kInfinity); }, Kind::kInvalidOperation},
+        FaultCase{"round(1E19)", [] { RoundToInteger(1e19L); }, Kind::kInvalidOperation},
+        FaultCase{"round(-1E19)", [] { RoundToInteger(-1e19L); }, Kind::kInvalidOperation},
         FaultCase{"round(2^63)", [] { RoundToInteger(9223372036854775808.0L); },
-                  Kind::InvalidOperation},
+                  Kind::kInvalidOperation},
         FaultCase{"round(NaN)",
                   [] { RoundToInteger(std::numeric_limits<long double>::quiet_NaN()); },
-                  Kind::InvalidOperation},
-        FaultCase{"1E4000*1E4000", [] { Multiply(kHuge, kHuge); }, Kind::Overflow},
-        FaultCase{"max+max", [] { Add(LDBL_MAX, LDBL_MAX); }, Kind::Overflow},
-        FaultCase{"-max-max", [] { Subtract(-LDBL_MAX, LDBL_MAX); }, Kind::Overflow},
-        FaultCase{"1E4000/1E-4000", [] { Divide(kHuge, 1e-4000L); }, Kind::Overflow},
-        FaultCase{"double(1E400)", [] { NarrowToDouble(1e400L); }, Kind::Overflow},
-        FaultCase{"double(-1E400)", [] { NarrowToDouble(-1e400L); }, Kind::Overflow}),
+                  Kind::kInvalidOperation},
+        FaultCase{"1E4000*1E4000", [] { Multiply(kHuge, kHuge); }, Kind::kOverflow},
+        FaultCase{"max+max", [] { Add(LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
+        FaultCase{"-max-max", [] { Subtract(-LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
+        FaultCase{"1E4000/1E-4000", [] { Divide(kHuge, 1e-4000L); }, Kind::kOverflow},
+        FaultCase{"double(1E400)", [] { NarrowToDouble(1e400L); }, Kind::kOverflow},
+        FaultCase{"double(-1E400)", [] { NarrowToDouble(-1e400L); }, Kind::kOverflow}),
     ByExpression);
 
 TEST(Arithmetic, FaultMessages) {
-  EXPECT_STREQ(ArithmeticFault(Kind::DivisionByZero).what(), "Floating point division by zero");
-  EXPECT_STREQ(ArithmeticFault(Kind::InvalidOperation).what(), "Invalid floating point operation");
-  EXPECT_STREQ(ArithmeticFault(Kind::Overflow).what(), "Floating point overflow");
+  EXPECT_STREQ(ArithmeticFault(Kind::kDivisionByZero).what(), "Floating point division by zero");
+  EXPECT_STREQ(ArithmeticFault(Kind::kInvalidOperation).what(), "Invalid floating point operation");
+  EXPECT_STREQ(ArithmeticFault(Kind::kOverflow).what(), "Floating point overflow");
 }
 
 TEST(Arithmetic, UnderflowAndInexactPass) {

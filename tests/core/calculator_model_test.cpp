@@ -44,11 +44,11 @@ std::string HandlerName(Handler handler) {
 
 const char* FocusName(Focus focus) {
   switch (focus) {
-    case Focus::First:
+    case Focus::kFirst:
       return "on the first field";
-    case Focus::Second:
+    case Focus::kSecond:
       return "on the second field";
-    case Focus::Unchanged:
+    case Focus::kUnchanged:
       return "where it was";
   }
   return "?";
@@ -116,7 +116,7 @@ class BinaryWorked : public Calculator, public testing::WithParamInterface<Binar
 TEST_P(BinaryWorked, AnswerAndFocus) {
   const BinaryCase& c = GetParam();
   CalculatorModel model = Model(c.first, c.second, "old");
-  EXPECT_EQ((model.*c.operation)(), Focus::First);
+  EXPECT_EQ((model.*c.operation)(), Focus::kFirst);
   EXPECT_EQ(model.answer, c.answer);
   EXPECT_EQ(model.first, c.first);
   EXPECT_EQ(model.second, c.second);
@@ -226,7 +226,7 @@ TEST_F(Calculator, DivideByTheTextZeroOnlyShowsTheMessage) {
   for (const char* first : {"5", "0", "x"}) {
     desktop_.events.clear();
     CalculatorModel model = Model(first, "0", "12");
-    EXPECT_EQ(model.Button5Click(), Focus::First);
+    EXPECT_EQ(model.Button5Click(), Focus::kFirst);
     EXPECT_EQ(model.answer, "12");
     EXPECT_EQ(Requests(desktop_), std::vector<std::string>{"info:На ноль делить нельзя!"});
   }
@@ -236,7 +236,7 @@ TEST_F(Calculator, AfterAFaultTheNextOperationComputesNormally) {
   CalculatorModel model = Model("1", "0,0", "");
   EXPECT_EQ(Failure(model, &CalculatorModel::Button5Click), "Floating point division by zero.");
   model.second = "4";
-  EXPECT_EQ(model.Button5Click(), Focus::First);
+  EXPECT_EQ(model.Button5Click(), Focus::kFirst);
   EXPECT_EQ(model.answer, "0,25");
   model.first = "1E4000";
   model.second = "1E4000";
@@ -265,7 +265,7 @@ class AnswerWorked : public Calculator, public testing::WithParamInterface<Answe
 TEST_P(AnswerWorked, AnswerAndFocus) {
   const AnswerCase& c = GetParam();
   CalculatorModel model = Model("a", "b", c.before);
-  EXPECT_EQ((model.*c.operation)(), Focus::First);
+  EXPECT_EQ((model.*c.operation)(), Focus::kFirst);
   EXPECT_EQ(model.answer, c.after);
   EXPECT_EQ(model.first, "a");
   EXPECT_EQ(model.second, "b");
@@ -335,8 +335,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Calculator, PiTwiceFocusesTheSecondField) {
   CalculatorModel model = Model("7", "8", "9");
-  EXPECT_EQ(model.Button7Click(), Focus::Second);
-  EXPECT_EQ(model.Button7Click(), Focus::Second);
+  EXPECT_EQ(model.Button7Click(), Focus::kSecond);
+  EXPECT_EQ(model.Button7Click(), Focus::kSecond);
   EXPECT_EQ(model.first, "3,14159265358979");
   EXPECT_EQ(model.second, "8");
   EXPECT_EQ(model.answer, "9");
@@ -370,20 +370,21 @@ TEST_P(Moves, CopyTextsVerbatim) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Moves,
-    testing::Values(MoveCase{&CalculatorModel::Button8Click, "", "1,5,2", "4E", Focus::First},
-                    MoveCase{&CalculatorModel::Button9Click, "-", "", "4E", Focus::Second},
-                    MoveCase{&CalculatorModel::Button3Click, "4E", "-", "", Focus::Second},
-                    MoveCase{&CalculatorModel::Button11Click, "-", "1,5,2", "4E", Focus::Unchanged},
-                    MoveCase{&CalculatorModel::N18Click, "", "", "", Focus::First},
-                    MoveCase{&CalculatorModel::Button6Click, "", "", "", Focus::First},
-                    MoveCase{&CalculatorModel::Edit1DblClick, "", "-", "4E", Focus::Unchanged},
-                    MoveCase{&CalculatorModel::Edit2DblClick, "1,5,2", "", "4E", Focus::Unchanged},
-                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "", Focus::Unchanged}),
+    testing::Values(MoveCase{&CalculatorModel::Button8Click, "", "1,5,2", "4E", Focus::kFirst},
+                    MoveCase{&CalculatorModel::Button9Click, "-", "", "4E", Focus::kSecond},
+                    MoveCase{&CalculatorModel::Button3Click, "4E", "-", "", Focus::kSecond},
+                    MoveCase{&CalculatorModel::Button11Click, "-", "1,5,2", "4E",
+                             Focus::kUnchanged},
+                    MoveCase{&CalculatorModel::N18Click, "", "", "", Focus::kFirst},
+                    MoveCase{&CalculatorModel::Button6Click, "", "", "", Focus::kFirst},
+                    MoveCase{&CalculatorModel::Edit1DblClick, "", "-", "4E", Focus::kUnchanged},
+                    MoveCase{&CalculatorModel::Edit2DblClick, "1,5,2", "", "4E", Focus::kUnchanged},
+                    MoveCase{&CalculatorModel::Edit3DblClick, "1,5,2", "-", "", Focus::kUnchanged}),
     [](const testing::TestParamInfo<MoveCase>& test) { return HandlerName(test.param.operation); });
 
 TEST_F(Calculator, MovingAnEmptyAnswerEmptiesTheFirstField) {
   CalculatorModel model = Model("5", "6", "");
-  EXPECT_EQ(model.Button3Click(), Focus::Second);
+  EXPECT_EQ(model.Button3Click(), Focus::kSecond);
   EXPECT_EQ(model.first, "");
   EXPECT_EQ(model.second, "6");
 }

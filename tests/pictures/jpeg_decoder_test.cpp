@@ -61,8 +61,8 @@ JpegLayout Layout(int width, int height, J_COLOR_SPACE space = JCS_RGB, bool pro
   return layout;
 }
 
-Picture Decode(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight) {
-  return DecodeJpegMemory(jpeg.data(), jpeg.size(), minWidth, minHeight);
+Picture Decode(const std::vector<unsigned char>& jpeg, int min_width, int min_height) {
+  return DecodeJpegMemory(jpeg.data(), jpeg.size(), min_width, min_height);
 }
 
 std::string DecodeError(const std::vector<unsigned char>& jpeg) {
@@ -120,12 +120,12 @@ INSTANTIATE_TEST_SUITE_P(All, JpegKind,
 
 struct Scale {
   int width, height;
-  int expectWidth, expectHeight;  // 0: only the bounds are checked
+  int expect_width, expect_height;  // 0: only the bounds are checked
 };
 
 void PrintTo(const Scale& s, std::ostream* os) {
   *os << s.width << " x " << s.height << " pixels";
-  if (s.expectWidth != 0) *os << " decode to " << s.expectWidth << " x " << s.expectHeight;
+  if (s.expect_width != 0) *os << " decode to " << s.expect_width << " x " << s.expect_height;
 }
 
 class JpegScale : public testing::TestWithParam<Scale> {};
@@ -141,9 +141,9 @@ TEST_P(JpegScale, GivesAtLeastTheMinimumAndKeepsColours) {
     }
   });
   const Picture picture = Decode(jpeg, 209, 145);
-  if (s.expectWidth != 0) {
-    EXPECT_EQ(picture.width, s.expectWidth);
-    EXPECT_EQ(picture.height, s.expectHeight);
+  if (s.expect_width != 0) {
+    EXPECT_EQ(picture.width, s.expect_width);
+    EXPECT_EQ(picture.height, s.expect_height);
   }
   EXPECT_LE(picture.width, s.width);
   EXPECT_LE(picture.height, s.height);

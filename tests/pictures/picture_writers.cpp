@@ -38,25 +38,25 @@ void WritePngTo(const PngLayout& layout, const RowFill& fill, std::vector<unsign
   }
   png_set_compression_level(png, layout.compression);
   png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width),
-               static_cast<png_uint_32>(layout.height), layout.bitDepth, layout.colorType,
+               static_cast<png_uint_32>(layout.height), layout.bit_depth, layout.color_type,
                layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!layout.palette.empty()) {
     png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
   }
-  if (!layout.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, layout.paletteAlpha.data(),
-                 static_cast<int>(layout.paletteAlpha.size()), nullptr);
+  if (!layout.palette_alpha.empty()) {
+    png_set_tRNS(png, info, layout.palette_alpha.data(),
+                 static_cast<int>(layout.palette_alpha.size()), nullptr);
   } else if (layout.transparent) {
     png_color_16 colour = *layout.transparent;
     png_set_tRNS(png, info, nullptr, 0, &colour);
   }
   png_write_info(png, info);
-  if (layout.bitDepth < 8) png_set_packing(png);
+  if (layout.bit_depth < 8) png_set_packing(png);
   const int passes = png_set_interlace_handling(png);
-  const size_t rowBytes = static_cast<size_t>(layout.width) *
-                          static_cast<size_t>(Channels(layout)) * (layout.bitDepth == 16 ? 2 : 1);
-  std::vector<unsigned char> row(rowBytes);
+  const size_t row_bytes = static_cast<size_t>(layout.width) *
+                           static_cast<size_t>(Channels(layout)) * (layout.bit_depth == 16 ? 2 : 1);
+  std::vector<unsigned char> row(row_bytes);
   // With interlacing libpng wants every full row once per pass and picks out that pass's pixels.
   for (int pass = 0; pass < passes; ++pass) {
     for (int y = 0; y < layout.height; ++y) {
@@ -135,7 +135,7 @@ uint32_t BigEndian32(const std::vector<unsigned char>& bytes, size_t offset) {
 }  // namespace
 
 int Channels(const PngLayout& layout) {
-  switch (layout.colorType) {
+  switch (layout.color_type) {
     case PNG_COLOR_TYPE_GRAY_ALPHA:
       return 2;
     case PNG_COLOR_TYPE_RGB:

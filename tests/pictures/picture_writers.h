@@ -25,11 +25,11 @@ using RowFill = std::function<void(int y, unsigned char* row)>;
 struct PngLayout {
   int width = 1;
   int height = 1;
-  int colorType = PNG_COLOR_TYPE_RGB;
-  int bitDepth = 8;
+  int color_type = PNG_COLOR_TYPE_RGB;
+  int bit_depth = 8;
   bool interlaced = false;
   std::vector<png_color> palette;
-  std::vector<png_byte> paletteAlpha;       // tRNS of a palette picture
+  std::vector<png_byte> palette_alpha;      // tRNS of a palette picture
   std::optional<png_color_16> transparent;  // tRNS of a grey or RGB picture
   int compression = 6;
 };

@@ -34,8 +34,8 @@ int Blue(uint32_t pixel) {
   return static_cast<int>(pixel & 0xFF);
 }
 
-Picture Decode(const std::vector<unsigned char>& png, int minWidth, int minHeight) {
-  return DecodePngMemory(png.data(), png.size(), minWidth, minHeight, kBackground);
+Picture Decode(const std::vector<unsigned char>& png, int min_width, int min_height) {
+  return DecodePngMemory(png.data(), png.size(), min_width, min_height, kBackground);
 }
 
 std::string DecodeError(const std::vector<unsigned char>& png) {
@@ -53,8 +53,8 @@ enum class Transparency { kNone, kPaletteAlpha, kColourKey };
 
 struct Format {
   const char* name;
-  int colorType;
-  int bitDepth;
+  int color_type;
+  int bit_depth;
   Transparency transparency;
 };
 
@@ -96,19 +96,19 @@ Fixture MakeFixture(const Format& format, int width, int height, bool interlaced
   Fixture f;
   f.layout.width = width;
   f.layout.height = height;
-  f.layout.colorType = format.colorType;
-  f.layout.bitDepth = format.bitDepth;
+  f.layout.color_type = format.color_type;
+  f.layout.bit_depth = format.bit_depth;
   f.layout.interlaced = interlaced;
   const int channels = picture_writers::Channels(f.layout);
-  const bool hasAlpha = format.colorType & PNG_COLOR_MASK_ALPHA;
-  const int depth = format.bitDepth;
-  if (format.colorType == PNG_COLOR_TYPE_PALETTE) {
+  const bool has_alpha = format.color_type & PNG_COLOR_MASK_ALPHA;
+  const int depth = format.bit_depth;
+  if (format.color_type == PNG_COLOR_TYPE_PALETTE) {
     const int entries = 1 << depth;
     for (int i = 0; i < entries; ++i) f.layout.palette.push_back(PaletteColour(i));
     // Shorter than the palette: the entries beyond it are opaque.
     if (format.transparency == Transparency::kPaletteAlpha) {
       for (int i = 0; i < std::max(1, entries / 2); ++i)
-        f.layout.paletteAlpha.push_back(static_cast<png_byte>(i * 97 % 256));
+        f.layout.palette_alpha.push_back(static_cast<png_byte>(i * 97 % 256));
     }
   }
   const unsigned int key[3] = {Sample(1, 1, 0, depth, false), Sample(1, 1, 1, depth, false),
@@ -125,12 +125,12 @@ Fixture MakeFixture(const Format& format, int width, int height, bool interlaced
     for (int x = 0; x < width; ++x) {
       std::vector<unsigned int> pixel;
       for (int c = 0; c < channels; ++c)
-        pixel.push_back(Sample(x, y, c, depth, hasAlpha && c == channels - 1));
+        pixel.push_back(Sample(x, y, c, depth, has_alpha && c == channels - 1));
       Expected e{};
-      if (format.colorType == PNG_COLOR_TYPE_PALETTE) {
+      if (format.color_type == PNG_COLOR_TYPE_PALETTE) {
         const png_color colour = PaletteColour(static_cast<int>(pixel[0]));
         e = {colour.red, colour.green, colour.blue, 255};
-        if (pixel[0] < f.layout.paletteAlpha.size()) e.a = f.layout.paletteAlpha[pixel[0]];
+        if (pixel[0] < f.layout.palette_alpha.size()) e.a = f.layout.palette_alpha[pixel[0]];
       } else if (channels <= 2) {
         const unsigned int grey = To8(pixel[0], depth);
         e = {grey, grey, grey, channels == 2 ? To8(pixel[1], depth) : 255};
@@ -156,7 +156,7 @@ std::vector<unsigned char> Write(const Fixture& f) {
     for (int x = 0; x < f.layout.width; ++x) {
       const auto& pixel = f.samples[static_cast<size_t>(y * f.layout.width + x)];
       for (int c = 0; c < channels; ++c) {
-        if (f.layout.bitDepth == 16) {
+        if (f.layout.bit_depth == 16) {
           *row++ = static_cast<unsigned char>(pixel[static_cast<size_t>(c)] >> 8);
           *row++ = static_cast<unsigned char>(pixel[static_cast<size_t>(c)] & 0xFF);
         } else {
@@ -180,7 +180,7 @@ TEST_P(PngFormat, EveryPixelHasItsColourOverTheBackground) {
   ASSERT_EQ(picture.width, 13);
   ASSERT_EQ(picture.height, 11);
   // 16-bit samples and partial alpha may round either way by one.
-  const int tolerance = format.bitDepth == 16 || format.colorType & PNG_COLOR_MASK_ALPHA ||
+  const int tolerance = format.bit_depth == 16 || format.color_type & PNG_COLOR_MASK_ALPHA ||
                                 format.transparency == Transparency::kPaletteAlpha
                             ? 1
                             : 0;
@@ -198,7 +198,7 @@ TEST_P(PngFormat, EveryPixelHasItsColourOverTheBackground) {
   }
   // The pattern must really exercise what the case is about.
   EXPECT_GT(opaque, 0);
-  if (format.transparency != Transparency::kNone || format.colorType & PNG_COLOR_MASK_ALPHA) {
+  if (format.transparency != Transparency::kNone || format.color_type & PNG_COLOR_MASK_ALPHA) {
     EXPECT_GT(transparent, 0);
   }
 }
@@ -240,15 +240,15 @@ INSTANTIATE_TEST_SUITE_P(All, PngFormat,
 TEST(PngInterlace, GivesTheSamePictureAsPlainRowsAtAnySize) {
   const Format rgba{"Rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, Transparency::kNone};
   struct Case {
-    int width, height, minWidth, minHeight;
+    int width, height, min_width, min_height;
   };
   for (const Case c : {Case{1, 1, 1, 1}, Case{2, 1, 2, 1}, Case{1, 9, 1, 9}, Case{5, 3, 5, 3},
                        Case{9, 17, 9, 17}, Case{600, 400, 100, 70}, Case{301, 203, 7, 5}}) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     const Picture plain =
-        Decode(Write(MakeFixture(rgba, c.width, c.height, false)), c.minWidth, c.minHeight);
+        Decode(Write(MakeFixture(rgba, c.width, c.height, false)), c.min_width, c.min_height);
     const Picture interlaced =
-        Decode(Write(MakeFixture(rgba, c.width, c.height, true)), c.minWidth, c.minHeight);
+        Decode(Write(MakeFixture(rgba, c.width, c.height, true)), c.min_width, c.min_height);
     EXPECT_EQ(interlaced.width, plain.width);
     EXPECT_EQ(interlaced.height, plain.height);
     EXPECT_EQ(interlaced.pixels, plain.pixels);
@@ -262,7 +262,7 @@ std::vector<unsigned char> GreyPng(int width, int height, bool interlaced,
   PngLayout layout;
   layout.width = width;
   layout.height = height;
-  layout.colorType = PNG_COLOR_TYPE_GRAY;
+  layout.color_type = PNG_COLOR_TYPE_GRAY;
   layout.interlaced = interlaced;
   return WritePng(layout, [&](int y, unsigned char* row) {
     for (int x = 0; x < width; ++x) row[x] = static_cast<unsigned char>(value(x, y));
@@ -298,29 +298,29 @@ TEST(PngShrink, AveragesWholeBoxesCoveringTheSource) {
 
 TEST(PngShrink, ResultStaysBetweenTheMinimumAndTwiceIt) {
   struct Case {
-    int width, height, minWidth, minHeight, expectWidth, expectHeight;
+    int width, height, min_width, min_height, expect_width, expect_height;
   };
   for (const Case c : {Case{2000, 1000, 209, 145, -1, -1}, Case{1672, 1160, 209, 145, 209, 145},
                        Case{100, 80, 209, 145, 100, 80}, Case{3000, 20, 209, 145, -1, 20},
                        Case{50, 40, 0, -3, 1, 1}}) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     const Picture picture = Decode(GreyPng(c.width, c.height, false, [](int, int) { return 7u; }),
-                                   c.minWidth, c.minHeight);
-    if (c.expectWidth > 0) {
-      EXPECT_EQ(picture.width, c.expectWidth);
+                                   c.min_width, c.min_height);
+    if (c.expect_width > 0) {
+      EXPECT_EQ(picture.width, c.expect_width);
     }
-    if (c.expectHeight > 0) {
-      EXPECT_EQ(picture.height, c.expectHeight);
+    if (c.expect_height > 0) {
+      EXPECT_EQ(picture.height, c.expect_height);
     }
     EXPECT_LE(picture.width, c.width);
     EXPECT_LE(picture.height, c.height);
-    if (c.width >= 2 * c.minWidth && c.minWidth > 0) {
-      EXPECT_GE(picture.width, c.minWidth);
-      EXPECT_LT(picture.width, 2 * c.minWidth);
+    if (c.width >= 2 * c.min_width && c.min_width > 0) {
+      EXPECT_GE(picture.width, c.min_width);
+      EXPECT_LT(picture.width, 2 * c.min_width);
     }
-    if (c.height >= 2 * c.minHeight && c.minHeight > 0) {
-      EXPECT_GE(picture.height, c.minHeight);
-      EXPECT_LT(picture.height, 2 * c.minHeight);
+    if (c.height >= 2 * c.min_height && c.min_height > 0) {
+      EXPECT_GE(picture.height, c.min_height);
+      EXPECT_LT(picture.height, 2 * c.min_height);
     }
     ASSERT_EQ(picture.pixels.size(),
               static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
@@ -357,8 +357,8 @@ TEST(PngShrink, HugeSourceComesOutSmall) {
   PngLayout layout;
   layout.width = 20000;
   layout.height = 5000;
-  layout.colorType = PNG_COLOR_TYPE_PALETTE;
-  layout.bitDepth = 1;
+  layout.color_type = PNG_COLOR_TYPE_PALETTE;
+  layout.bit_depth = 1;
   layout.palette = {{0, 0, 0}, {200, 100, 50}};
   layout.compression = 1;
   const auto png = WritePng(layout, [](int y, unsigned char* row) {
@@ -377,7 +377,7 @@ std::vector<unsigned char> SmallPng() {
   PngLayout layout;
   layout.width = 40;
   layout.height = 30;
-  layout.colorType = PNG_COLOR_TYPE_RGB;
+  layout.color_type = PNG_COLOR_TYPE_RGB;
   return WritePng(layout, [](int y, unsigned char* row) {
     for (int x = 0; x < 120; ++x) row[x] = static_cast<unsigned char>(x * y + x);
   });
@@ -501,8 +501,8 @@ TEST(PngBomb, TinyFileClaimingTheLargestSizeFailsQuickly) {
     PngLayout layout;
     layout.width = 64;
     layout.height = 64;
-    layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    layout.bitDepth = 16;
+    layout.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    layout.bit_depth = 16;
     layout.interlaced = interlaced;
     std::vector<unsigned char> png =
         WritePng(layout, [](int, unsigned char* row) { std::memset(row, 0, 64 * 8); });

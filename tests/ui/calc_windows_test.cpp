@@ -110,7 +110,7 @@ class CalcWindowsUi : public ::testing::Test {
   std::unique_ptr<TForm5> form5_;
 };
 
-// ---- layout ----
+// ---- controls ----
 
 // What a control shows, for labels and buttons alike.
 QString Caption(const QWidget* w) {
@@ -125,7 +125,7 @@ struct Placed {
   QRect geometry;  // an empty size: the label sizes itself, only its position counts
 };
 
-void ExpectLayout(const std::vector<Placed>& controls) {
+void ExpectPlaced(const std::vector<Placed>& controls) {
   for (const Placed& c : controls) {
     const std::string name = c.control->metaObject()->className() + (" " + c.caption.toStdString());
     EXPECT_EQ(Caption(c.control), c.caption) << name;
@@ -136,11 +136,11 @@ void ExpectLayout(const std::vector<Placed>& controls) {
   }
 }
 
-TEST_F(CalcWindowsUi, WindowsShowTheirTextsWhereTheLayoutPutsThem) {
+TEST_F(CalcWindowsUi, WindowsShowTheirTextsAtTheirPlaces) {
   TForm3* f3 = Open(form3_);
   EXPECT_EQ(f3->windowTitle(), "Степени и корни");
   EXPECT_EQ(f3->size(), QSize(318, 154));
-  ExpectLayout({
+  ExpectPlaced({
       {f3->Label2, "Действия со степенью и вывод числа из кв.корня", {8, 0, 303, 13}},
       {f3->Label5, "Введите число или подкоренное выражение", {48, 16, 225, 13}},
       {f3->Edit1, "", {96, 32, 137, 21}},
@@ -159,7 +159,7 @@ TEST_F(CalcWindowsUi, WindowsShowTheirTextsWhereTheLayoutPutsThem) {
   TForm4* f4 = Open(form4_);
   EXPECT_EQ(f4->windowTitle(), "Квадратные уравнения");
   EXPECT_EQ(f4->size(), QSize(388, 168));
-  ExpectLayout({
+  ExpectPlaced({
       {f4->Bevel1, "", {8, 0, 377, 105}},
       {f4->Label7, " Квадратные уравнения типа ax2+bx+c=0", {80, 8, 246, 13}},
       {f4->Label4, "a=", {88, 32, 18, 16}},
@@ -179,7 +179,7 @@ TEST_F(CalcWindowsUi, WindowsShowTheirTextsWhereTheLayoutPutsThem) {
   TForm5* f5 = Open(form5_);
   EXPECT_EQ(f5->windowTitle(), "Среднее арифметическое");
   EXPECT_EQ(f5->size(), QSize(439, 168));
-  ExpectLayout({
+  ExpectPlaced({
       {f5->ListBox1, "", {0, 0, 153, 169}},
       {f5->Label2, "Вводите постепенно символы в строку,", {160, 8, 202, 13}},
       {f5->Label3, "каждый раз нажимая кнопку \"Добавить\"", {160, 32, 211, 13}},
@@ -585,7 +585,7 @@ class MeanUi : public CalcWindowsUi {
   }
 };
 
-TEST_F(MeanUi, AddingAndMeanGiveTheWorkedResult) {
+TEST_F(MeanUi, AddingAndMeanGiveTheMean) {
   TForm5* f = Open(form5_);
   EXPECT_EQ(States(f), (Enabled{false, false, true}));
   Type("007");

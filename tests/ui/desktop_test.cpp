@@ -46,14 +46,14 @@ std::string S(const QString& s) {
 struct SeenBox {
   bool seen = false;
   Qt::TextFormat format = Qt::AutoText;
-  QString text;                  // the text the box holds
-  QString shownText;             // the text its visible text control shows
-  bool sameRoomAsPlain = false;  // the text takes the room of its characters in a plain label
+  QString text;                     // the text the box holds
+  QString shown_text;               // the text its visible text control shows
+  bool same_room_as_plain = false;  // the text takes the room of its characters in a plain label
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int buttons = 0;
   QRect frame;
   QRect area;
-  bool wholeTextVisible = false;
+  bool whole_text_visible = false;
 };
 
 // Shows a box through the real desktop; a timer reads it and closes it. The watchdog closes a
@@ -75,13 +75,13 @@ SeenBox Show(bool error, const std::string& text) {
     seen.frame = box->frameGeometry();
     seen.area = box->screen()->availableGeometry();
     if (auto* view = box->findChild<QTextEdit*>(); view != nullptr && view->isVisible()) {
-      seen.shownText = view->toPlainText();
+      seen.shown_text = view->toPlainText();
       const int lines_height = static_cast<int>(view->document()->size().height());
-      seen.wholeTextVisible =
+      seen.whole_text_visible =
           view->document()->idealWidth() <= view->viewport()->width() &&
           (lines_height <= view->viewport()->height() || view->verticalScrollBar()->isVisible());
     } else if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-      seen.shownText = label->text();
+      seen.shown_text = label->text();
       // The room the text takes in the box, against that of the same characters in a plain
       // label: markup rendered as HTML takes other room.
       QLabel plain;
@@ -94,11 +94,11 @@ SeenBox Show(bool error, const std::string& text) {
       plain.setIndent(label->indent());
       plain.setStyle(label->style());
       plain.setText(box->text());
-      seen.sameRoomAsPlain =
+      seen.same_room_as_plain =
           label->sizeHint() == plain.sizeHint() &&
           label->heightForWidth(label->width()) == plain.heightForWidth(label->width());
-      seen.wholeTextVisible = label->height() >= label->heightForWidth(label->width()) &&
-                              label->width() >= label->minimumSizeHint().width();
+      seen.whole_text_visible = label->height() >= label->heightForWidth(label->width()) &&
+                                label->width() >= label->minimumSizeHint().width();
     }
     box->done(0);
   });
@@ -135,9 +135,9 @@ TEST(MessageBoxes, MarkupInTheTextIsShownAsTyped) {
       SCOPED_TRACE(std::string(c.input) + (error ? " in the error box" : " in the message"));
       ASSERT_TRUE(box.seen);
       EXPECT_EQ(box.format, Qt::PlainText);
-      EXPECT_EQ(S(box.shownText), text);
-      EXPECT_TRUE(box.sameRoomAsPlain);
-      EXPECT_TRUE(box.wholeTextVisible);
+      EXPECT_EQ(S(box.shown_text), text);
+      EXPECT_TRUE(box.same_room_as_plain);
+      EXPECT_TRUE(box.whole_text_visible);
     }
   }
 }
@@ -173,9 +173,9 @@ TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
     SCOPED_TRACE(c.what);
     const SeenBox box = Show(true, c.text);
     ASSERT_TRUE(box.seen);
-    EXPECT_EQ(S(box.shownText), c.text);
+    EXPECT_EQ(S(box.shown_text), c.text);
     EXPECT_TRUE(box.area.contains(box.frame)) << box.frame.width() << "x" << box.frame.height();
-    EXPECT_TRUE(box.wholeTextVisible);
+    EXPECT_TRUE(box.whole_text_visible);
   }
 }
 

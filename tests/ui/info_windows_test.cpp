@@ -137,7 +137,7 @@ TEST_P(SettingsOk, SetsFirstSliderLabelsAndEmptiesFields) {
 INSTANTIATE_TEST_SUITE_P(
     Ranges, SettingsOk,
     ::testing::Values(
-        // The layout's range: maximum first, so 5..5 is reached.
+        // The default range: maximum first, so 5..5 is reached.
         RangeCase{"equal", 0, 200, "5", "5", 5, 5, 5, "5", "5"},
         // Maximum 50 is below the old minimum 100 and is refused; the labels still say 0..50.
         RangeCase{"below_start", 100, 100, "0", "50", 0, 100, 100, "0", "50"},
@@ -265,7 +265,7 @@ TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
   }
 }
 
-TEST_F(InfoWindows, SettingsWindowLayout) {
+TEST_F(InfoWindows, SettingsWindowControls) {
   TForm6& s = settings();
   EXPECT_EQ(s.objectName(), Q("TForm6"));
   EXPECT_EQ(s.windowTitle(), Q("Настройки"));

@@ -1,4 +1,4 @@
-// The main window: layout, menu, wiring of every command, key filters, sliders, status-bar
+// The main window: its controls, menu, wiring of every command, key filters, sliders, status-bar
 // tips, the settings read at start-up and written at close. Headless, with a recorder in place
 // of message boxes, beep, dialogs and the shell.
 #include <gtest/gtest.h>
@@ -117,9 +117,9 @@ void FireTipTimer(TForm1& f) {
   QMetaObject::invokeMethod(f.Timer1, "timeout");
 }
 
-// ---- layout ------------------------------------------------------------------------------
+// ---- the window and its controls ---------------------------------------------------------
 
-TEST(MainWindowLayout, WindowFrameAndClientArea) {
+TEST(MainWindowFrame, WindowFrameAndClientArea) {
   Program p;
   TForm1& f = p.f();
   EXPECT_EQ(f.objectName(), QStringLiteral("TForm1"));
@@ -135,7 +135,7 @@ TEST(MainWindowLayout, WindowFrameAndClientArea) {
   EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-TEST(MainWindowLayout, TextsKeepTheirBlanks) {
+TEST(MainWindowFrame, TextsKeepTheirBlanks) {
   Program p("[var]\r\nc=1\r\n");
   TForm1& f = p.f();
   EXPECT_EQ(S(f.Button4->text()), " *");
@@ -147,7 +147,7 @@ TEST(MainWindowLayout, TextsKeepTheirBlanks) {
   EXPECT_TRUE(f.Edit3->isReadOnly());
 }
 
-TEST(MainWindowLayout, Label10KeepsItsOwnBackground) {
+TEST(MainWindowFrame, Label10KeepsItsOwnBackground) {
   Program p;
   TForm1& f = p.f();
   EXPECT_EQ(WindowColour(f.Label10), kButtonShadow);
@@ -162,7 +162,7 @@ TEST(MainWindowLayout, Label10KeepsItsOwnBackground) {
             QApplication::palette().color(QPalette::Window));
 }
 
-TEST(MainWindowLayout, TabOrderBeginsAtPlus) {
+TEST(MainWindowFrame, TabOrderBeginsAtPlus) {
   Program p;
   TForm1& f = p.f();
   QWidget* const expected[] = {f.Button1,   f.Edit1,    f.Edit2,          f.Edit3,    f.TrackBar2,
@@ -251,9 +251,9 @@ TEST_P(Commands, WriteTheirFieldsAndFocus) {
   EXPECT_EQ(S(f.Edit1->text()), c.first_after);
   EXPECT_EQ(S(f.Edit2->text()), c.second_after);
   EXPECT_EQ(S(f.Edit3->text()), c.answer_after);
-  QWidget* expected = c.focus == Focus::First    ? static_cast<QWidget*>(f.Edit1)
-                      : c.focus == Focus::Second ? static_cast<QWidget*>(f.Edit2)
-                                                 : static_cast<QWidget*>(f.Button11);
+  QWidget* expected = c.focus == Focus::kFirst    ? static_cast<QWidget*>(f.Edit1)
+                      : c.focus == Focus::kSecond ? static_cast<QWidget*>(f.Edit2)
+                                                  : static_cast<QWidget*>(f.Button11);
   EXPECT_EQ(QApplication::focusWidget(), expected);
   // A field focused by a command has its whole text selected.
   if (auto* field = qobject_cast<QLineEdit*>(expected)) {
@@ -266,36 +266,36 @@ INSTANTIATE_TEST_SUITE_P(
     MainWindow, Commands,
     ::testing::Values(
         CommandCase{"Add", Click(&TForm1::Button1), "1,5", "2", "", "1,5", "2", "3,5",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"Subtract", Click(&TForm1::Button2), "5", "7,5", "x", "5", "7,5", "-2,5",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"Multiply", Click(&TForm1::Button4), "123456789", "987654321", "", "123456789",
-                    "987654321", "1,21932631112635E17", Focus::First},
+                    "987654321", "1,21932631112635E17", Focus::kFirst},
         CommandCase{"Divide", Click(&TForm1::Button5), "10", "4", "", "10", "4", "2,5",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"Percent", Click(&TForm1::Button12), "1", "2", "12,5", "1", "2", "0,125",
-                    Focus::First},
-        CommandCase{"Square", Click(&TForm1::Button13), "", "", "-3", "", "", "9", Focus::First},
-        CommandCase{"Round", Click(&TForm1::Button10), "", "", "2,5", "", "", "2", Focus::First},
+                    Focus::kFirst},
+        CommandCase{"Square", Click(&TForm1::Button13), "", "", "-3", "", "", "9", Focus::kFirst},
+        CommandCase{"Round", Click(&TForm1::Button10), "", "", "2,5", "", "", "2", Focus::kFirst},
         CommandCase{"Pi", Click(&TForm1::Button7), "7", "8", "9", "3,14159265358979", "8", "9",
-                    Focus::Second},
+                    Focus::kSecond},
         CommandCase{"FirstToSecond", Click(&TForm1::Button8), "7", "8", "9", "", "7", "9",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"SecondToFirst", Click(&TForm1::Button9), "7", "8", "9", "8", "", "9",
-                    Focus::Second},
+                    Focus::kSecond},
         CommandCase{"AnswerToFirst", Click(&TForm1::Button3), "7", "8", "9", "9", "8", "",
-                    Focus::Second},
+                    Focus::kSecond},
         CommandCase{"Swap", Click(&TForm1::Button11), "7", "-", "9", "-", "7", "9",
-                    Focus::Unchanged},
+                    Focus::kUnchanged},
         CommandCase{"ClearButton", Click(&TForm1::Button6), "7", "8", "9", "", "", "",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"ClearMenu", [](TForm1& f) { f.N18->trigger(); }, "7", "8", "9", "", "", "",
-                    Focus::First},
+                    Focus::kFirst},
         CommandCase{"ClearShortcut",
                     [](TForm1& f) { QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier); }, "7",
-                    "8", "9", "", "", "", Focus::First},
+                    "8", "9", "", "", "", Focus::kFirst},
         CommandCase{"EmptyOperandDoesNothing", Click(&TForm1::Button1), "", "2", "5", "", "2", "5",
-                    Focus::Unchanged}),
+                    Focus::kUnchanged}),
     ByName());
 
 TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
@@ -916,7 +916,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false},
         StartCase{"TenToFifty", "[Trackbar]\r\nmin=10\r\nmax=50\r\n", 10, 50, 10, 10, 50, "10",
                   "50", k100, k100, k100, false},
-        StartCase{"AboveTheLayoutMaximum", "[Trackbar]\r\nmin=300\r\nmax=500\r\n", 0, 500, 0, 0,
+        StartCase{"AboveTheDefaultMaximum", "[Trackbar]\r\nmin=300\r\nmax=500\r\n", 0, 500, 0, 0,
                   500, "0", "500", k100, k100, k100, false},
         StartCase{"Negative", "[Trackbar]\r\nmin=-50\r\nmax=-10\r\n", -50, -10, -10, -50, -10,
                   "-50", "-10", k100, k100, k100, false},

@@ -33,7 +33,7 @@ const StandIn* Find(const QString& family) {
 // The font is made under the stand-in's own name: a family the font database does not know
 // costs a search of fallback families for every script. Qt's substitution table still says which
 // family stands in, for any font made elsewhere with the named family.
-QFont Make(const StandIn& entry, int pixelHeight, bool bold, bool italic) {
+QFont Make(const StandIn& entry, int pixel_height, bool bold, bool italic) {
   static const bool installed = [] {
     for (const StandIn& e : kStandIns)
       QFont::insertSubstitution(QLatin1String(e.named), QLatin1String(e.installed));
@@ -41,7 +41,7 @@ QFont Make(const StandIn& entry, int pixelHeight, bool bold, bool italic) {
   }();
   (void)installed;
   QFont font(QString::fromLatin1(entry.installed));
-  font.setPixelSize(pixelHeight);
+  font.setPixelSize(pixel_height);
   if (entry.stretch != QFont::AnyStretch) font.setStretch(entry.stretch);
   font.setBold(bold);
   font.setItalic(italic);
@@ -61,18 +61,18 @@ void Replace(QWidget* widget) {
 
 }  // namespace
 
-QFont SansFont(int pixelHeight, bool bold) {
-  return Make(kStandIns[0], pixelHeight, bold, false);
+QFont SansFont(int pixel_height, bool bold) {
+  return Make(kStandIns[0], pixel_height, bold, false);
 }
 
-QFont ComicFont(int pixelHeight, bool bold, bool italic) {
-  return Make(kStandIns[1], pixelHeight, bold, italic);
+QFont ComicFont(int pixel_height, bool bold, bool italic) {
+  return Make(kStandIns[1], pixel_height, bold, italic);
 }
 
-int PixelHeight(int pointSize) {
+int PixelHeight(int point_size) {
   for (const Height& h : kHeights)
-    if (h.points == pointSize) return h.pixels;
-  return static_cast<int>(std::lround(pointSize * 96.0 / 72.0));
+    if (h.points == point_size) return h.pixels;
+  return static_cast<int>(std::lround(point_size * 96.0 / 72.0));
 }
 
 void ApplyStandInFonts(QWidget* window) {

@@ -7,13 +7,13 @@
 class QWidget;
 
 // The program's font: Liberation Sans standing in for "MS Sans Serif", by pixel height.
-QFont SansFont(int pixelHeight = 11, bool bold = false);
+QFont SansFont(int pixel_height = 11, bool bold = false);
 // The comic font: Comic Neue standing in for "Comic Sans MS".
-QFont ComicFont(int pixelHeight, bool bold, bool italic = false);
+QFont ComicFont(int pixel_height, bool bold, bool italic = false);
 
 // The pixel height the windows take for a point size a form names (8 -> 11 ...); the nearest
 // whole pixel at 96 dots per inch for any other size.
-int PixelHeight(int pointSize);
+int PixelHeight(int point_size);
 
 // Replaces every font a form set on `window` and its controls (named by family and point size)
 // with the installed stand-in at its pixel height; bold, italic and underline are kept.

@@ -33,8 +33,8 @@ void DrawTodayMark(QPainter* painter, const QRectF& rect) {
 // The line under the month: a click on it shows and selects today.
 class TodayLine : public QWidget {
  public:
-  TodayLine(QWidget* parent, std::function<void()> onClick)
-      : QWidget(parent), on_click_(std::move(onClick)) {
+  TodayLine(QWidget* parent, std::function<void()> on_click)
+      : QWidget(parent), on_click_(std::move(on_click)) {
     setObjectName(QStringLiteral("tallymate_calendar_today"));
     setCursor(Qt::PointingHandCursor);
   }
@@ -54,15 +54,15 @@ class TodayLine : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     const int h = height();
-    const int markWidth = 20;
+    const int mark_width = 20;
     const QString text = Text();
     const int textWidth = fontMetrics().horizontalAdvance(text);
-    int left = (width() - markWidth - 6 - textWidth) / 2;
+    int left = (width() - mark_width - 6 - textWidth) / 2;
     if (left < 2) left = 2;
-    DrawTodayMark(&painter, QRectF(left + 0.5, 3.5, markWidth, h - 7));
+    DrawTodayMark(&painter, QRectF(left + 0.5, 3.5, mark_width, h - 7));
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setFont(font());
-    painter.drawText(QRect(left + markWidth + 6, 0, width() - left - markWidth - 6, h),
+    painter.drawText(QRect(left + mark_width + 6, 0, width() - left - mark_width - 6, h),
                      Qt::AlignLeft | Qt::AlignVCenter, text);
   }
 
@@ -175,21 +175,21 @@ void MonthCalendar::ApplyColours() {
   SetWindowColour(this, colours_[kBackground]);
   SetTextColour(this, colours_[kText]);
 
-  const QColor titleBackground = ToQColor(colours_[kTitleBackground]);
-  const QColor titleText = ToQColor(colours_[kTitleText]);
+  const QColor title_background = ToQColor(colours_[kTitleBackground]);
+  const QColor title_text = ToQColor(colours_[kTitleText]);
   if (auto* nav = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
     // The bar fills itself with Highlight; its month and year buttons write in HighlightedText.
     QPalette palette = nav->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-      palette.setColor(group, QPalette::Highlight, titleBackground);
-      palette.setColor(group, QPalette::HighlightedText, titleText);
+      palette.setColor(group, QPalette::Highlight, title_background);
+      palette.setColor(group, QPalette::HighlightedText, title_text);
     }
     nav->setPalette(palette);
   }
   if (auto* prev = findChild<QToolButton*>(QStringLiteral("qt_calendar_prevmonth")))
-    prev->setIcon(ArrowIcon(titleText, !isRightToLeft()));
+    prev->setIcon(ArrowIcon(title_text, !isRightToLeft()));
   if (auto* next = findChild<QToolButton*>(QStringLiteral("qt_calendar_nextmonth")))
-    next->setIcon(ArrowIcon(titleText, isRightToLeft()));
+    next->setIcon(ArrowIcon(title_text, isRightToLeft()));
 
   if (auto* view = Table()) {
     SetFieldColour(view, colours_[kMonthBackground]);
@@ -199,7 +199,7 @@ void MonthCalendar::ApplyColours() {
   // Day names and week numbers: the title colour on the month background.
   QTextCharFormat header;
   header.setBackground(ToQColor(colours_[kMonthBackground]));
-  header.setForeground(titleBackground);
+  header.setForeground(title_background);
   setHeaderTextFormat(header);
   update();
 }

@@ -7,8 +7,8 @@
 namespace {
 
 // Screen readers announce the control as a picture, not as an empty pane.
-QAccessibleInterface* PictureAccessible(const QString& className, QObject* object) {
-  if (className != QLatin1String("PictureBox") || !object->isWidgetType()) return nullptr;
+QAccessibleInterface* PictureAccessible(const QString& class_name, QObject* object) {
+  if (class_name != QLatin1String("PictureBox") || !object->isWidgetType()) return nullptr;
   return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
 }
 

@@ -133,8 +133,8 @@ TForm1::~TForm1() {
   TrackBar2->Unbind();
 }
 
-bool TForm1::FormCreate(const std::function<bool()>& anotherCopyRuns) {
-  return !anotherCopyRuns();
+bool TForm1::FormCreate(const std::function<bool()>& another_copy_runs) {
+  return !another_copy_runs();
 }
 
 void TForm1::CreateStatusBarParts() {
@@ -233,8 +233,8 @@ void TForm1::Calculate(CalculatorModel::Focus (CalculatorModel::*operation)()) {
     const QString updated = Text(*text);
     if (field->text() != updated) field->Write(updated);
   }
-  if (focus == CalculatorModel::Focus::First) FocusField(Edit1);
-  if (focus == CalculatorModel::Focus::Second) FocusField(Edit2);
+  if (focus == CalculatorModel::Focus::kFirst) FocusField(Edit1);
+  if (focus == CalculatorModel::Focus::kSecond) FocusField(Edit2);
 }
 
 void TForm1::FocusField(InputField* field) {

@@ -24,7 +24,7 @@ class TForm1 : public CommandWindow<QMainWindow>, public Ui::TForm1, public Main
   // The creation handler: runs the single-instance guard, which the program start supplies (it
   // needs the program's hidden application window). False when another copy runs: then the
   // program ends without showing, reading or writing anything.
-  bool FormCreate(const std::function<bool()>& anotherCopyRuns);
+  bool FormCreate(const std::function<bool()>& another_copy_runs);
 
   QTimer* Timer1{};  // the tip timer: 1500 ms, single shot; its timeout runs Timer1Timer
 
