@@ -1,5 +1,7 @@
 #include "ui/base/fonts.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QWidget>
 #include <cmath>
 
@@ -48,15 +50,19 @@ QFont Make(const StandIn& entry, int pixel_height, bool bold, bool italic) {
   return font;
 }
 
+void ReplaceWith(QWidget* widget, const QFont& named, const StandIn& entry) {
+  const int pixels = named.pointSize() > 0 ? PixelHeight(named.pointSize()) : named.pixelSize();
+  QFont font = Make(entry, pixels, named.bold(), named.italic());
+  if (named.underline()) font.setUnderline(true);
+  widget->setFont(font);
+}
+
 void Replace(QWidget* widget) {
   if (!widget->testAttribute(Qt::WA_SetFont)) return;
   const QFont named = widget->font();
   const StandIn* entry = Find(named.family());
   if (entry == nullptr) return;
-  const int pixels = named.pointSize() > 0 ? PixelHeight(named.pointSize()) : named.pixelSize();
-  QFont font = Make(*entry, pixels, named.bold(), named.italic());
-  if (named.underline()) font.setUnderline(true);
-  widget->setFont(font);
+  ReplaceWith(widget, named, *entry);
 }
 
 }  // namespace
@@ -79,4 +85,23 @@ void ApplyStandInFonts(QWidget* window) {
   // The window first: its controls without a font of their own take its stand-in from it.
   Replace(window);
   for (QWidget* control : window->findChildren<QWidget*>()) Replace(control);
+}
+
+StandInFonts::StandInFonts() {
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+StandInFonts::~StandInFonts() {
+  QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool StandInFonts::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() != QEvent::FontChange || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  const QFont named = widget->font();
+  const StandIn* entry = Find(named.family());
+  if (entry == nullptr) return false;
+  // A control that only inherits the named font hears again when its window takes the stand-in.
+  if (widget->testAttribute(Qt::WA_SetFont)) ReplaceWith(widget, named, *entry);
+  return true;
 }

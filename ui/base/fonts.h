@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QFont>
+#include <QObject>
 
+class QEvent;
 class QWidget;
 
 // The program's font: Liberation Sans standing in for "MS Sans Serif", by pixel height.
@@ -18,3 +20,17 @@ int PixelHeight(int point_size);
 // Replaces every font a form set on `window` and its controls (named by family and point size)
 // with the installed stand-in at its pixel height; bold, italic and underline are kept.
 void ApplyStandInFonts(QWidget* window);
+
+// While it lives, a font named by family and point size is replaced by its stand-in the moment
+// it is set on a control, before the control lays out any text in it: a family the font
+// database does not know costs a search of fallback families for every script.
+class StandInFonts : public QObject {
+ public:
+  StandInFonts();
+  ~StandInFonts() override;
+  StandInFonts(const StandInFonts&) = delete;
+  StandInFonts& operator=(const StandInFonts&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+};

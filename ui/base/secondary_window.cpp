@@ -5,19 +5,12 @@
 #include <QShowEvent>
 
 #include "ui/base/colors.h"
-#include "ui/base/form_setup.h"
 
 SecondaryWindow::SecondaryWindow(AppContext& context)
     : CommandWindow(context, nullptr,
                     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   SetWindowColour(this, kButtonShadow);
-}
-
-void SecondaryWindow::FormMade() {
-  FinishForm(this);
-  // Not resizable: the window keeps the size its form gives it.
-  setFixedSize(size());
 }
 
 void SecondaryWindow::ShowForm() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "ui/base/command_window.h"
+#include "ui/base/form_setup.h"
 
 class SecondaryWindow : public CommandWindow<QWidget> {
   Q_OBJECT
@@ -16,8 +17,12 @@ class SecondaryWindow : public CommandWindow<QWidget> {
   void ShowForm();
 
  protected:
-  // The window's form has made its controls: fonts, position and size take effect.
-  void FormMade();
+  // Makes the window's controls from its form; the form's size is the window's fixed size.
+  template <class Form>
+  void MakeForm(Form& form) {
+    SetUpForm(form, this);
+    setFixedSize(size());
+  }
 
   virtual void FormShow() {}
   virtual void FormClose() {}

@@ -54,8 +54,7 @@ const QStringList kMemoLines = {
 }  // namespace
 
 TForm2::TForm2(AppContext& context) : SecondaryWindow(context) {
-  setupUi(this);
-  FormMade();
+  MakeForm<Ui::TForm2>(*this);
   // Modal for the whole application: the other windows and the menu shortcuts wait.
   setWindowModality(Qt::ApplicationModal);
   SetTextColour(Label1, 0x000000);

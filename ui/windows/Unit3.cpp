@@ -9,8 +9,7 @@
 #include "ui/base/colors.h"
 
 TForm3::TForm3(AppContext& context) : SecondaryWindow(context) {
-  setupUi(this);
-  FormMade();
+  MakeForm<Ui::TForm3>(*this);
 
   Edit1->SetKeyFilter(Filter(DecimalKeyFilter));
   SpinEdit1->SetKeyFilter(Filter(SpinKeyFilter));

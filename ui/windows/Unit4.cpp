@@ -8,8 +8,7 @@
 #include "ui/base/colors.h"
 
 TForm4::TForm4(AppContext& context) : SecondaryWindow(context) {
-  setupUi(this);
-  FormMade();
+  MakeForm<Ui::TForm4>(*this);
 
   for (InputField* edit : {Edit1, Edit2, Edit3}) edit->SetKeyFilter(Filter(DecimalKeyFilter));
   Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });

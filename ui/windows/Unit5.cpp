@@ -30,9 +30,8 @@ class FixedHeightItems : public QStyledItemDelegate {
 }  // namespace
 
 TForm5::TForm5(AppContext& context) : SecondaryWindow(context) {
-  setupUi(this);
+  MakeForm<Ui::TForm5>(*this);
   ListBox1->setItemDelegate(new FixedHeightItems(kItemHeight, ListBox1));
-  FormMade();
   SetFieldColour(ListBox1, kButtonShadow);
 
   Edit1->SetKeyFilter(Filter(DecimalKeyFilter));

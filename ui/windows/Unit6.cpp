@@ -11,8 +11,7 @@
 #include "ui/base/core_text.h"
 
 TForm6::TForm6(AppContext& context) : SecondaryWindow(context) {
-  setupUi(this);
-  FormMade();
+  MakeForm<Ui::TForm6>(*this);
   // Not the default button (the form says so): Enter in a field must not apply the range.
   PressOnEnter(Button1);
 

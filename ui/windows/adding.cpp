@@ -84,8 +84,7 @@ TForm1::TForm1(AppContext& context)
                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(context.desktop) {
   SetWindowColour(this, kButtonShadow);
-  setupUi(this);
-  FinishForm(this);
+  SetUpForm<Ui::TForm1>(*this, this);
   SizeLabelsToText(this);
 
   // Label10 keeps its own button-shadow background, which the window colour does not change.

@@ -1,0 +1,54 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QtGlobal>
+
+#include "app/qt_desktop.h"
+#include "app/regional_settings.h"
+#include "app/translations.h"
+#include "app/window_set.h"
+#include "ui/windows/adding.h"
+
+namespace {
+
+// The program prints nothing; Qt's own diagnostics appear only when asked for.
+void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+void ChoosePlatform() {
+  // The single-instance guard reads the X11 desktop: on a Wayland session run through XWayland
+  // unless the user chose a platform.
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  const bool wayland =
+      qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+  if (wayland && qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+}  // namespace
+
+int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
+  if (!qEnvironmentVariableIsSet("TALLYMATE_DEBUG")) qInstallMessageHandler(DropMessage);
+  ChoosePlatform();
+
+  QApplication app(argc, argv);
+  InstallRussianQtTranslations();
+  // Only the name: a display name would be appended to every window's caption.
+  QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
+  ApplyRegionalDecimalSeparator();
+
+  QtDesktop desktop;
+  {
+    ApplicationWindows windows(desktop);
+    if (!windows.CreateMainWindow()) return 0;
+    // The main window's close handler decides whether the program ends (a failed settings write
+    // keeps it running), so closing the last visible window must not end it by itself.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (watch.before_show) watch.before_show(windows.Main());
+    windows.ShowMainAndCreateOthers();
+    if (watch.before_loop) watch.before_loop();
+    QApplication::exec();
+  }
+  // The program always ends with code 0.
+  return 0;
+}
