@@ -310,6 +310,10 @@ TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
     // The mouse gave the field the focus; the command leaves it there.
     EXPECT_EQ(QApplication::focusWidget(), field);
   }
+  // A double click of the middle button is two pastes, not the command.
+  SetTexts(f, "7", "8", "9");
+  QTest::mouseDClick(f.Edit1, Qt::MiddleButton);
+  EXPECT_FALSE(f.Edit1->text().isEmpty());
 }
 
 TEST(MainWindowCommands, EnterAndSpaceOnAFocusedButtonPressIt) {

@@ -141,7 +141,8 @@ void InputField::mouseReleaseEvent(QMouseEvent* e) {
 
 void InputField::mouseDoubleClickEvent(QMouseEvent* e) {
   QLineEdit::mouseDoubleClickEvent(e);
-  emit DoubleClicked();
+  // Two quick middle-button pastes are no double click.
+  if (e->button() == Qt::LeftButton) emit DoubleClicked();
 }
 
 void InputField::mouseMoveEvent(QMouseEvent* e) {

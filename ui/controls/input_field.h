@@ -25,6 +25,7 @@ class InputField : public QLineEdit {
   void Write(const QString& text);
 
  signals:
+  // A double click with the left button.
   void DoubleClicked();
   // A press and a release of the left button over the field.
   void Clicked();
