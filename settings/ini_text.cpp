@@ -131,6 +131,19 @@ std::vector<std::optional<std::string>> FindValues(std::string_view text,
 }
 
 std::string SetValues(std::string_view text, std::span<const Entry> entries) {
+  // A key named twice is written twice, one write after the other: an earlier empty value can
+  // move where the later one goes (the blanks after it become the line's trailing blanks).
+  for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t j = i + 1; j < entries.size(); ++j) {
+      if (!NamesEqual(entries[i].section, entries[j].section) ||
+          !NamesEqual(entries[i].key, entries[j].key))
+        continue;
+      std::string written(text);
+      for (const Entry& e : entries) written = SetValues(written, {&e, 1});
+      return written;
+    }
+  }
+
   std::vector<Group> groups;
   std::vector<Merged> merged;
   for (const Entry& e : entries) {

@@ -43,7 +43,7 @@ std::vector<std::optional<std::string>> FindValues(std::string_view text,
 // - a missing section goes at the end of the text, header line then key line.
 // New lines end with CR LF. When a new line has to follow a last line that has no line end,
 // that line gets a CR LF; apart from that, every byte outside the written lines is kept. A key
-// named twice (names compared as everywhere) gets the last value.
+// named twice (names compared as everywhere) is written twice, in the order given.
 std::string SetValues(std::string_view text, std::span<const Entry> entries);
 
 // ASCII case-insensitive equality of two names.

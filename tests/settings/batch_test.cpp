@@ -65,7 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"NewSectionThenKeyOfExistingLastSection",
                   "[A]\r\nk=1",
                   {{"B", "j", "1"}, {"A", "n", "2"}, {"A", "k", "3"}}},
-        BatchCase{"ByteOrderMarkAndBlanks", "\xEF\xBB\xBF[Color]\r\n  Edit\t=\t\r\n", kCloseKeys}),
+        BatchCase{"ByteOrderMarkAndBlanks", "\xEF\xBB\xBF[Color]\r\n  Edit\t=\t\r\n", kCloseKeys},
+        // An empty value first leaves the blanks after it at the end of the line, where the
+        // second value then goes after them.
+        BatchCase{
+            "SameKeyEmptiedThenWritten", "[a]\nb=\t\xf6", {{"a", "b", ""}, {"a", "b", "4444"}}},
+        BatchCase{"SameKeyEmptiedThenWrittenWithLineEnd",
+                  "[a]\r\nb= \tx \r\n[c]\r\n",
+                  {{"a", "b", ""}, {"A", "B", "1"}, {"c", "d", "2"}}}),
     [](const ::testing::TestParamInfo<BatchCase>& p) { return std::string(p.param.name); });
 
 TEST(FindValues, GivesWhatFindValueGivesForEachKey) {
