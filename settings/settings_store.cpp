@@ -226,9 +226,11 @@ std::string SettingsStore::DefaultPath() {
     ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
     if (n > 0) exe.assign(buffer, static_cast<size_t>(n));
   }
-  size_t slash = exe.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
-  return dir + std::string(kFileName);
+  // Without the executable's own folder there is no settings file: the working folder may hold
+  // anybody's "Tallymate.ini".
+  const size_t slash = exe.rfind('/');
+  if (exe.empty() || exe.front() != '/' || slash == std::string::npos) return {};
+  return exe.substr(0, slash + 1) + std::string(kFileName);
 }
 
 int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view key,
@@ -240,6 +242,7 @@ int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view ke
 
 void SettingsStore::ReadIntegers(std::span<SettingsInteger> entries) const noexcept {
   try {
+    if (path_.empty()) return;
     std::optional<std::string> text = ReadSettingsText(path_);
     if (!text) return;
     std::vector<ini::Entry> keys;
@@ -281,6 +284,7 @@ void SettingsStore::WriteIntegers(std::span<const SettingsInteger> entries) {
 }
 
 void SettingsStore::WriteValues(std::span<const ini::Entry> entries) {
+  if (path_.empty()) throw SettingsWriteError(std::string(kFileName));
   for (const ini::Entry& e : entries) {
     CheckName(e.section);
     CheckName(e.key);

@@ -37,11 +37,13 @@ struct SettingsInteger {
 
 class SettingsStore {
  public:
-  // Touches no file; a missing file is no error.
+  // Touches no file; a missing file is no error. An empty path is no file at all: every key
+  // reads as its default and every write fails with "Unable to write to Tallymate.ini".
   explicit SettingsStore(std::string path);
 
   // The executable's directory (of its real path) followed by "Tallymate.ini", formed anew on
-  // each call; the working directory plays no part.
+  // each call; the working directory plays no part. Empty when the system cannot tell the
+  // executable's path (one longer than it can give).
   static std::string DefaultPath();
 
   const std::string& Path() const { return path_; }

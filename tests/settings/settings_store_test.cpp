@@ -1,13 +1,16 @@
 #include "settings/settings_store.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -387,6 +390,76 @@ TEST(SettingsStoreDefaultPath, IsBesideTheRealExecutableWhateverTheWorkingDirect
   EXPECT_EQ(SettingsStore::DefaultPath(), expected);
   ASSERT_EQ(::chdir(cwd.c_str()), 0);
   EXPECT_EQ(SettingsStore(SettingsStore::DefaultPath()).Path(), expected);
+}
+
+// A program started through a path longer than the system can give back has no folder of its
+// own: it reads no settings file and writes none, whatever lies in the working folder.
+TEST(SettingsStoreDefaultPath, NoneWhenTheExecutablesPathIsTooLongToBeKnown) {
+  if (std::getenv("TALLYMATE_PRINT_DEFAULT_PATH") != nullptr) {
+    std::printf("\nDefaultPath=[%s]\n", SettingsStore::DefaultPath().c_str());
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  TempDir dir;
+  const std::string cwd = std::filesystem::current_path().string();
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  // 24 folders of 200 letters: almost 5,000 bytes below the temporary folder.
+  const std::string name(200, 'd');
+  int depth = 0;
+  for (; depth < 24; ++depth) {
+    ASSERT_EQ(::mkdir(name.c_str(), 0700), 0);
+    ASSERT_EQ(::chdir(name.c_str()), 0);
+  }
+  std::filesystem::copy_file("/proc/self/exe", "program");
+  WriteBytes("Tallymate.ini", "[Color]\r\nEdit=255\r\n");
+
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::setenv("TALLYMATE_PRINT_DEFAULT_PATH", "1", 1);
+    // Started from a working folder the test library can name, through the deep copy.
+    const int program = ::open("program", O_RDONLY);
+    if (program < 0 || ::chdir("/") != 0) std::_Exit(126);
+    char filter[] =
+        "--gtest_filter=SettingsStoreDefaultPath.NoneWhenTheExecutablesPathIsTooLongToBeKnown";
+    char program_name[] = "program";
+    char* argv[] = {program_name, filter, nullptr};
+    ::fexecve(program, argv, environ);
+    std::_Exit(127);
+  }
+  ::close(out[1]);
+  std::string printed;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    printed.append(buffer, static_cast<size_t>(n));
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  // The child prints the test library's lines, then the path it found.
+  const size_t at = printed.find("DefaultPath=[");
+  ASSERT_NE(at, std::string::npos) << printed;
+  EXPECT_EQ(printed.substr(at, printed.find(']', at) + 1 - at), "DefaultPath=[]");
+
+  // No file: defaults, and a write fails without touching the file in the working folder.
+  EXPECT_EQ(SettingsStore(std::string()).ReadInteger("Color", "Edit", 100), 100);
+  try {
+    SettingsStore(std::string()).WriteInteger("Color", "Edit", 1);
+    ADD_FAILURE() << "the write did not fail";
+  } catch (const SettingsWriteError& e) {
+    EXPECT_STREQ(e.what(), "Unable to write to Tallymate.ini");
+  }
+  EXPECT_EQ(ReadBytes("Tallymate.ini"), "[Color]\r\nEdit=255\r\n");
+
+  // Folders this deep are taken apart from the inside, one level at a time.
+  ::unlink("program");
+  ::unlink("Tallymate.ini");
+  for (; depth > 0; --depth) {
+    ASSERT_EQ(::chdir(".."), 0);
+    ASSERT_EQ(::rmdir(name.c_str()), 0);
+  }
+  ASSERT_EQ(::chdir(cwd.c_str()), 0);
 }
 
 }  // namespace
