@@ -18,6 +18,7 @@
 
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
+#include "pictures/progress.h"
 #include "pictures/source_file.h"
 
 namespace {
@@ -27,10 +28,17 @@ using picture_detail::RowShrinker;
 using picture_detail::ShrunkSize;
 
 // A progressive or multi-scan file keeps all its coefficients in memory (two bytes a sample),
-// whatever the scaling; beyond this libjpeg stops with JERR_NO_BACKING_STORE.
+// whatever the scaling; beyond this libjpeg stops with JERR_NO_BACKING_STORE. A fuzzing build
+// takes far less, as the library's own fuzzers do, so that a claimed huge picture stays cheap.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr long kMaxLibraryMemory = 16L * 1024 * 1024;
+#else
 constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
-// Thousands of tiny scans make libjpeg redo the whole picture each time; real files have a dozen.
-constexpr int kMaxScans = 500;
+#endif
+// Every scan of a progressive file is a pass over all its coefficients, so hundreds of tiny
+// scans cost minutes. Encoders write about ten (libjpeg's progressive script) and never near a
+// hundred; libjpeg-turbo's own tools let the user set such a limit, its fuzzers use 500.
+constexpr int kMaxScans = 100;
 // Arithmetic-coded data may end before the picture does: the encoder leaves out the zero bytes
 // at its end and the decoder supplies them, so a flat last stretch costs no bytes at all. A
 // damaged file uses the same rule to claim 60000 x 30000 pixels in a hundred bytes. Once the
@@ -39,7 +47,7 @@ constexpr int kMaxScans = 500;
 constexpr unsigned long long kBlocksAfterEnd = 1ull << 20;
 constexpr unsigned long long kBlocksAfterEndPerByte = 1024;
 
-enum class Outcome { kDone, kLibraryError, kTooManyScans, kSinkFailed };
+enum class Outcome { kDone, kLibraryError, kTooManyScans, kSinkFailed, kCancelled };
 
 struct JpegJob {
   FILE* file = nullptr;
@@ -47,6 +55,8 @@ struct JpegJob {
   size_t size = 0;  // of the memory, or of the file when known
   int min_width = 1;
   int min_height = 1;
+  DecodeProgress* receiver = nullptr;  // of the progress
+  int64_t total = 1;                   // the last whole it was told of
 
   // The receiver of the rows; these never throw, they report failure by returning false.
   void* sink = nullptr;
@@ -105,6 +115,15 @@ bool DataEndedTooEarly(j_decompress_ptr cinfo, size_t file_size) {
 void OnProgress(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
   auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+  auto* job = static_cast<JpegJob*>(cinfo->client_data);
+  if (job->receiver != nullptr) {
+    // Each pass (a scan read, the rows put out) counts as much as any other.
+    const jpeg_progress_mgr& p = *cinfo->progress;
+    const int64_t within = p.pass_limit > 0 ? 1000 * p.pass_counter / p.pass_limit : 0;
+    const int64_t done = 1000 * int64_t{p.completed_passes} + within;
+    job->total = std::max<int64_t>(done, 1000 * int64_t{p.total_passes});
+    if (!job->receiver->Advance(done, job->total)) Fail(cinfo, Outcome::kCancelled);
+  }
   if (decompress->input_scan_number > kMaxScans) Fail(cinfo, Outcome::kTooManyScans);
   if (DataEndedTooEarly(decompress, static_cast<JpegJob*>(cinfo->client_data)->size)) {
     // The same answer as for Huffman-coded data cut short by a marker.
@@ -216,7 +235,9 @@ std::string TooLargeMessage(const JpegJob& job) {
          " MB.";
 }
 
-Picture Decode(JpegJob& job, int min_width, int min_height) {
+Picture Decode(JpegJob& job, int min_width, int min_height, DecodeProgress* progress) {
+  job.receiver = progress;
+  picture_detail::Report(progress, 0, 1);
   Sink sink;
   sink.min_width = job.min_width = std::max(1, min_width);
   sink.min_height = job.min_height = std::max(1, min_height);
@@ -226,6 +247,7 @@ Picture Decode(JpegJob& job, int min_width, int min_height) {
   RunJpeg(&job);
   switch (job.outcome) {
     case Outcome::kDone:
+      picture_detail::Report(progress, job.total, job.total);
       return std::move(sink.picture);
     case Outcome::kLibraryError:
       // A valid multi-scan picture needs all its coefficients at once; past the cap it is
@@ -235,6 +257,8 @@ Picture Decode(JpegJob& job, int min_width, int min_height) {
     case Outcome::kTooManyScans:
       throw PictureError("This JPEG image is not supported because it has more than " +
                          std::to_string(kMaxScans) + " scans.");
+    case Outcome::kCancelled:
+      throw DecodeCancelled();
     case Outcome::kSinkFailed:
       break;
   }
@@ -243,17 +267,19 @@ Picture Decode(JpegJob& job, int min_width, int min_height) {
 
 }  // namespace
 
-Picture DecodeJpegFile(const std::string& path, int min_width, int min_height) {
+Picture DecodeJpegFile(const std::string& path, int min_width, int min_height,
+                       DecodeProgress* progress) {
   picture_detail::SourceFile file(path);
   auto job = std::make_unique<JpegJob>();
   job->file = file.get();
   job->size = file.Size();
-  return Decode(*job, min_width, min_height);
+  return Decode(*job, min_width, min_height, progress);
 }
 
-Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height) {
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                         DecodeProgress* progress) {
   auto job = std::make_unique<JpegJob>();
   job->data = data;
   job->size = size;
-  return Decode(*job, min_width, min_height);
+  return Decode(*job, min_width, min_height, progress);
 }

@@ -1,4 +1,5 @@
-// Decoding of the JPEG and PNG pictures the main window shows, into plain pixels for display.
+// Decoding of the pictures the main window shows, into plain pixels for display. Every decoder
+// reports its progress to the optional receiver, which may stop it (pictures/progress.h).
 #pragma once
 
 #include <cstddef>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "core/faults.h"
+#include "pictures/progress.h"
 
 // A picture that cannot be read or decoded; the message is shown to the user as it is.
 class PictureError : public MessageError {
@@ -31,11 +33,14 @@ struct Picture {
 // rows are box-averaged further. Any library error, and image data that ends too early (the
 // warnings JWRN_JPEG_EOF and JWRN_HIT_MARKER), raises PictureError "JPEG error #<libjpeg
 // message number>".
-Picture DecodeJpegFile(const std::string& path, int min_width, int min_height);
-Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height);
+Picture DecodeJpegFile(const std::string& path, int min_width, int min_height,
+                       DecodeProgress* progress = nullptr);
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                         DecodeProgress* progress = nullptr);
 
 // PNG of any colour type, bit depth and interlacing; transparency is composed over the
 // background colour 0xRRGGBB. Width or height above 65535 is refused before decoding.
-Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background);
+Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress = nullptr);
 Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                        uint32_t background);
+                        uint32_t background, DecodeProgress* progress = nullptr);

@@ -21,6 +21,7 @@
 
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
+#include "pictures/progress.h"
 #include "pictures/source_file.h"
 
 namespace {
@@ -45,7 +46,8 @@ enum class Outcome {
   kUnknownCritical,
   kTooLarge,
   kOther,
-  kSinkFailed
+  kSinkFailed,
+  kCancelled
 };
 
 // Follows the chunk structure of the bytes handed to libpng, with a running checksum. libpng
@@ -114,6 +116,11 @@ struct PngJob {
   bool (*pixels)(void* sink, int y, int x0, int step, const unsigned char* samples,
                  int count) = nullptr;
 
+  // Rows read so far and in all, every pass counted; the receiver may stop the reading.
+  DecodeProgress* progress = nullptr;
+  int64_t rows_done = 0;
+  int64_t rows_total = 1;
+
   ChunkTracker chunk;
   png_structp png = nullptr;
   png_infop info = nullptr;
@@ -157,8 +164,18 @@ size_t ReadSource(PngJob* job, unsigned char* out, size_t count) {
   return got;
 }
 
+// False when the receiver of the progress stops the reading.
+bool Advance(PngJob* job) {
+  return job->progress == nullptr || job->progress->Advance(job->rows_done, job->rows_total);
+}
+
 void ReadBytes(png_structp png, png_bytep out, size_t count) {
   auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+  // Also while chunks that bring no rows are read or skipped.
+  if (!Advance(job)) {
+    SetMessage(job, Outcome::kCancelled, "cancelled");
+    png_error(png, job->message);
+  }
   const size_t got = ReadSource(job, out, count);
   if (job->read_error != 0) {
     SetMessage(job, Outcome::kReadError, "read error");
@@ -225,6 +242,11 @@ void RunPng(PngJob* job) {
   // Without interlacing there is one "pass" of full rows; with it, libpng hands out each
   // pass's reduced rows in order and skips the empty passes of a narrow or short picture.
   const int passes = interlaced ? 7 : 1;
+  job->rows_total = 0;
+  for (int pass = 0; pass < passes; ++pass) {
+    if (!interlaced || (PNG_PASS_ROWS(height, pass) > 0 && PNG_PASS_COLS(width, pass) > 0))
+      job->rows_total += interlaced ? PNG_PASS_ROWS(height, pass) : height;
+  }
   for (int pass = 0; pass < passes; ++pass) {
     const png_uint_32 rows = interlaced ? PNG_PASS_ROWS(height, pass) : height;
     const png_uint_32 columns = interlaced ? PNG_PASS_COLS(width, pass) : width;
@@ -237,6 +259,12 @@ void RunPng(PngJob* job) {
       const png_uint_32 y = interlaced ? PNG_ROW_FROM_PASS_ROW(r, pass) : r;
       if (!job->pixels(job->sink, static_cast<int>(y), x0, step, row, static_cast<int>(columns))) {
         job->outcome = Outcome::kSinkFailed;
+        Finish(job);
+        return;
+      }
+      ++job->rows_done;
+      if (!Advance(job)) {
+        job->outcome = Outcome::kCancelled;
         Finish(job);
         return;
       }
@@ -319,7 +347,8 @@ std::string Invalid(const std::string& what) {
 }
 
 Picture Decode(PngJob& job, const std::string* path, int min_width, int min_height,
-               uint32_t background) {
+               uint32_t background, DecodeProgress* progress) {
+  job.progress = progress;
   Sink sink;
   sink.min_width = std::max(1, min_width);
   sink.min_height = std::max(1, min_height);
@@ -350,6 +379,8 @@ Picture Decode(PngJob& job, const std::string* path, int min_width, int min_heig
                   "pixels length."));
     case Outcome::kOther:
       throw PictureError(Invalid("could not be decoded: " + std::string(job.message) + "."));
+    case Outcome::kCancelled:
+      throw DecodeCancelled();
     case Outcome::kSinkFailed:
       break;
   }
@@ -358,17 +389,18 @@ Picture Decode(PngJob& job, const std::string* path, int min_width, int min_heig
 
 }  // namespace
 
-Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background) {
+Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress) {
   picture_detail::SourceFile file(path);
   auto job = std::make_unique<PngJob>();
   job->file = file.get();
-  return Decode(*job, &path, min_width, min_height, background);
+  return Decode(*job, &path, min_width, min_height, background, progress);
 }
 
 Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                        uint32_t background) {
+                        uint32_t background, DecodeProgress* progress) {
   auto job = std::make_unique<PngJob>();
   job->data = data;
   job->size = data != nullptr ? size : 0;
-  return Decode(*job, nullptr, min_width, min_height, background);
+  return Decode(*job, nullptr, min_width, min_height, background, progress);
 }

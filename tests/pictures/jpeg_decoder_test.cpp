@@ -336,4 +336,25 @@ TEST(JpegFile, FifoAndDeviceAreRefusedWithoutWaiting) {
   std::remove(fifo.c_str());
 }
 
+// Every scan of a progressive picture is a pass over all of it: a hundred are accepted, more are
+// refused before the work grows with them.
+TEST(JpegScans, AHundredAreReadMoreAreRefused) {
+  JpegLayout layout;
+  layout.width = 64;
+  layout.height = 48;
+  layout.progressive = true;
+  layout.scans = 100;
+  const std::vector<unsigned char> hundred = QuadrantJpeg(layout);
+  const Picture picture = DecodeJpegMemory(hundred.data(), hundred.size(), 64, 48);
+  ExpectNear(ColourOf(picture.pixels[0]), kQuadrants[0], 12);
+  layout.scans = 101;
+  const std::vector<unsigned char> more = QuadrantJpeg(layout);
+  try {
+    DecodeJpegMemory(more.data(), more.size(), 64, 48);
+    ADD_FAILURE() << "101 scans were read";
+  } catch (const PictureError& e) {
+    EXPECT_STREQ(e.what(), "This JPEG image is not supported because it has more than 100 scans.");
+  }
+}
+
 }  // namespace

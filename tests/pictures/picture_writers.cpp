@@ -105,7 +105,34 @@ void WriteJpegTo(const JpegLayout& layout, const RowFill& fill, std::vector<unsi
   cinfo.in_color_space = layout.space;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, layout.quality, TRUE);
-  if (layout.progressive) jpeg_simple_progression(&cinfo);
+  std::vector<jpeg_scan_info> script;
+  if (layout.progressive && layout.scans > 0) {
+    const int comps = layout.components;
+    // Enough bits of successive approximation that first scans and refinements reach the count.
+    int low_bit = 0;
+    while (1 + (low_bit + 1) * 63 * comps < layout.scans) ++low_bit;
+    jpeg_scan_info dc{};
+    dc.comps_in_scan = comps;
+    for (int c = 0; c < comps; ++c) dc.component_index[c] = c;
+    script.push_back(dc);
+    for (int bit = low_bit; bit >= 0; --bit) {
+      for (int k = 1; k <= 63; ++k) {
+        for (int c = 0; c < comps && static_cast<int>(script.size()) < layout.scans; ++c) {
+          jpeg_scan_info ac{};
+          ac.comps_in_scan = 1;
+          ac.component_index[0] = c;
+          ac.Ss = ac.Se = k;
+          ac.Ah = bit == low_bit ? 0 : bit + 1;
+          ac.Al = bit;
+          script.push_back(ac);
+        }
+      }
+    }
+    cinfo.scan_info = script.data();
+    cinfo.num_scans = static_cast<int>(script.size());
+  } else if (layout.progressive) {
+    jpeg_simple_progression(&cinfo);
+  }
   cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<unsigned char> row(static_cast<size_t>(layout.width) *

@@ -45,6 +45,9 @@ struct JpegLayout {
   J_COLOR_SPACE space =
       JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (stored inverted, as Adobe does)
   bool progressive = false;
+  // With `progressive`: this many scans instead of libjpeg's usual script: the DC scan, then
+  // single AC coefficients of one component each, with successive approximation when needed.
+  int scans = 0;
   bool arithmetic = false;  // arithmetic coding (SOF9 / SOF10) instead of Huffman
   int quality = 95;
 };
