@@ -9,18 +9,25 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QColor>
+#include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <QToolTip>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +40,8 @@
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
+#include "pictures/progress.h"
+#include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
@@ -618,7 +627,7 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   for (const char* format : {"JPEG", "PNG", "BMP"}) {
     const QString path = dir.filePath(QStringLiteral("big.") + QString::fromLatin1(format));
     Save(big, path, format);
-    const QImage loaded = LoadPicture(path, QSize(209, 145), 0);
+    const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
     EXPECT_GE(loaded.width(), 209) << format;
     EXPECT_GE(loaded.height(), 145) << format;
     EXPECT_LT(loaded.width(), 500) << format;
@@ -627,7 +636,7 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   // A picture smaller than the area keeps its own size.
   const QString small = dir.filePath(QStringLiteral("small.bmp"));
   Save(Halves(30, 20, Qt::red, Qt::blue), small, "BMP");
-  EXPECT_EQ(LoadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
+  EXPECT_EQ(ReadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
 }
 
 // Beyond Qt's own allocation limit of 256 MB at four bytes a pixel: a valid bitmap is shown,
@@ -646,7 +655,7 @@ TEST(LoadPicture, BitmapBeyondQtsDefaultLimitLoads) {
     for (int y = 0; y < kSide; ++y) out.write(row.data(), static_cast<std::streamsize>(row.size()));
     ASSERT_TRUE(out.flush());
   }
-  const QImage loaded = LoadPicture(path, QSize(209, 145), 0);
+  const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
   ASSERT_EQ(loaded.size(), QSize(209, 145));
   EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
   EXPECT_TRUE(Near(loaded.pixelColor(203, 70), Qt::blue));
@@ -667,6 +676,104 @@ TEST(PictureCommand, BusyCursorIsGoneOnEveryWayOut) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << i;
   }
   EXPECT_EQ(Errors(app.desktop).size(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading a picture off the window's thread
+
+// The progress dialog of a picture being read, once it shows.
+QProgressDialog* ShownProgress() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog != nullptr && dialog->isVisible())
+      return dialog;
+  return nullptr;
+}
+
+// What the user met while the picture command ran, looked at every 20 ms from inside it.
+struct WhileReading {
+  bool busy_cursor = false;
+  QString title, label, button;
+  QElapsedTimer since_escape;
+  QTimer poll;
+
+  // Presses Escape on the dialog as soon as it shows, when `stop` is set.
+  explicit WhileReading(bool stop) {
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [this, stop] {
+      const QCursor* cursor = QApplication::overrideCursor();
+      busy_cursor = busy_cursor || (cursor != nullptr && cursor->shape() == Qt::WaitCursor);
+      QProgressDialog* dialog = ShownProgress();
+      if (dialog == nullptr || !title.isEmpty()) return;
+      title = dialog->windowTitle();
+      if (auto* text = dialog->findChild<QLabel*>()) label = text->text();
+      if (auto* cancel = dialog->findChild<QPushButton*>()) button = cancel->text();
+      if (!stop) return;
+      since_escape.start();
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    poll.start();
+  }
+};
+
+// A reading that goes on, a step every millisecond, until it is told to stop.
+QImage Endless(DecodeProgress& progress, std::atomic<int>& steps) {
+  for (int64_t done = 0;; ++done) {
+    picture_detail::Report(&progress, done % 1000, 1000);
+    ++steps;
+    QThread::msleep(1);
+  }
+}
+
+TEST(PictureReading, ALongOneShowsItsProgressAndEscapeStopsItLeavingEverythingAsItWas) {
+  Windows app;
+  TForm1& f = app.main();
+  const AllowDialogs dialogs;
+  std::atomic<int> steps = 0;
+  WhileReading reading(true);
+  // The window's own timers go on meanwhile: the window answers while it waits.
+  int ticks = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+  tick.start(10);
+  EXPECT_THROW(ReadOffTheWindowsThread(&f, [&](DecodeProgress& p) { return Endless(p, steps); }),
+               DecodeCancelled);
+
+  EXPECT_EQ(reading.title, QStringLiteral("Tallymate 3.1"));
+  EXPECT_EQ(reading.label, QStringLiteral("Загрузка картинки…"));
+  EXPECT_EQ(reading.button, QStringLiteral("Отмена"));
+  EXPECT_TRUE(reading.busy_cursor);
+  EXPECT_GT(steps.load(), 0);
+  EXPECT_GT(ticks, 10);
+  ASSERT_TRUE(reading.since_escape.isValid());
+  // The reading is asked at every step; a generous bound for the stop to arrive.
+  EXPECT_LT(reading.since_escape.elapsed(), 1000);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(ShownProgress(), nullptr);
+}
+
+TEST(PictureReading, AFailureComesBackToTheWindowsThread) {
+  Windows app;
+  EXPECT_THROW(ReadOffTheWindowsThread(&app.main(),
+                                       [](DecodeProgress&) -> QImage {
+                                         throw PictureError("Bitmap image is not valid");
+                                       }),
+               PictureError);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PictureReading, AQuickOneShowsNoDialog) {
+  Windows app;
+  TForm1& f = app.main();
+  const QString small = app.File(QStringLiteral("small.bmp"));
+  Save(Halves(40, 30, Qt::red, Qt::blue), small, "BMP");
+  app.desktop.file_answers = {small.toStdString()};
+
+  WhileReading reading(false);
+  f.N3->trigger();
+
+  EXPECT_TRUE(reading.title.isEmpty());
+  EXPECT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::red));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {

@@ -3,12 +3,23 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <exception>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +27,7 @@
 #include "pictures/baked_picture.h"
 #include "pictures/bitmap_header.h"
 #include "pictures/picture.h"
+#include "pictures/progress.h"
 #include "pictures/source_file.h"
 
 // assets/picture.jpg decoded at build time at the main window's picture area (main_picture.cpp
@@ -85,6 +97,20 @@ QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, 
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
+enum class Kind { kJpeg, kPng, kOther };
+
+// What a file without extension holds, by its first bytes. Opened as the decoders open it: a
+// FIFO or a device is refused at once with the program's message.
+Kind KindByContent(const QString& path) {
+  const picture_detail::SourceFile source(LocalName(path), path.toStdString());
+  unsigned char head[8] = {};
+  const size_t got = std::fread(head, 1, sizeof head, source.get());
+  if (got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return Kind::kJpeg;
+  static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (got == 8 && std::memcmp(head, kPngSignature, 8) == 0) return Kind::kPng;
+  return Kind::kOther;
+}
+
 // The desktop's busy cursor while a picture loads, back on every way out.
 class BusyCursor {
  public:
@@ -134,8 +160,8 @@ QImage BuiltInPicture(const QString& resource, QSize size) {
   }
 }
 
-QImage LoadPicture(const QString& path, QSize minimum, uint32_t background) {
-  const BusyCursor busy;
+QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
+                   DecodeProgress* progress) {
   minimum = minimum.expandedTo(QSize(1, 1));
   // The extension is what follows the last "." of the file's own name, not of a folder.
   const QString name = QFileInfo(path).fileName();
@@ -146,16 +172,117 @@ QImage LoadPicture(const QString& path, QSize minimum, uint32_t background) {
   };
 
   if (is("jpg") || is("jpeg"))
-    return ToImage(DecodeJpegFile(LocalName(path), minimum.width(), minimum.height()));
+    return ToImage(DecodeJpegFile(LocalName(path), minimum.width(), minimum.height(), progress));
   if (is("png"))
-    return ToImage(
-        DecodePngFile(LocalName(path), minimum.width(), minimum.height(), background & 0xFFFFFFu));
+    return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
+                                 background & 0xFFFFFFu, progress));
   if (is("bmp")) return ReadWithQt(path, "bmp", minimum, background, "Bitmap image is not valid");
   if (is("ico")) return ReadWithQt(path, "ico", minimum, background, "Icon image is not valid");
   if (is("wmf") || is("emf")) {
     const picture_detail::SourceFile opens(LocalName(path), path.toStdString());
     throw PictureError("Windows metafiles cannot be shown on this desktop");
   }
-  if (extension.isEmpty()) return ReadWithQt(path, QByteArray(), minimum, background, nullptr);
+  if (extension.isEmpty()) {
+    // The program's own decoders read what they know, so that the reading can be followed and
+    // stopped; Qt's readers take the rest.
+    switch (KindByContent(path)) {
+      case Kind::kJpeg:
+        return ToImage(
+            DecodeJpegFile(LocalName(path), minimum.width(), minimum.height(), progress));
+      case Kind::kPng:
+        return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
+                                     background & 0xFFFFFFu, progress));
+      case Kind::kOther:
+        break;
+    }
+    QImage image = ReadWithQt(path, QByteArray(), minimum, background, nullptr);
+    picture_detail::Report(progress, 1, 1);
+    return image;
+  }
   throw MessageError("Unknown picture file extension (." + extension.toStdString() + ")");
+}
+
+namespace {
+
+// What the reading thread tells and the window's thread reads: how far, and whether to stop.
+class SharedProgress : public DecodeProgress {
+ public:
+  bool Advance(int64_t done, int64_t total) override {
+    done_.store(done, std::memory_order_relaxed);
+    total_.store(total, std::memory_order_relaxed);
+    return !stop_.load(std::memory_order_relaxed);
+  }
+  void Stop() { stop_.store(true, std::memory_order_relaxed); }
+  // Per mille of the whole.
+  int PerMille() const {
+    const int64_t total = total_.load(std::memory_order_relaxed);
+    const int64_t done = done_.load(std::memory_order_relaxed);
+    return total > 0 ? static_cast<int>(std::clamp<int64_t>(1000 * done / total, 0, 1000)) : 0;
+  }
+
+ private:
+  std::atomic<int64_t> done_{0};
+  std::atomic<int64_t> total_{1};
+  std::atomic<bool> stop_{false};
+};
+
+constexpr int kDialogDelayMs = 500;
+constexpr int kDialogUpdateMs = 50;
+
+}  // namespace
+
+QImage LoadPicture(const QString& path, QSize minimum, uint32_t background, QWidget* window) {
+  return ReadOffTheWindowsThread(window, [&](DecodeProgress& progress) {
+    return ReadPicture(path, minimum, background, &progress);
+  });
+}
+
+QImage ReadOffTheWindowsThread(QWidget* window,
+                               const std::function<QImage(DecodeProgress&)>& read) {
+  const BusyCursor busy;
+  SharedProgress progress;
+  QImage image;
+  std::exception_ptr failure;
+  QEventLoop loop;
+  std::unique_ptr<QThread> reader(QThread::create([&] {
+    try {
+      image = read(progress);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }));
+  QObject::connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
+
+  QProgressDialog dialog(QStringLiteral("Загрузка картинки…"), QStringLiteral("Отмена"), 0, 1000,
+                         window);
+  dialog.setWindowTitle(QStringLiteral("Tallymate 3.1"));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.setAutoClose(false);
+  dialog.setAutoReset(false);
+  // The dialog shows when this function says, not by its own estimate.
+  dialog.setMinimumDuration(std::numeric_limits<int>::max());
+  QObject::connect(&dialog, &QProgressDialog::canceled, [&progress] { progress.Stop(); });
+  QTimer update;
+  QObject::connect(&update, &QTimer::timeout, &dialog,
+                   [&] { dialog.setValue(progress.PerMille()); });
+  QTimer show;
+  show.setSingleShot(true);
+  QObject::connect(&show, &QTimer::timeout, &loop, [&] {
+    dialog.setValue(progress.PerMille());
+    dialog.show();
+    update.start(kDialogUpdateMs);
+    loop.exit(1);
+  });
+
+  reader->start();
+  show.start(kDialogDelayMs);
+  // Until the dialog shows, keys and clicks wait: no command runs while the picture is read.
+  // Once it shows, it is modal and the other windows take no input.
+  if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !reader->isFinished()) loop.exec();
+  reader->wait();
+  show.stop();
+  update.stop();
+  dialog.hide();
+  if (failure) std::rethrow_exception(failure);
+  return image;
 }

@@ -6,7 +6,10 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
+class DecodeProgress;
+class QWidget;
 struct Picture;
 
 // The decoders' pixels as an image for display. Throws PictureError when memory for it lacks.
@@ -22,7 +25,20 @@ QSize DevicePixels(QSize area, double ratio);
 // than the window not opening.
 QImage BuiltInPicture(const QString& resource, QSize size);
 
-// Reads the picture file chosen by the user, by its extension, decoded to at least `minimum`;
-// transparent parts show the `background` colour (0xRRGGBB). The desktop's busy cursor shows
-// meanwhile. Throws with the program's message when the file cannot be shown.
-QImage LoadPicture(const QString& path, QSize minimum, uint32_t background);
+// Reads a picture file by its extension (a file without one by its first bytes), decoded to at
+// least `minimum`; transparent parts show the `background` colour (0xRRGGBB). Tells `progress`
+// how far it has come. Throws with the program's message when the file cannot be shown, and
+// DecodeCancelled when `progress` stops it.
+QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
+                   DecodeProgress* progress = nullptr);
+
+// ReadPicture for the picture the user chose, off the window's thread: the program's windows
+// keep painting and answering the desktop meanwhile, the busy cursor shows, and no command runs.
+// When the reading takes longer than half a second, a modal progress dialog over `window` shows
+// how far it has come; "Отмена" or Escape stops it, and DecodeCancelled (which shows nothing)
+// is thrown.
+QImage LoadPicture(const QString& path, QSize minimum, uint32_t background, QWidget* window);
+
+// What LoadPicture does with ReadPicture, for any reading: `read` runs on a thread of its own
+// and tells its progress; its result or its failure comes back here.
+QImage ReadOffTheWindowsThread(QWidget* window, const std::function<QImage(DecodeProgress&)>& read);

@@ -95,10 +95,10 @@ void TForm1::N3Click() {
   const std::optional<std::string> chosen = context_.desktop.PickPictureFile();
   if (!chosen) return;
   const uint32_t background = ToQColor(WindowColour()).rgb() & 0xFFFFFFu;
-  // Decoded in full first: a failure leaves the old picture where it is.
+  // Decoded in full first: a failure or a stop leaves the old picture where it is.
   QImage picture =
       LoadPicture(QString::fromStdString(*chosen),
-                  DevicePixels(Image1->size(), Image1->devicePixelRatioF()), background);
+                  DevicePixels(Image1->size(), Image1->devicePixelRatioF()), background, this);
   Image1->SetPicture(std::move(picture));
 }
 
