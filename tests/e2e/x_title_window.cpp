@@ -3,6 +3,7 @@
 //
 //   x_title_window TITLE [--mapped] [--net-only] [--transient]
 //   x_title_window --watch-maps
+//   x_title_window --ping WINDOW MILLISECONDS
 //
 // --mapped     map the window (otherwise it stays unmapped, like an application window)
 // --net-only   set only _NET_WM_NAME, no WM_NAME
@@ -14,12 +15,18 @@
 //
 // --watch-maps instead prints one line "map 0x..." for every window that is mapped as a child
 // of the root window (a client, or a window manager's frame around one), after "ready".
+//
+// --ping asks WINDOW (a number, 0x... allowed) whether it answers, as a window manager does with
+// _NET_WM_PING, every 20 ms for MILLISECONDS, and prints "pings N answered M longest L": L is
+// the longest time in milliseconds a ping waited for its answer (or until the end, unanswered).
+#include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
   xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
@@ -81,8 +88,82 @@ static xcb_window_t wait_viewable(xcb_connection_t* c, xcb_window_t root, xcb_wi
   }
 }
 
+static long long now_ms(void) {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+static int ping(xcb_window_t w, long long milliseconds) {
+  xcb_connection_t* c = xcb_connect(NULL, NULL);
+  if (xcb_connection_has_error(c)) {
+    fprintf(stderr, "cannot open the display\n");
+    return 1;
+  }
+  xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  // The answer is sent to the root window, for whoever watches its structure (Qt) or its
+  // children (as the window manager standard describes it).
+  const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, s->root, XCB_CW_EVENT_MASK, &mask);
+  const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
+  const xcb_atom_t net_wm_ping = atom(c, "_NET_WM_PING");
+  enum { kMax = 4096 };
+  static long long sent[kMax], answered[kMax];
+  // Our own stamps, far from the server times a window manager's pings carry.
+  const uint32_t first_stamp = 0x70000000u;
+  int count = 0;
+  const long long start = now_ms();
+  long long next = start;
+  for (;;) {
+    const long long t = now_ms();
+    if (t - start >= milliseconds) break;
+    if (t >= next && count < kMax) {
+      xcb_client_message_event_t e;
+      memset(&e, 0, sizeof e);
+      e.response_type = XCB_CLIENT_MESSAGE;
+      e.format = 32;
+      e.window = w;
+      e.type = protocols;
+      e.data.data32[0] = net_wm_ping;
+      e.data.data32[1] = first_stamp + static_cast<uint32_t>(count);
+      e.data.data32[2] = w;
+      xcb_send_event(c, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
+      xcb_flush(c);
+      sent[count] = t;
+      answered[count] = -1;
+      ++count;
+      next = t + 20;
+    }
+    pollfd fd = {xcb_get_file_descriptor(c), POLLIN, 0};
+    poll(&fd, 1, 5);
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+      if ((e->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+        const auto* m = reinterpret_cast<xcb_client_message_event_t*>(e);
+        const uint32_t stamp = m->data.data32[1] - first_stamp;
+        if (m->type == protocols && m->data.data32[0] == net_wm_ping &&
+            stamp < static_cast<uint32_t>(count) && answered[stamp] < 0)
+          answered[stamp] = now_ms();
+      }
+      free(e);
+    }
+    if (xcb_connection_has_error(c)) break;
+  }
+  const long long end = now_ms();
+  int answers = 0;
+  long long longest = 0;
+  for (int i = 0; i < count; ++i) {
+    answers += answered[i] >= 0;
+    const long long waited = (answered[i] >= 0 ? answered[i] : end) - sent[i];
+    if (waited > longest) longest = waited;
+  }
+  printf("pings %d answered %d longest %lld\n", count, answers, longest);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--watch-maps") == 0) return watch_maps();
+  if (argc == 4 && strcmp(argv[1], "--ping") == 0)
+    return ping(static_cast<xcb_window_t>(strtoul(argv[2], NULL, 0)), atoll(argv[3]));
   if (argc < 2) {
     fprintf(stderr, "usage: %s TITLE [--mapped] [--net-only] [--transient]\n", argv[0]);
     return 2;

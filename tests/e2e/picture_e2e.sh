@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Choosing a picture that takes seconds to read, through the real file dialog: the main window
+# goes on answering the window manager's pings, a progress dialog with its Russian texts appears,
+# Escape stops the reading at once and the old picture stays. A small picture shows no dialog.
+# Options: those of lib.sh (--helper is the X client that pings).
+. "$(dirname "$0")/lib.sh"
+
+e2e_init "$@"
+[ -x "$E2E_HELPER" ] || { echo "needs --helper x_title_window" >&2; exit 2; }
+e2e_copy_program
+export LANG=ru_RU.UTF-8
+
+# 40000 x 40000 pixels of one bit in a few hundred kilobytes: seconds of decoding.
+slow=$E2E_TMP/slow.png
+python3 - "$slow" <<'PY'
+import struct, sys, zlib
+side = 40000
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+rows = [b'\0' + b'\x55' * (side // 8), b'\0' + b'\xaa' * (side // 8)]
+packer = zlib.compressobj(6)
+data = b''.join(packer.compress(rows[y % 2]) for y in range(side)) + packer.flush()
+header = struct.pack('>IIBBBBB', side, side, 1, 0, 0, 0, 0)
+with open(sys.argv[1], 'wb') as out:
+    out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data) + chunk(b'IEND', b''))
+PY
+small=$E2E_TMP/small.bmp
+convert -size 40x30 xc:'#ff0000' "BMP3:$small"
+
+windows_of_program() { visible_windows 'Tallymate 3.1' "$E2E_PID"; }
+# The window of the program other than the main one: a box or the progress dialog.
+other_window() { windows_of_program | grep -vx "$main" | head -n 1; }
+has_other_window() { [ -n "$(other_window)" ]; }
+no_other_window() { [ -z "$(other_window)" ]; }
+# The visible windows of the program other than the main window, whatever their titles.
+others_of_program() { xdotool search --onlyvisible --all --pid "$E2E_PID" 2>/dev/null | grep -vx "$main"; }
+file_dialog_open() { [ -n "$(others_of_program)" ]; }
+now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+
+# Chooses FILE in the picture command's file dialog.
+choose() { # file
+  focus_window "$main"
+  key ctrl+i
+  wait_for 10 file_dialog_open || { fail "the file dialog did not open"; return 1; }
+  sleep 0.5
+  # Without a window manager nobody hands the new dialog the keyboard.
+  focus_window "$(others_of_program | head -n 1)"
+  key ctrl+a
+  type_text "$1"
+  key Return
+}
+
+# The colour in the middle of the picture area (209 x 145 at 392, 0 of the client area).
+picture_colour() { # file
+  local geometry x y
+  geometry=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+  import -window root "$1"
+  read -r x y <<<"$geometry"
+  # The menu bar lies above the client area; the picture's middle is well inside it either way.
+  pixel "$1" $((x + 392 + 104)) $((y + 40 + 72))
+}
+
+e2e_start
+main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+focus_window "$main"
+sleep 0.5
+before=$(picture_colour "$E2E_TMP/before.png")
+
+choose "$slow"
+"$E2E_HELPER" --ping "$main" 2500 >"$E2E_TMP/ping.txt" &
+pinger=$!
+check "the progress dialog appears" wait_for 5 has_other_window
+dialog=$(other_window)
+if [ -n "$dialog" ]; then
+  screenshot "$dialog" "$E2E_TMP/progress.png"
+  [ -n "${E2E_SHOTS:-}" ] && cp "$E2E_TMP/progress.png" "$E2E_SHOTS/progress.png"
+  texts=$(xdotool getwindowname "$dialog")
+  check "the dialog bears the program's title (\"$texts\")" [ "$texts" = 'Tallymate 3.1' ]
+fi
+wait "$pinger"
+read -r _ pings _ answered _ longest <"$E2E_TMP/ping.txt"
+e2e_log "pings $pings answered $answered longest ${longest} ms"
+check "the main window answers every ping while the picture is read" [ "$answered" -ge $((pings - 2)) ]
+check "no ping waits as long as a second (${longest} ms)" [ "${longest:-9999}" -lt 1000 ]
+
+escape_at=$(now_ms)
+key Escape
+check "Escape closes the dialog" wait_for 5 no_other_window
+stopped_ms=$(($(now_ms) - escape_at))
+e2e_log "the dialog was gone ${stopped_ms} ms after Escape"
+check "the reading stops within a second (${stopped_ms} ms)" [ "$stopped_ms" -lt 1000 ]
+sleep 0.3
+check "no message after the stop" no_other_window
+after=$(picture_colour "$E2E_TMP/after.png")
+check "the old picture stays ($before, now $after)" [ "$before" = "$after" ]
+
+choose "$small"
+shown=0
+for ((n = 0; n < 20; n++)); do
+  has_other_window && shown=1
+  sleep 0.05
+done
+check "a small picture shows no dialog" [ "$shown" = 0 ]
+red() { [ "$(picture_colour "$E2E_TMP/red.png")" = '#FF0000' ]; }
+check "the small picture is shown" wait_for 3 red
+
+focus_window "$main"
+key ctrl+q
+wait_exit "$E2E_PID" 10
+check "the program ends" [ "$E2E_EXIT_CODE" = 0 ]
+e2e_finish
