@@ -44,3 +44,25 @@ Picture DecodePngFile(const std::string& path, int min_width, int min_height, ui
                       DecodeProgress* progress = nullptr);
 Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
                         uint32_t background, DecodeProgress* progress = nullptr);
+
+// Windows bitmaps: the OS/2 core header and the Windows headers up to version 5; 1, 4 and 8 bits
+// with a palette, 16 and 32 bits with default or given masks, 24 bits; uncompressed, RLE8, RLE4
+// or bit fields; bottom-up or top-down. Alpha (the fourth byte of 32-bit pixels, or an alpha
+// mask) is composed over the background colour 0xRRGGBB unless every pixel's alpha is zero, and
+// so are the pixels an RLE bitmap leaves unwritten. A palette index beyond the palette is black.
+// A size above 65535 per side or 2^28 pixels raises PictureError "The picture is too large to
+// be shown (W x H pixels)"; a damaged or cut file "Bitmap image is not valid". `progress` hears
+// of every row and may stop the decoder (DecodeCancelled).
+Picture DecodeBmpFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress = nullptr);
+Picture DecodeBmpMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                        uint32_t background, DecodeProgress* progress = nullptr);
+
+// Windows icons (and cursors): the entry with the most pixels, then the most bits per pixel, as
+// the directory lists them. A PNG entry is decoded as a PNG; a bitmap entry as above (without
+// compression), made transparent where its AND mask has a 1 unless it has alpha of its own.
+// Damage raises PictureError "Icon image is not valid".
+Picture DecodeIcoFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress = nullptr);
+Picture DecodeIcoMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                        uint32_t background, DecodeProgress* progress = nullptr);

@@ -267,4 +267,89 @@ std::vector<unsigned char> DamagedArithmeticJpeg(int width, int height) {
   return jpeg;
 }
 
+namespace {
+
+void PutLittleEndian(std::vector<unsigned char>& bytes, size_t offset, uint32_t value, int size) {
+  for (int i = 0; i < size; ++i)
+    bytes.at(offset + static_cast<size_t>(i)) = static_cast<unsigned char>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::vector<unsigned char> WriteDib(const BmpLayout& layout,
+                                    const std::vector<unsigned char>& pixels) {
+  const bool core = layout.header_size == 12;
+  const size_t header = static_cast<size_t>(layout.header_size);
+  const bool masks_inside = header >= 52;
+  std::vector<unsigned char> dib(header + (masks_inside ? 0 : 4 * layout.masks.size()));
+  PutLittleEndian(dib, 0, static_cast<uint32_t>(header), 4);
+  if (core) {
+    PutLittleEndian(dib, 4, static_cast<uint32_t>(layout.width), 2);
+    PutLittleEndian(dib, 6, static_cast<uint32_t>(layout.height), 2);
+    PutLittleEndian(dib, 8, 1, 2);
+    PutLittleEndian(dib, 10, static_cast<uint32_t>(layout.bits), 2);
+  } else {
+    PutLittleEndian(dib, 4, static_cast<uint32_t>(layout.width), 4);
+    PutLittleEndian(dib, 8, static_cast<uint32_t>(layout.height), 4);
+    PutLittleEndian(dib, 12, 1, 2);
+    PutLittleEndian(dib, 14, static_cast<uint32_t>(layout.bits), 2);
+    PutLittleEndian(dib, 16, layout.compression, 4);
+    PutLittleEndian(dib, 20, static_cast<uint32_t>(pixels.size()), 4);
+    PutLittleEndian(dib, 32, static_cast<uint32_t>(layout.palette.size()), 4);
+    for (size_t i = 0; i < layout.masks.size(); ++i) {
+      if (!masks_inside || 40 + 4 * i < header)
+        PutLittleEndian(dib, 40 + 4 * i, layout.masks[i], 4);
+    }
+  }
+  for (const uint32_t colour : layout.palette) {
+    dib.push_back(static_cast<unsigned char>(colour));
+    dib.push_back(static_cast<unsigned char>(colour >> 8));
+    dib.push_back(static_cast<unsigned char>(colour >> 16));
+    if (!core) dib.push_back(0);
+  }
+  dib.insert(dib.end(), pixels.begin(), pixels.end());
+  return dib;
+}
+
+std::vector<unsigned char> WriteBmp(const BmpLayout& layout,
+                                    const std::vector<unsigned char>& pixels) {
+  const std::vector<unsigned char> dib = WriteDib(layout, pixels);
+  std::vector<unsigned char> bmp(14);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  PutLittleEndian(bmp, 2, static_cast<uint32_t>(14 + dib.size()), 4);
+  PutLittleEndian(bmp, 10, static_cast<uint32_t>(14 + dib.size() - pixels.size()), 4);
+  bmp.insert(bmp.end(), dib.begin(), dib.end());
+  return bmp;
+}
+
+std::vector<unsigned char> StoredRows(const std::vector<std::vector<unsigned char>>& rows,
+                                      bool top_down) {
+  std::vector<unsigned char> stored;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::vector<unsigned char>& row = rows[top_down ? i : rows.size() - 1 - i];
+    stored.insert(stored.end(), row.begin(), row.end());
+    stored.resize(stored.size() + (4 - row.size() % 4) % 4);
+  }
+  return stored;
+}
+
+std::vector<unsigned char> WriteIco(const std::vector<IconEntry>& entries) {
+  std::vector<unsigned char> ico(6 + 16 * entries.size());
+  PutLittleEndian(ico, 2, 1, 2);
+  PutLittleEndian(ico, 4, static_cast<uint32_t>(entries.size()), 2);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const IconEntry& entry = entries[i];
+    const size_t at = 6 + 16 * i;
+    ico[at] = static_cast<unsigned char>(entry.width);  // 256 becomes 0
+    ico[at + 1] = static_cast<unsigned char>(entry.height);
+    PutLittleEndian(ico, at + 4, 1, 2);
+    PutLittleEndian(ico, at + 6, static_cast<uint32_t>(entry.bits), 2);
+    PutLittleEndian(ico, at + 8, static_cast<uint32_t>(entry.data.size()), 4);
+    PutLittleEndian(ico, at + 12, static_cast<uint32_t>(ico.size()), 4);
+    ico.insert(ico.end(), entry.data.begin(), entry.data.end());
+  }
+  return ico;
+}
+
 }  // namespace picture_writers

@@ -80,4 +80,41 @@ void InsertChunk(std::vector<unsigned char>& png, const std::string& before,
                  const std::string& type, const std::vector<unsigned char>& data);
 void PutBigEndian32(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
 
+// ---- Windows bitmaps and icons: headers around pixel data the caller has stored ----
+
+// Compression codes of a bitmap's info header.
+inline constexpr uint32_t kBmpRgb = 0, kBmpRle8 = 1, kBmpRle4 = 2, kBmpBitfields = 3,
+                          kBmpAlphaBitfields = 6;
+
+struct BmpLayout {
+  int width = 1;
+  int height = 1;  // negative: the rows are stored top-down
+  int bits = 24;
+  uint32_t compression = kBmpRgb;
+  int header_size = 40;  // 12 (OS/2 core header: 16-bit sizes, 3-byte palette entries) to 124
+  // Red, green, blue and maybe alpha: inside a header of 52 bytes or more, else after it.
+  std::vector<uint32_t> masks = {};
+  std::vector<uint32_t> palette = {};  // 0xRRGGBB
+};
+
+// The info header, masks, palette and pixel data, as an icon entry holds them.
+std::vector<unsigned char> WriteDib(const BmpLayout& layout,
+                                    const std::vector<unsigned char>& pixels);
+// A bitmap file: the file header, then WriteDib.
+std::vector<unsigned char> WriteBmp(const BmpLayout& layout,
+                                    const std::vector<unsigned char>& pixels);
+// Rows as an uncompressed bitmap stores them: rows[0] is the top row; each is padded to four
+// bytes, and the bottom one comes first unless `top_down`.
+std::vector<unsigned char> StoredRows(const std::vector<std::vector<unsigned char>>& rows,
+                                      bool top_down = false);
+
+struct IconEntry {
+  int width = 16;  // as the directory lists the entry; 256 is written as 0
+  int height = 16;
+  int bits = 32;
+  std::vector<unsigned char> data;  // a DIB of doubled height with its AND mask, or a PNG file
+};
+
+std::vector<unsigned char> WriteIco(const std::vector<IconEntry>& entries);
+
 }  // namespace picture_writers

@@ -1,7 +1,5 @@
 #include "ui/picture_loading/picture_loader.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -25,7 +23,6 @@
 
 #include "core/faults.h"
 #include "pictures/baked_picture.h"
-#include "pictures/bitmap_header.h"
 #include "pictures/picture.h"
 #include "pictures/progress.h"
 #include "pictures/source_file.h"
@@ -45,38 +42,24 @@ std::string LocalName(const QString& path) {
 // JPEG library's, room for 100 megapixels.
 constexpr qint64 kMaxQtPictureBytes = qint64{512} << 20;
 
-// The size a bitmap file's header claims; Qt's reader gives none above 16384 x 16384.
-QSize BitmapFileSize(int fd) {
-  unsigned char head[kBitmapHeaderBytes];
-  if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return {};
-  const std::optional<BitmapSize> size = BitmapHeaderSize(head, sizeof head);
-  if (!size) return {};
-  return {static_cast<int>(size->width), static_cast<int>(size->height)};
-}
-
-// A picture read by one of Qt's own readers, reduced to the area and made opaque the same way
-// as the PNG decoder does it: transparent parts show the window colour. The file is opened the
-// way the decoders open it (a FIFO or a device is refused at once), and Qt reads that file.
-QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, uint32_t background,
-                  const char* invalid) {
+// A picture without extension in a format the program's decoders do not know, read by Qt's
+// readers, reduced to the area and made opaque the same way as the PNG decoder does it:
+// transparent parts show the window colour. The file is opened the way the decoders open it (a
+// FIFO or a device is refused at once), and Qt reads that file.
+QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background) {
   const picture_detail::SourceFile source(LocalName(path), path.toStdString());
   QFile file;
   if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
     picture_detail::ThrowCannotOpen(path.toStdString(), file.errorString().toStdString());
-  QImageReader reader(&file, format);
-  // The extension chose the reader: a file that is something else is not quietly accepted.
-  if (!format.isEmpty()) reader.setAutoDetectImageFormat(false);
-  const QSize size = format == "bmp" ? BitmapFileSize(::fileno(source.get())) : reader.size();
+  QImageReader reader(&file);
+  const QSize size = reader.size();
   if (size.isValid() && qint64{size.width()} * size.height() * 4 > kMaxQtPictureBytes)
     throw PictureError("The picture is too large to be shown (" + std::to_string(size.width()) +
                        " x " + std::to_string(size.height()) + " pixels)");
-  // Qt's own limit (256 MB) would call a valid 9000 x 9000 bitmap invalid.
+  // Qt's own limit (256 MB) would call a valid 9000 x 9000 picture invalid.
   reader.setAllocationLimit(static_cast<int>(kMaxQtPictureBytes >> 20) + 1);
   QImage image = reader.read();
-  if (image.isNull()) {
-    if (invalid != nullptr) throw PictureError(invalid);
-    throw PictureError(reader.errorString().toStdString());
-  }
+  if (image.isNull()) throw PictureError(reader.errorString().toStdString());
   const QSize target(std::min(image.width(), minimum.width()),
                      std::min(image.height(), minimum.height()));
   if (image.size() != target) {
@@ -97,7 +80,7 @@ QImage ReadWithQt(const QString& path, const QByteArray& format, QSize minimum, 
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
-enum class Kind { kJpeg, kPng, kOther };
+enum class Kind { kJpeg, kPng, kBmp, kIco, kOther };
 
 // What a file without extension holds, by its first bytes. Opened as the decoders open it: a
 // FIFO or a device is refused at once with the program's message.
@@ -108,6 +91,10 @@ Kind KindByContent(const QString& path) {
   if (got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return Kind::kJpeg;
   static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (got == 8 && std::memcmp(head, kPngSignature, 8) == 0) return Kind::kPng;
+  if (got >= 2 && head[0] == 'B' && head[1] == 'M') return Kind::kBmp;
+  // An icon (type 1) or a cursor (type 2) directory.
+  if (got >= 4 && head[0] == 0 && head[1] == 0 && (head[2] == 1 || head[2] == 2) && head[3] == 0)
+    return Kind::kIco;
   return Kind::kOther;
 }
 
@@ -176,8 +163,12 @@ QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
   if (is("png"))
     return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
                                  background & 0xFFFFFFu, progress));
-  if (is("bmp")) return ReadWithQt(path, "bmp", minimum, background, "Bitmap image is not valid");
-  if (is("ico")) return ReadWithQt(path, "ico", minimum, background, "Icon image is not valid");
+  if (is("bmp"))
+    return ToImage(DecodeBmpFile(LocalName(path), minimum.width(), minimum.height(),
+                                 background & 0xFFFFFFu, progress));
+  if (is("ico"))
+    return ToImage(DecodeIcoFile(LocalName(path), minimum.width(), minimum.height(),
+                                 background & 0xFFFFFFu, progress));
   if (is("wmf") || is("emf")) {
     const picture_detail::SourceFile opens(LocalName(path), path.toStdString());
     throw PictureError("Windows metafiles cannot be shown on this desktop");
@@ -192,10 +183,16 @@ QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
       case Kind::kPng:
         return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
                                      background & 0xFFFFFFu, progress));
+      case Kind::kBmp:
+        return ToImage(DecodeBmpFile(LocalName(path), minimum.width(), minimum.height(),
+                                     background & 0xFFFFFFu, progress));
+      case Kind::kIco:
+        return ToImage(DecodeIcoFile(LocalName(path), minimum.width(), minimum.height(),
+                                     background & 0xFFFFFFu, progress));
       case Kind::kOther:
         break;
     }
-    QImage image = ReadWithQt(path, QByteArray(), minimum, background, nullptr);
+    QImage image = ReadWithQt(path, minimum, background);
     picture_detail::Report(progress, 1, 1);
     return image;
   }

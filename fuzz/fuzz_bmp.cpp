@@ -1,0 +1,48 @@
+// The bitmap and icon decoders on arbitrary bytes, at the main window's picture size: bytes
+// that start with "BM" go to the bitmap decoder, all others to the icon decoder (which refuses
+// "BM" at once anyway). The progress the decoders report must stay within its total and never
+// go back.
+#include <cstddef>
+#include <cstdint>
+
+#include "pictures/picture.h"
+#include "pictures/progress.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+class Watch : public DecodeProgress {
+ public:
+  bool Advance(int64_t done, int64_t total) override {
+    Check(done >= 0 && done <= total);
+    Check(total != last_total_ || done >= last_done_);
+    last_done_ = done;
+    last_total_ = total;
+    return true;
+  }
+
+ private:
+  int64_t last_done_ = 0;
+  int64_t last_total_ = -1;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const bool bitmap = size >= 2 && data[0] == 'B' && data[1] == 'M';
+  Watch watch;
+  try {
+    const Picture picture = bitmap ? DecodeBmpMemory(data, size, 209, 145, 0x808000, &watch)
+                                   : DecodeIcoMemory(data, size, 209, 145, 0x808000, &watch);
+    Check(picture.width > 0 && picture.height > 0 && picture.width <= 65535 &&
+          picture.height <= 65535);
+    Check(picture.pixels.size() ==
+          static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+    for (uint32_t pixel : picture.pixels) Check(pixel >> 24 == 0xFF);
+  } catch (const PictureError&) {
+  }
+  return 0;
+}

@@ -1,0 +1,746 @@
+// Windows bitmaps (BMP) and icons (ICO), decoded here without a library. Rows go into the sums
+// of the result as they are read, in the order the file stores them (a bottom-up bitmap's last
+// row first), so besides the result only a few rows of the source width are ever held.
+//
+// Where the format leaves a choice:
+// - Pixels an RLE bitmap never writes (passed over by a delta, left at the end of a line or
+//   after the end of the bitmap) are transparent: they show the background colour, as the
+//   transparent parts of every other picture do.
+// - A palette index beyond the palette the file holds is black.
+// - A file that ends early is not valid, as a cut PNG is not: an uncompressed bitmap must hold
+//   all its rows (checked before any row is read), and an RLE stream must reach its end of
+//   bitmap or move past the last row, even when some rows were already decoded.
+// - Alpha comes from the fourth byte of a 32-bit bitmap without masks, or from an alpha mask.
+//   When the alpha of every pixel is zero, the writer never filled it in and the picture is
+//   opaque; finding that out takes a first pass over the rows, which stops at the first
+//   non-zero alpha.
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pictures/box_shrink.h"
+#include "pictures/picture.h"
+#include "pictures/progress.h"
+#include "pictures/source_file.h"
+
+namespace {
+
+using picture_detail::Report;
+
+constexpr int64_t kMaxSide = 65535;
+constexpr int64_t kMaxPixels = int64_t{1} << 28;
+constexpr char kBadBitmap[] = "Bitmap image is not valid";
+constexpr char kBadIcon[] = "Icon image is not valid";
+
+// Compression codes of the info header.
+constexpr uint32_t kRgb = 0;
+constexpr uint32_t kRle8 = 1;
+constexpr uint32_t kRle4 = 2;
+constexpr uint32_t kBitfields = 3;
+constexpr uint32_t kAlphaBitfields = 6;
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+// Damage the decoder met; the entry points turn it into the format's own message.
+struct NotValid {};
+
+uint32_t U16(const unsigned char* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8;
+}
+uint32_t U32(const unsigned char* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+int64_t I32(const unsigned char* p) {
+  return static_cast<int32_t>(U32(p));
+}
+
+// The bytes of the file or of the memory, read at any offset.
+class Source {
+ public:
+  Source(const unsigned char* data, size_t size)
+      : data_(data != nullptr ? data : &kNothing), size_(data != nullptr ? size : 0) {}
+  Source(int fd, size_t size, const std::string& path) : fd_(fd), size_(size), path_(&path) {}
+
+  uint64_t Size() const { return size_; }
+  // The bytes themselves when the source is memory; null for a file.
+  const unsigned char* Memory() const { return data_; }
+
+  // Exactly `count` bytes at `offset`; false when the source ends before.
+  bool Read(uint64_t offset, unsigned char* out, size_t count) const {
+    if (offset > size_ || count > size_ - offset) return false;
+    if (data_ != nullptr) {
+      if (count > 0) std::memcpy(out, data_ + offset, count);
+      return true;
+    }
+    while (count > 0) {
+      const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        throw PictureError("Cannot read file \"" + *path_ + "\". " + std::strerror(errno));
+      }
+      if (got == 0) return false;  // the file shrank since it was opened
+      out += got;
+      offset += static_cast<uint64_t>(got);
+      count -= static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+  static constexpr unsigned char kNothing = 0;  // memory of no bytes, never null
+
+  const unsigned char* data_ = nullptr;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  const std::string* path_ = nullptr;
+};
+
+// Reads the bytes [begin, end) of a source in order, through a buffer of its own for a file.
+class Reader {
+ public:
+  // `largest` is the most a single Take asks for.
+  Reader(const Source& source, uint64_t begin, uint64_t end, size_t largest)
+      : source_(source), position_(begin), end_(std::min(end, source.Size())) {
+    if (position_ > end_) position_ = end_;
+    if (const unsigned char* memory = source.Memory()) {
+      next_ = memory + position_;
+      limit_ = memory + end_;
+      position_ = end_;
+    } else {
+      buffer_.resize(std::max<size_t>(largest, size_t{64} << 10));
+      next_ = limit_ = buffer_.data();
+    }
+  }
+
+  bool Next(unsigned char& byte) {
+    if (next_ == limit_ && !Fill(1)) return false;
+    byte = *next_++;
+    return true;
+  }
+
+  // The next `count` bytes, or null when the range ends before.
+  const unsigned char* Take(size_t count) {
+    if (static_cast<size_t>(limit_ - next_) < count && !Fill(count)) return nullptr;
+    const unsigned char* bytes = next_;
+    next_ += count;
+    return bytes;
+  }
+
+ private:
+  bool Fill(size_t count) {
+    const size_t kept = static_cast<size_t>(limit_ - next_);
+    if (buffer_.empty() || count > buffer_.size() || count - kept > end_ - position_) return false;
+    std::memmove(buffer_.data(), next_, kept);
+    const size_t want =
+        static_cast<size_t>(std::min<uint64_t>(buffer_.size() - kept, end_ - position_));
+    if (!source_.Read(position_, buffer_.data() + kept, want)) return false;
+    position_ += want;
+    next_ = buffer_.data();
+    limit_ = next_ + kept + want;
+    return true;
+  }
+
+  const Source& source_;
+  uint64_t position_;  // of the byte after the buffer's
+  uint64_t end_;
+  std::vector<unsigned char> buffer_;
+  const unsigned char* next_ = nullptr;
+  const unsigned char* limit_ = nullptr;
+};
+
+// Box-averages rows into the result in the order the file stores them, as RowShrinker does,
+// and also takes runs of one colour at the cost of the result columns they cover, not of their
+// length: an RLE bitmap claims 2^28 pixels in a few bytes, all of them the background. Colours
+// are 0xRRGGBB; the top byte is ignored. A bottom-up source fills the result from its last row;
+// each result row still averages one whole box of source rows.
+class RunShrinker {
+ public:
+  RunShrinker(int width, int height, bool bottom_up, Picture& out)
+      : out_(out),
+        width_(width),
+        bottom_up_(bottom_up),
+        column_starts_(BoxStarts(width, out.width)),
+        row_starts_(BoxStarts(height, out.height)),
+        sums_(size_t{3} * static_cast<size_t>(out.width)) {}
+
+  // The column the next pixel of the current row goes to.
+  int x() const { return x_; }
+
+  // Pixels from the current column on; those past the end of the row are dropped.
+  void Add(const uint32_t* colours, int count) {
+    count = std::min(count, width_ - x_);
+    while (count > 0) {
+      const int stop = std::min(x_ + count, column_starts_[column_ + 1]);
+      uint64_t r = 0, g = 0, b = 0;
+      for (int x = x_; x < stop; ++x, ++colours) {
+        r += *colours >> 16 & 0xFF;
+        g += *colours >> 8 & 0xFF;
+        b += *colours & 0xFF;
+      }
+      AddToColumn(r, g, b);
+      count -= stop - x_;
+      Advance(stop);
+    }
+  }
+
+  void AddRun(int64_t count, uint32_t colour) {
+    count = std::min<int64_t>(count, width_ - x_);
+    while (count > 0) {
+      const int stop = std::min(x_ + static_cast<int>(count), column_starts_[column_ + 1]);
+      const uint64_t n = static_cast<uint64_t>(stop - x_);
+      AddToColumn(n * (colour >> 16 & 0xFF), n * (colour >> 8 & 0xFF), n * (colour & 0xFF));
+      count -= stop - x_;
+      Advance(stop);
+    }
+  }
+
+  // Fills the rest of the current row with `colour` and goes on to the next row.
+  void EndRow(uint32_t colour) {
+    AddRun(width_ - x_, colour);
+    x_ = 0;
+    column_ = 0;
+    ++row_;
+    if (out_row_ < out_.height && row_ == row_starts_[out_row_ + 1]) Emit();
+  }
+
+  // `count` whole rows of one colour, from the start of a row.
+  void AddRows(int64_t count, uint32_t colour) {
+    const uint64_t rgb[3] = {colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF};
+    while (count > 0 && out_row_ < out_.height) {
+      const int64_t rows = std::min<int64_t>(count, row_starts_[out_row_ + 1] - row_);
+      uint64_t* sum = sums_.data();
+      for (int c = 0; c < out_.width; ++c, sum += 3) {
+        const uint64_t n = static_cast<uint64_t>(rows) *
+                           static_cast<uint64_t>(column_starts_[c + 1] - column_starts_[c]);
+        for (int i = 0; i < 3; ++i) sum[i] += n * rgb[i];
+      }
+      row_ += static_cast<int>(rows);
+      count -= rows;
+      if (row_ == row_starts_[out_row_ + 1]) Emit();
+    }
+  }
+
+ private:
+  // Result index i covers source indices [starts[i], starts[i + 1]), as in RowShrinker.
+  static std::vector<int> BoxStarts(int source, int out) {
+    std::vector<int> starts(static_cast<size_t>(out) + 1);
+    for (int i = 0; i <= out; ++i)
+      starts[static_cast<size_t>(i)] = static_cast<int>(int64_t{i} * source / out);
+    return starts;
+  }
+
+  void AddToColumn(uint64_t r, uint64_t g, uint64_t b) {
+    uint64_t* sum = sums_.data() + size_t{3} * static_cast<size_t>(column_);
+    sum[0] += r;
+    sum[1] += g;
+    sum[2] += b;
+  }
+
+  void Advance(int x) {
+    x_ = x;
+    if (x_ == column_starts_[column_ + 1]) ++column_;
+  }
+
+  void Emit() {
+    const uint64_t box_rows =
+        static_cast<uint64_t>(row_starts_[out_row_ + 1] - row_starts_[out_row_]);
+    const int y = bottom_up_ ? out_.height - 1 - out_row_ : out_row_;
+    uint32_t* pixel = out_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out_.width);
+    const uint64_t* sum = sums_.data();
+    for (int x = 0; x < out_.width; ++x, sum += 3) {
+      const uint64_t count =
+          box_rows * static_cast<uint64_t>(column_starts_[x + 1] - column_starts_[x]);
+      const uint64_t half = count / 2;
+      pixel[x] = 0xFF000000u | static_cast<uint32_t>((sum[0] + half) / count) << 16 |
+                 static_cast<uint32_t>((sum[1] + half) / count) << 8 |
+                 static_cast<uint32_t>((sum[2] + half) / count);
+    }
+    std::fill(sums_.begin(), sums_.end(), 0);
+    ++out_row_;
+  }
+
+  Picture& out_;
+  int width_;
+  bool bottom_up_;
+  std::vector<int> column_starts_, row_starts_;
+  std::vector<uint64_t> sums_;  // R, G, B per result column
+  int x_ = 0;
+  int column_ = 0;  // the result column of x_
+  int row_ = 0;     // source rows done, in the file's order
+  int out_row_ = 0;
+};
+
+// One colour channel of a 16- or 32-bit pixel: a contiguous mask, scaled to 8 bits.
+struct Channel {
+  uint32_t mask = 0;
+  int shift = 0;  // down to the mask's top 8 bits, or all of them when it has fewer
+  std::array<unsigned char, 256> scale{};
+
+  // Nothing for a mask with gaps.
+  static std::optional<Channel> Of(uint32_t mask) {
+    Channel c;
+    c.mask = mask;
+    if (mask == 0) return c;
+    const int low = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    if ((uint64_t{mask} >> low) + 1 != uint64_t{1} << bits) return std::nullopt;
+    const int kept = std::min(bits, 8);
+    c.shift = low + bits - kept;
+    const unsigned int top = (1u << kept) - 1;
+    for (unsigned int v = 0; v <= top; ++v)
+      c.scale[v] = static_cast<unsigned char>((v * 255 + top / 2) / top);
+    return c;
+  }
+
+  unsigned int operator()(uint32_t pixel) const { return scale[(pixel & mask) >> shift]; }
+};
+
+// What the header of a bitmap (a BMP file's, or an icon entry's) says about its pixels.
+struct Dib {
+  int width = 0;
+  int height = 0;  // of the picture: the upper half of an icon's doubled height
+  bool top_down = false;
+  int bits = 0;
+  uint32_t compression = kRgb;
+  Channel red, green, blue, alpha;      // 16 and 32 bits
+  std::array<uint32_t, 256> palette{};  // 0xFFRRGGBB; black beyond the file's entries
+  uint64_t pixels = 0;                  // where the pixel data starts
+  uint64_t end = 0;                     // where the bitmap's bytes end
+  uint64_t stride = 0;                  // bytes a stored row takes
+};
+
+std::string TooLarge(int64_t width, int64_t height) {
+  return "The picture is too large to be shown (" + std::to_string(width) + " x " +
+         std::to_string(height) + " pixels)";
+}
+
+void ReadOrFail(const Source& source, uint64_t offset, unsigned char* out, size_t count) {
+  if (!source.Read(offset, out, count)) throw NotValid();
+}
+
+// The header at `at`, its masks and palette. A BMP file says where its pixel data starts
+// (`pixels_at`); in an icon it follows the palette, and an AND mask follows it.
+Dib ReadDib(const Source& source, uint64_t at, std::optional<uint64_t> pixels_at, uint64_t end,
+            bool icon) {
+  unsigned char h[124] = {};
+  ReadOrFail(source, at, h, 4);
+  const uint32_t header_size = U32(h);
+  if (header_size != 12 && header_size != 40 && header_size != 52 && header_size != 56 &&
+      header_size != 108 && header_size != 124) {
+    throw NotValid();
+  }
+  if (at + header_size > end) throw NotValid();
+  ReadOrFail(source, at, h, header_size);
+  const bool core = header_size == 12;
+  Dib dib;
+  int64_t width = 0, height = 0;
+  uint32_t colours_used = 0;
+  if (core) {
+    width = U16(h + 4);
+    height = U16(h + 6);
+    dib.bits = static_cast<int>(U16(h + 10));
+  } else {
+    width = I32(h + 4);
+    height = I32(h + 8);
+    dib.bits = static_cast<int>(U16(h + 14));
+    dib.compression = U32(h + 16);
+    colours_used = U32(h + 32);
+  }
+  dib.top_down = height < 0;
+  height = height < 0 ? -height : height;
+  if (icon) height /= 2;  // the AND mask's rows follow the picture's
+  if (width <= 0 || height <= 0) throw NotValid();
+  if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    throw PictureError(TooLarge(width, height));
+  dib.width = static_cast<int>(width);
+  dib.height = static_cast<int>(height);
+
+  const int bits = dib.bits;
+  bool supported = false;
+  switch (dib.compression) {
+    case kRgb:
+      supported = bits == 1 || bits == 4 || bits == 8 || bits == 24 ||
+                  (!core && (bits == 16 || bits == 32));
+      break;
+    case kRle8:
+      supported = bits == 8 && !icon;
+      break;
+    case kRle4:
+      supported = bits == 4 && !icon;
+      break;
+    case kBitfields:
+    case kAlphaBitfields:
+      supported = bits == 16 || bits == 32;
+      break;
+    default:
+      break;
+  }
+  if (!supported) throw NotValid();
+
+  uint64_t palette_at = at + header_size;
+  uint32_t masks[4] = {};
+  if (dib.compression == kBitfields || dib.compression == kAlphaBitfields) {
+    if (header_size == 40) {
+      // The masks follow the header; a bigger header holds them.
+      const size_t count = dib.compression == kAlphaBitfields ? 4 : 3;
+      unsigned char m[16];
+      if (palette_at + 4 * count > end) throw NotValid();
+      ReadOrFail(source, palette_at, m, 4 * count);
+      for (size_t i = 0; i < count; ++i) masks[i] = U32(m + 4 * i);
+      palette_at += 4 * count;
+    } else {
+      for (size_t i = 0; i < 4; ++i)
+        if (40 + 4 * i + 4 <= header_size) masks[i] = U32(h + 40 + 4 * i);
+    }
+  } else if (bits == 16) {
+    masks[0] = 0x7C00;
+    masks[1] = 0x03E0;
+    masks[2] = 0x001F;
+  } else if (bits == 32) {
+    masks[0] = 0x00FF0000;
+    masks[1] = 0x0000FF00;
+    masks[2] = 0x000000FF;
+    masks[3] = 0xFF000000;
+  }
+  Channel* channels[4] = {&dib.red, &dib.green, &dib.blue, &dib.alpha};
+  for (int i = 0; i < 4; ++i) {
+    const std::optional<Channel> channel = Channel::Of(masks[i]);
+    if (!channel) throw NotValid();
+    *channels[i] = *channel;
+  }
+
+  // The palette: as many entries as the header says, else all an index can reach.
+  const uint64_t entry_size = core ? 3 : 4;
+  uint64_t entries = colours_used != 0 ? colours_used : bits <= 8 ? uint64_t{1} << bits : 0;
+  if (pixels_at) {
+    if (*pixels_at < palette_at) throw NotValid();
+    entries = std::min(entries, (*pixels_at - palette_at) / entry_size);
+    dib.pixels = *pixels_at;
+  } else {
+    dib.pixels = palette_at + entries * entry_size;
+  }
+  dib.palette.fill(kBlack);
+  if (bits <= 8) {
+    const size_t used = static_cast<size_t>(std::min<uint64_t>(entries, 256));
+    unsigned char p[256 * 4];
+    ReadOrFail(source, palette_at, p, used * entry_size);
+    for (size_t i = 0; i < used; ++i) {
+      const unsigned char* e = p + i * entry_size;
+      dib.palette[i] = kBlack | uint32_t{e[2]} << 16 | uint32_t{e[1]} << 8 | e[0];
+    }
+  }
+
+  dib.end = end;
+  dib.stride = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
+  if (dib.compression != kRle8 && dib.compression != kRle4) {
+    const uint64_t mask_bytes =
+        icon ? (static_cast<uint64_t>(width) + 31) / 32 * 4 * static_cast<uint64_t>(height) : 0;
+    if (dib.pixels > end ||
+        dib.stride * static_cast<uint64_t>(height) + mask_bytes > end - dib.pixels) {
+      throw NotValid();
+    }
+  }
+  return dib;
+}
+
+struct Job {
+  const Source& source;
+  int min_width;
+  int min_height;
+  uint32_t background;  // 0xRRGGBB
+  DecodeProgress* progress;
+};
+
+// A 16- or 32-bit pixel, little-endian.
+uint32_t PixelAt(const unsigned char* row, int x, int bits) {
+  return bits == 16 ? U16(row + 2 * x) : U32(row + 4 * x);
+}
+
+// Whether any pixel has a non-zero alpha. Reports rows [0, height) of 2 * height.
+bool AnyAlpha(const Dib& dib, const Job& job) {
+  Reader reader(job.source, dib.pixels, dib.end, static_cast<size_t>(dib.stride));
+  for (int y = 0; y < dib.height; ++y) {
+    const unsigned char* row = reader.Take(static_cast<size_t>(dib.stride));
+    if (row == nullptr) throw NotValid();
+    for (int x = 0; x < dib.width; ++x) {
+      if ((PixelAt(row, x, dib.bits) & dib.alpha.mask) != 0) return true;
+    }
+    Report(job.progress, y + 1, 2 * int64_t{dib.height});
+  }
+  return false;
+}
+
+// A stored row as 0xAARRGGBB.
+void DecodeRow(const Dib& dib, bool use_alpha, const unsigned char* row, uint32_t* out) {
+  const int width = dib.width;
+  switch (dib.bits) {
+    case 1:
+    case 4:
+    case 8: {
+      const int bits = dib.bits;
+      const unsigned int index_mask = (1u << bits) - 1;
+      for (int x = 0; x < width; ++x) {
+        const int bit = x * bits;
+        const unsigned int index = row[bit / 8] >> (8 - bits - bit % 8) & index_mask;
+        out[x] = dib.palette[index];
+      }
+      break;
+    }
+    case 24:
+      for (int x = 0; x < width; ++x, row += 3)
+        out[x] = kBlack | uint32_t{row[2]} << 16 | uint32_t{row[1]} << 8 | row[0];
+      break;
+    default:
+      for (int x = 0; x < width; ++x) {
+        const uint32_t p = PixelAt(row, x, dib.bits);
+        const uint32_t a = use_alpha ? dib.alpha(p) : 255u;
+        out[x] = a << 24 | dib.red(p) << 16 | dib.green(p) << 8 | dib.blue(p);
+      }
+      break;
+  }
+}
+
+// 0xAARRGGBB over the background, as 0xRRGGBB.
+void Compose(uint32_t* pixels, int count, uint32_t background) {
+  const unsigned int back[3] = {background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF};
+  for (int i = 0; i < count; ++i) {
+    const uint32_t p = pixels[i];
+    const unsigned int a = p >> 24;
+    if (a == 255) continue;
+    uint32_t mixed = 0;
+    for (int c = 0; c < 3; ++c) {
+      const unsigned int v = p >> (16 - 8 * c) & 0xFF;
+      mixed |= (v * a + back[c] * (255 - a) + 127) / 255 << (16 - 8 * c);
+    }
+    pixels[i] = mixed;
+  }
+}
+
+// Uncompressed rows; an icon's AND mask makes the pixels whose bit is 1 transparent, unless the
+// picture has alpha of its own.
+void DecodeRows(const Dib& dib, const Job& job, bool icon, RunShrinker& shrinker) {
+  const bool has_alpha = dib.alpha.mask != 0 && AnyAlpha(dib, job);
+  const int64_t total = dib.alpha.mask != 0 ? 2 * int64_t{dib.height} : dib.height;
+  const int64_t done = total - dib.height;
+  const uint64_t mask_stride = (static_cast<uint64_t>(dib.width) + 31) / 32 * 4;
+  Reader reader(job.source, dib.pixels, dib.end, static_cast<size_t>(dib.stride));
+  std::optional<Reader> mask;
+  if (icon && !has_alpha) {
+    mask.emplace(job.source, dib.pixels + dib.stride * static_cast<uint64_t>(dib.height), dib.end,
+                 static_cast<size_t>(mask_stride));
+  }
+  std::vector<uint32_t> line(static_cast<size_t>(dib.width));
+  for (int y = 0; y < dib.height; ++y) {
+    const unsigned char* row = reader.Take(static_cast<size_t>(dib.stride));
+    if (row == nullptr) throw NotValid();
+    DecodeRow(dib, has_alpha, row, line.data());
+    if (mask) {
+      const unsigned char* bits = mask->Take(static_cast<size_t>(mask_stride));
+      if (bits == nullptr) throw NotValid();
+      for (int x = 0; x < dib.width; ++x) {
+        if (bits[x / 8] >> (7 - x % 8) & 1) line[static_cast<size_t>(x)] = 0;
+      }
+    }
+    Compose(line.data(), dib.width, job.background);
+    shrinker.Add(line.data(), dib.width);
+    shrinker.EndRow(job.background);
+    Report(job.progress, done + y + 1, total);
+  }
+}
+
+// RLE8 or RLE4: runs of one index (two alternating ones for RLE4) and absolute runs, with end of
+// line, end of bitmap and delta moves; a stream only ever moves on, right or to later rows.
+void DecodeRle(const Dib& dib, const Job& job, RunShrinker& shrinker) {
+  const bool four = dib.bits == 4;
+  const uint32_t back = job.background;
+  const int64_t height = dib.height;
+  Reader in(job.source, dib.pixels, dib.end, 256);
+  const auto next = [&in] {
+    unsigned char byte = 0;
+    if (!in.Next(byte)) throw NotValid();
+    return byte;
+  };
+  int64_t y = 0;
+  // Ends the current row, then `rows` - 1 more that stay unwritten.
+  const auto end_rows = [&](int64_t rows) {
+    rows = std::min(rows, height - y);
+    shrinker.EndRow(back);
+    shrinker.AddRows(rows - 1, back);
+    for (int64_t i = 0; i < rows; ++i) Report(job.progress, ++y, height);
+  };
+  uint32_t run[256];
+  for (uint32_t commands = 1; y < height; ++commands) {
+    // Commands that only move or fall past the row's end are cheap but unbounded in number.
+    if (commands % 4096 == 0) Report(job.progress, y, height);
+    const unsigned char count = next();
+    const unsigned char value = next();
+    if (count > 0) {
+      const uint32_t first = dib.palette[four ? value >> 4 : value];
+      const uint32_t second = dib.palette[four ? value & 15 : value];
+      if (first == second) {
+        shrinker.AddRun(count, first);
+      } else {
+        for (int i = 0; i < count; ++i) run[i] = i % 2 == 0 ? first : second;
+        shrinker.Add(run, count);
+      }
+      continue;
+    }
+    switch (value) {
+      case 0:  // end of line
+        end_rows(1);
+        break;
+      case 1:  // end of bitmap
+        end_rows(height - y);
+        break;
+      case 2: {  // delta: right and down
+        const unsigned char dx = next();
+        const unsigned char dy = next();
+        if (dy == 0) {
+          shrinker.AddRun(dx, back);
+        } else {
+          const int x = shrinker.x();
+          end_rows(dy);
+          if (y < height) shrinker.AddRun(x + dx, back);
+        }
+        break;
+      }
+      default: {  // absolute run of `value` pixels, padded to a whole number of 16-bit words
+        const size_t bytes = four ? (value + 1u) / 2 : value;
+        const unsigned char* data = in.Take((bytes + 1) & ~size_t{1});
+        if (data == nullptr) throw NotValid();
+        for (int i = 0; i < value; ++i) {
+          const unsigned int index = four ? data[i / 2] >> (i % 2 == 0 ? 4 : 0) & 15 : data[i];
+          run[i] = dib.palette[index];
+        }
+        shrinker.Add(run, value);
+        break;
+      }
+    }
+  }
+}
+
+Picture DecodeDib(const Dib& dib, const Job& job, bool icon) {
+  Picture out = picture_detail::MakePicture(
+      picture_detail::ShrunkSize(dib.width, dib.height, job.min_width, job.min_height));
+  RunShrinker shrinker(dib.width, dib.height, !dib.top_down, out);
+  if (dib.compression == kRle8 || dib.compression == kRle4) {
+    DecodeRle(dib, job, shrinker);
+  } else {
+    DecodeRows(dib, job, icon, shrinker);
+  }
+  return out;
+}
+
+Picture DecodeBmp(const Job& job) {
+  unsigned char head[14];
+  ReadOrFail(job.source, 0, head, sizeof head);
+  if (head[0] != 'B' || head[1] != 'M') throw NotValid();
+  const Dib dib = ReadDib(job.source, sizeof head, U32(head + 10), job.source.Size(), false);
+  return DecodeDib(dib, job, false);
+}
+
+// The entry with the most pixels, then the most bits per pixel, as the directory gives them;
+// the first of equals.
+Picture DecodeIco(const Job& job) {
+  const Source& source = job.source;
+  unsigned char head[6];
+  ReadOrFail(source, 0, head, sizeof head);
+  const uint32_t count = U16(head + 4);
+  if (U16(head) != 0 || (U16(head + 2) != 1 && U16(head + 2) != 2) || count == 0) throw NotValid();
+  Reader directory(source, sizeof head, sizeof head + 16 * uint64_t{count}, 16);
+  uint64_t best_pixels = 0;
+  uint32_t best_bits = 0, offset = 0, size = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const unsigned char* entry = directory.Take(16);
+    if (entry == nullptr) throw NotValid();
+    const uint64_t pixels =
+        uint64_t{entry[0] != 0 ? entry[0] : 256u} * (entry[1] != 0 ? entry[1] : 256u);
+    const uint32_t bits = U16(entry + 6);
+    if (i == 0 || pixels > best_pixels || (pixels == best_pixels && bits > best_bits)) {
+      best_pixels = pixels;
+      best_bits = bits;
+      size = U32(entry + 8);
+      offset = U32(entry + 12);
+    }
+  }
+  if (uint64_t{offset} + size > source.Size()) throw NotValid();
+
+  static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char start[24] = {};
+  const bool png = source.Read(offset, start, std::min<size_t>(size, sizeof start)) && size >= 8 &&
+                   std::memcmp(start, kPngSignature, 8) == 0;
+  if (!png)
+    return DecodeDib(ReadDib(source, offset, std::nullopt, uint64_t{offset} + size, true), job,
+                     true);
+
+  // The header chunk's size is checked here, so that a huge one gets the same message as a
+  // bitmap's; any other failure of the PNG is the icon's.
+  if (size < sizeof start) throw NotValid();
+  const auto big_endian = [&start](int at) {
+    return int64_t{start[at]} << 24 | int64_t{start[at + 1]} << 16 | int64_t{start[at + 2]} << 8 |
+           start[at + 3];
+  };
+  const int64_t width = big_endian(16), height = big_endian(20);
+  if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    throw PictureError(TooLarge(width, height));
+  std::vector<unsigned char> copy;
+  const unsigned char* data = source.Memory();
+  if (data != nullptr) {
+    data += offset;
+  } else {
+    copy.resize(size);
+    ReadOrFail(source, offset, copy.data(), size);
+    data = copy.data();
+  }
+  try {
+    return DecodePngMemory(data, size, job.min_width, job.min_height, job.background, job.progress);
+  } catch (const PictureError&) {
+    throw NotValid();
+  }
+}
+
+template <typename Decode>
+Picture Run(Decode decode, const Source& source, int min_width, int min_height, uint32_t background,
+            DecodeProgress* progress, const char* invalid) {
+  const Job job{source, std::max(1, min_width), std::max(1, min_height), background & 0xFFFFFFu,
+                progress};
+  try {
+    return decode(job);
+  } catch (const NotValid&) {
+    throw PictureError(invalid);
+  }
+}
+
+}  // namespace
+
+Picture DecodeBmpFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress) {
+  const picture_detail::SourceFile file(path);
+  const Source source(::fileno(file.get()), file.Size(), path);
+  return Run(DecodeBmp, source, min_width, min_height, background, progress, kBadBitmap);
+}
+
+Picture DecodeBmpMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                        uint32_t background, DecodeProgress* progress) {
+  return Run(DecodeBmp, Source(data, size), min_width, min_height, background, progress,
+             kBadBitmap);
+}
+
+Picture DecodeIcoFile(const std::string& path, int min_width, int min_height, uint32_t background,
+                      DecodeProgress* progress) {
+  const picture_detail::SourceFile file(path);
+  const Source source(::fileno(file.get()), file.Size(), path);
+  return Run(DecodeIco, source, min_width, min_height, background, progress, kBadIcon);
+}
+
+Picture DecodeIcoMemory(const unsigned char* data, size_t size, int min_width, int min_height,
+                        uint32_t background, DecodeProgress* progress) {
+  return Run(DecodeIco, Source(data, size), min_width, min_height, background, progress, kBadIcon);
+}
