@@ -1,5 +1,5 @@
-// Time and peak memory of loading JPEG and PNG pictures for display in the main window's
-// 209 x 145 picture, beside Qt's QImageReader scaling the same files.
+// Time and peak memory of loading pictures for display in the main window's 209 x 145 picture,
+// beside Qt's QImageReader scaling the same files.
 //
 // Every measurement runs in a fresh child process: it decodes once to load code and plugins,
 // resets its peak-memory mark, then decodes the file a few times. Reported are the best time
@@ -8,8 +8,10 @@
 //   bench_pictures [--no-huge | --large-only]
 //     --no-huge skips the 20000 x 20000 pictures and the large cases below;
 //     --large-only runs only these: 60000 x 60000 PNGs (one-bit grey and RGB, flat bands), a
-//     12000 x 12000 progressive JPEG (its coefficients are held whole, under a 512 MB cap) and a
-//     damaged arithmetic-coded JPEG claiming 63998 x 29699 pixels.
+//     12000 x 12000 progressive JPEG (its coefficients are held whole, under a 512 MB cap), a
+//     15000 x 15000 JPEG of 500 scans (refused past the scan limit), a 16 MB PNG that is mostly
+//     a zTXt chunk, read by its content, an 8000 x 8000 RLE8 bitmap, a 1 KB RLE8 bitmap claiming
+//     11000 x 11000, and a damaged arithmetic-coded JPEG claiming 63998 x 29699 pixels.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,11 +105,19 @@ Result Measure(const Decoder& decode, const std::string& warm_path, const std::s
   return result;
 }
 
+// By the file's first bytes, as the program reads a file without extension.
+Picture DecodeByContent(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[2] = {};
+  in.read(head, 2);
+  if (head[0] == 'B' && head[1] == 'M') return DecodeBmpFile(path, kMinWidth, kMinHeight, 0x808000);
+  if (head[0] == '\x89') return DecodePngFile(path, kMinWidth, kMinHeight, 0x808000);
+  return DecodeJpegFile(path, kMinWidth, kMinHeight);
+}
+
 bool Ours(const std::string& path, int* width, int* height, std::string* error) {
   try {
-    const bool png = path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0;
-    const Picture picture = png ? DecodePngFile(path, kMinWidth, kMinHeight, 0x808000)
-                                : DecodeJpegFile(path, kMinWidth, kMinHeight);
+    const Picture picture = DecodeByContent(path);
     *width = picture.width;
     *height = picture.height;
     return true;
@@ -131,6 +141,17 @@ bool QtReader(const std::string& path, int* width, int* height, std::string* err
   return true;
 }
 #endif
+
+// Qt's reader where the benchmark has Qt, for comparison; nothing otherwise.
+bool QtReaderOrNothing(const std::string& path, int* width, int* height, std::string* error) {
+#ifdef TALLYMATE_BENCH_QT
+  return QtReader(path, width, height, error);
+#else
+  (void)path, (void)width, (void)height;
+  *error = "no Qt";
+  return false;
+#endif
+}
 
 // A photograph stand-in: smooth colour ramps with a little noise, so that neither format
 // compresses it to nothing.
@@ -229,6 +250,75 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool have_qt)
     qt = Measure(QtReader, warm[0], name, 1);
 #endif
     Report("12000 prog JPEG", ours, qt, have_qt);
+    std::remove(name.c_str());
+  }
+  // Progressive grey JPEG 15000 x 15000 with 500 scans (450 MB of coefficients, inside the cap):
+  // refused once it passes the scan limit.
+  {
+    const std::string name = dir + "/scans500.jpg";
+    picture_writers::JpegLayout layout;
+    layout.width = layout.height = 15000;
+    layout.components = 1;
+    layout.space = JCS_GRAYSCALE;
+    layout.progressive = true;
+    layout.scans = 500;
+    layout.quality = 75;
+    picture_writers::WriteJpegFile(name, layout,
+                                   [](int y, unsigned char* row) { BandRow(15000, 3, y, row); });
+    Report("15000 JPEG 500 scans", Measure(Ours, warm[0], name, 1),
+           Measure(QtReaderOrNothing, warm[0], name, 1), have_qt);
+    std::remove(name.c_str());
+  }
+  // A 16 MB PNG, most of it one zTXt chunk, under a name without extension.
+  {
+    const std::string name = dir + "/ztxt";
+    picture_writers::PngLayout layout;
+    layout.width = layout.height = 64;
+    std::vector<unsigned char> png = picture_writers::WritePng(
+        layout, [](int y, unsigned char* row) { BandRow(64, 3, y, row); });
+    std::vector<unsigned char> text(16 << 20);
+    for (size_t i = 0; i < text.size(); ++i)
+      text[i] = static_cast<unsigned char>(i * 2654435761u >> 24);
+    const char keyword[] = "Comment";
+    std::vector<unsigned char> data(keyword, keyword + sizeof keyword);
+    data.push_back(0);  // compression method
+    data.insert(data.end(), text.begin(), text.end());
+    picture_writers::InsertChunk(png, "IDAT", "zTXt", data);
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    Report("16 MB zTXt PNG", Measure(Ours, warm[1], name, 1),
+           Measure(QtReaderOrNothing, warm[1], name, 1), have_qt);
+    std::remove(name.c_str());
+  }
+  // RLE8 bitmaps: a valid 8000 x 8000 one, and 1 KB claiming 11000 x 11000 with only the end of
+  // the bitmap in it.
+  for (const bool valid : {true, false}) {
+    const int side = valid ? 8000 : 11000;
+    std::vector<unsigned char> rle;
+    if (valid) {
+      for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; x += 250) {
+          rle.push_back(static_cast<unsigned char>(std::min(250, side - x)));
+          rle.push_back(static_cast<unsigned char>((x / 250 + y / 100) % 256));
+        }
+        rle.insert(rle.end(), {0, 0});  // end of line
+      }
+    } else {
+      rle.resize(1024 - 54 - 1024 % 4, 0);
+    }
+    rle.insert(rle.end(), {0, 1});  // end of bitmap
+    picture_writers::BmpLayout layout;
+    layout.width = layout.height = side;
+    layout.bits = 8;
+    layout.compression = picture_writers::kBmpRle8;
+    if (valid)
+      for (uint32_t i = 0; i < 256; ++i) layout.palette.push_back(i * 0x010203u & 0xFFFFFFu);
+    const std::vector<unsigned char> bmp = picture_writers::WriteBmp(layout, rle);
+    const std::string name = dir + (valid ? "/rle8000.bmp" : "/rle11000.bmp");
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    Report(valid ? "8000 RLE8 BMP" : "11000 RLE8 BMP, 1 KB", Measure(Ours, warm[0], name, 1),
+           Measure(QtReaderOrNothing, warm[0], name, 1), have_qt);
     std::remove(name.c_str());
   }
   // A small arithmetic-coded CMYK picture whose frame claims 63998 x 29699 pixels.
