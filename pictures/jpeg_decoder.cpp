@@ -32,6 +32,8 @@ using picture_detail::ShrunkSize;
 // takes far less, as the library's own fuzzers do, so that a claimed huge picture stays cheap.
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 constexpr long kMaxLibraryMemory = 16L * 1024 * 1024;
+// Larger pictures are refused at once there, as the library's fuzzers refuse them.
+constexpr unsigned long long kMaxFuzzPixels = 1ull << 18;
 #else
 constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
 #endif
@@ -44,8 +46,13 @@ constexpr int kMaxScans = 100;
 // damaged file uses the same rule to claim 60000 x 30000 pixels in a hundred bytes. Once the
 // data has ended, this many blocks may still follow (at least; more for a bigger file), so
 // that refusing takes time in proportion to the file, not to the size it claims.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr unsigned long long kBlocksAfterEnd = 1ull << 14;
+constexpr unsigned long long kBlocksAfterEndPerByte = 16;
+#else
 constexpr unsigned long long kBlocksAfterEnd = 1ull << 20;
 constexpr unsigned long long kBlocksAfterEndPerByte = 1024;
+#endif
 
 enum class Outcome { kDone, kLibraryError, kTooManyScans, kSinkFailed, kCancelled };
 
@@ -153,6 +160,12 @@ void RunJpeg(JpegJob* job) {
     jpeg_mem_src(cinfo, job->data, static_cast<unsigned long>(job->size));
   }
   jpeg_read_header(cinfo, TRUE);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  if (static_cast<unsigned long long>(cinfo->image_width) * cinfo->image_height > kMaxFuzzPixels) {
+    cinfo->err->msg_code = JERR_IMAGE_TOO_BIG;
+    Fail(reinterpret_cast<j_common_ptr>(cinfo), Outcome::kLibraryError);
+  }
+#endif
 
   const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
