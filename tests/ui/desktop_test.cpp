@@ -192,9 +192,11 @@ TEST(MessageBoxes, BoxesSitAtTheCentreOfTheScreen) {
 
 // ---- Russian ------------------------------------------------------------------------------
 
+// Each test installs the translations itself: a failure there fails the test (in a suite's
+// set-up it would only skip the suite's tests).
 class Russian : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(InstallRussianQtTranslations()); }
+  void SetUp() override { ASSERT_TRUE(InstallRussianQtTranslations()); }
 };
 
 std::vector<std::string> ButtonTexts(const QWidget& w) {
