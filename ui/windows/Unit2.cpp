@@ -80,11 +80,12 @@ void TForm2::FormLayout() {
   Memo1->setFont(SansFont(11, true));
   SetFieldColour(Memo1, kYellow);
   Memo1->viewport()->setCursor(Qt::ArrowCursor);
-  // Right-to-left reading order: lines run from the right edge, the scroll bar sits left.
+  // The lines stand at the right edge with the scroll bar at the left, and read left to right:
+  // laid out right to left, a line's final "!" or "." would show at its start.
   Memo1->setLayoutDirection(Qt::RightToLeft);
   QTextOption option = Memo1->document()->defaultTextOption();
-  option.setTextDirection(Qt::RightToLeft);
-  option.setAlignment(Qt::AlignRight);
+  option.setTextDirection(Qt::LeftToRight);
+  option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
   Memo1->document()->setDefaultTextOption(option);
   Memo1->setPlainText(kMemoLines.join(QLatin1Char('\n')));
   Memo1->setAccessibleName(QStringLiteral("О программе"));
