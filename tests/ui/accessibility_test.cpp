@@ -352,6 +352,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- the keyboard -------------------------------------------------------------------------
 
+// A command that puts the focus into the field that has it still selects the field's whole
+// text, as a focus change by the keyboard does; pressed through the accessibility interface, the
+// focus never left the field.
+TEST_F(Accessibility, CommandPressedThroughTheInterfaceSelectsTheFieldThatKeepsTheFocus) {
+  TForm1& f = main();
+  f.Edit1->setText(QStringLiteral("1,5"));
+  f.Edit2->setText(QStringLiteral("2"));
+  f.Edit1->setFocus(Qt::MouseFocusReason);
+  f.Edit1->deselect();
+  f.Edit1->setCursorPosition(1);
+  ASSERT_EQ(QApplication::focusWidget(), f.Edit1);
+  QAccessibleActionInterface* actions = Of(f.Button1)->actionInterface();
+  ASSERT_NE(actions, nullptr);
+  // The press animates a click, which comes a moment later.
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(QTest::qWaitFor([&f] { return !f.Edit3->text().isEmpty(); }, 2000));
+  EXPECT_EQ(f.Edit3->text(), QStringLiteral("3,5"));
+  EXPECT_EQ(QApplication::focusWidget(), f.Edit1);
+  EXPECT_EQ(f.Edit1->selectedText(), f.Edit1->text());
+}
+
 TEST_F(Accessibility, F10OpensTheMenuBar) {
   ASSERT_FALSE(main().N1->isVisible());
   QTest::keyClick(main().Edit1, Qt::Key_F10);

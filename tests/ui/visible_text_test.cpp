@@ -161,6 +161,20 @@ TEST_F(VisibleText, EveryFontIsAnInstalledStandIn) {
   }
 }
 
+// A range label narrows its font for a long value and takes its whole font back for a short one.
+TEST_F(VisibleText, RangeLabelTakesItsWholeFontBackForAShortValue) {
+  Start("[Trackbar]\r\nmin=-2147483648\r\nmax=2147483647\r\n");
+  TForm1& f = Main();
+  // Label14 shows the same font, never narrowed.
+  const int whole = f.Label14->font().stretch();
+  ASSERT_EQ(f.Label13->text(), QStringLiteral("2147483647"));
+  EXPECT_LT(f.Label13->font().stretch(), whole);
+  f.N19->trigger();  // the default settings: 0 to 200
+  ASSERT_EQ(f.Label13->text(), QStringLiteral("200"));
+  EXPECT_EQ(f.Label13->font().stretch(), whole);
+  EXPECT_EQ(f.Label13->font(), f.Label14->font());
+}
+
 TEST_F(VisibleText, WholeAtStartUpWithDefaultRange) {
   Start();
   ExpectAllWhole("start-up");
