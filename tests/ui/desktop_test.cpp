@@ -54,6 +54,7 @@ struct SeenBox {
   QRect frame;
   QRect area;
   bool whole_text_visible = false;
+  int text_width = 0;  // of the wrapped text's view, when the text needed one
 };
 
 // Shows a box through the real desktop; a timer reads it and closes it. The watchdog closes a
@@ -76,6 +77,7 @@ SeenBox Show(bool error, const std::string& text) {
     seen.area = box->screen()->availableGeometry();
     if (auto* view = box->findChild<QTextEdit*>(); view != nullptr && view->isVisible()) {
       seen.shown_text = view->toPlainText();
+      seen.text_width = view->viewport()->width();
       const int lines_height = static_cast<int>(view->document()->size().height());
       seen.whole_text_visible =
           view->document()->idealWidth() <= view->viewport()->width() &&
@@ -176,6 +178,11 @@ TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
     EXPECT_EQ(S(box.shown_text), c.text);
     EXPECT_TRUE(box.area.contains(box.frame)) << box.frame.width() << "x" << box.frame.height();
     EXPECT_TRUE(box.whole_text_visible);
+    // A box takes at most two thirds of the screen's width (600 pixels on a large one): on the
+    // test's 800-pixel-wide screen the text wraps narrower than on a large one.
+    EXPECT_GT(box.text_width, 0);
+    EXPECT_LE(box.text_width, std::min(600, box.area.width() * 2 / 3))
+        << "screen " << box.area.width() << "x" << box.area.height();
   }
 }
 
