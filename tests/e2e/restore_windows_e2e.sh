@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # No window lost under a window manager that draws minimise boxes (openbox does, although the
 # program asks for none): a minimised calculation window comes back, raised and active, through
-# its shortcut; a minimised About window comes back when the main window is activated.
+# its shortcut; a minimised About window, or one another client unmapped, comes back when the
+# main window is clicked.
 # Options: those of lib.sh (run it with --wm), and --calc-helper PATH.
 . "$(dirname "$0")/lib.sh"
 
@@ -55,6 +56,21 @@ check "a click on the main window brings the About window back" wait_for 5 viewa
 check "the About window is the active window" wait_for 5 active_is "$about"
 "$CALC_HELPER" --close "$about"
 check "the About window closes" wait_for 5 hidden "$about"
+
+# Hidden by another client without being minimised (unmapped): a click on the blocked main window
+# brings it back as well.
+focus_window "$main"
+xdotool mousemove --window "$main" 160 9 click 1
+sleep 0.5
+key Down Return
+about=$(wait_window 'О программе Tallymate 3.1' 5 "$E2E_PID") || { fail "no About window"; e2e_finish; }
+wait_for 5 managed "$about" || fail "the window manager never took on the About window"
+xdotool windowunmap "$about"
+check "the About window is unmapped" wait_for 5 hidden "$about"
+xdotool mousemove --window "$main" 300 200 click 1
+check "a click on the main window brings the unmapped About window back" wait_for 5 viewable "$about"
+"$CALC_HELPER" --close "$about"
+check "the About window closes again" wait_for 5 hidden "$about"
 
 focus_window "$main"
 key ctrl+q
