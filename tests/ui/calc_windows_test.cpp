@@ -404,10 +404,14 @@ TEST_F(CalcWindowsUi, SpinArrowButtonStepsOnReleaseAndRepeatsWhileHeld) {
   EXPECT_EQ(spin->Text(), "13");  // the release over the button adds one more
   EXPECT_FALSE(spin->RepeatTimer().isActive());
 
-  // Released away from the button: no step.
+  // Released away from the button, the focus coming from another field: no step, and the
+  // field's text is not selected as it would be when Tab brings the focus.
+  f->Edit1->setFocus(Qt::TabFocusReason);
   QTest::mousePress(spin->DownButton(), Qt::LeftButton);
   QTest::mouseRelease(spin->DownButton(), Qt::LeftButton, {}, QPoint(-20, -20));
+  EXPECT_EQ(Focus(), spin->Editor());
   EXPECT_EQ(spin->Text(), "13");
+  EXPECT_FALSE(spin->Editor()->hasSelectedText());
   EXPECT_FALSE(spin->RepeatTimer().isActive());
 
   spin->SetText("2");
