@@ -23,6 +23,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
 
+# The screen reader the end-to-end tests listen through, without the sound stack it recommends:
+# the tests read what it would say from its log.
+if ! dpkg-query -W -f='${Status}' orca 2>/dev/null | grep -q "install ok installed"; then
+  echo "Installing: orca"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends orca
+fi
+
 # ./run starts the program with the Russian numeric format, which needs its locale generated.
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
   echo "Generating the locale ru_RU.UTF-8"

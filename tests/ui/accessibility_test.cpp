@@ -26,6 +26,8 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
+#include "ui/base/screen_reader.h"
+#include "ui/controls/input_field.h"
 #include "ui/controls/model_slider.h"
 #include "ui/windows/Unit2.h"
 #include "ui/windows/Unit3.h"
@@ -431,6 +433,162 @@ TEST_F(Accessibility, AboutWindowLinksOpenByKeyAndEscapeClosesIt) {
   EXPECT_EQ(desktop.events,
             (std::vector<Event>{{Event::ShellOpen, "mailto:"},
                                 {Event::ShellOpen, "http://www.tallymate.example/"}}));
+}
+
+// ---- what a screen reader hears -----------------------------------------------------------
+
+// The events that reach the platform's screen-reader bridge, in their order.
+struct Heard {
+  QAccessible::Event type;
+  QObject* object;
+};
+std::vector<Heard> heard;
+
+void Hear(QAccessibleEvent* e) {
+  heard.push_back({e->type(), e->object()});
+}
+
+// An event as Qt hands it on while a screen reader listens. The headless platform has none, so
+// Qt reports nothing by itself; the tests report what Qt would, in Qt's order.
+void Report(QAccessibleEvent&& e) {
+  const QAccessible::UpdateHandler handler = QAccessible::installUpdateHandler(nullptr);
+  QAccessible::installUpdateHandler(handler);
+  handler(&e);
+}
+
+class ScreenReader : public Accessibility {
+ protected:
+  void SetUp() override {
+    Accessibility::SetUp();
+    previous_ = QAccessible::installUpdateHandler(&Hear);
+    InstallFocusFirstOrder();
+    heard.clear();
+  }
+  void TearDown() override {
+    RemoveFocusFirstOrder();
+    QAccessible::installUpdateHandler(previous_);
+  }
+
+  // Where the first event of this kind for the control came, or heard.size() if none came.
+  static size_t First(QObject* control, QAccessible::Event type) {
+    for (size_t i = 0; i < heard.size(); ++i)
+      if (heard[i].object == control && heard[i].type == type) return i;
+    return heard.size();
+  }
+
+ private:
+  QAccessible::UpdateHandler previous_ = nullptr;
+};
+
+// A field that reports its caret as it takes the focus, as Qt's line edit does; Qt reports the
+// focus itself only once the field's handler has returned.
+class ReportingField : public InputField {
+ public:
+  using InputField::InputField;
+
+ protected:
+  void focusInEvent(QFocusEvent* e) override {
+    InputField::focusInEvent(e);
+    Report(QAccessibleTextCursorEvent(this, cursorPosition()));
+  }
+};
+
+// A field's focus reaches the reader before the caret it sets on entry, or the reader takes the
+// field as focused already and never says its name (an empty field says nothing at all).
+TEST_F(ScreenReader, AFieldsFocusIsHeardBeforeItsCaret) {
+  ReportingField field(main().Edit1->parentWidget());
+  field.show();
+  for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::MouseFocusReason,
+                                 Qt::ActiveWindowFocusReason}) {
+    main().Edit1->setFocus();
+    heard.clear();
+    field.setFocus(reason);
+    Report(QAccessibleEvent(&field, QAccessible::Focus));
+    QCoreApplication::processEvents();
+    const size_t focus = First(&field, QAccessible::Focus);
+    const size_t caret = First(&field, QAccessible::TextCaretMoved);
+    ASSERT_LT(caret, heard.size()) << "no caret heard, reason " << reason;
+    EXPECT_LT(focus, caret) << reason;
+  }
+  // Focus that Qt never reports (it comes back from a closed menu or box): the field reports it.
+  main().Edit1->setFocus();
+  heard.clear();
+  field.setFocus(Qt::PopupFocusReason);
+  QCoreApplication::processEvents();
+  EXPECT_LT(First(&field, QAccessible::Focus), First(&field, QAccessible::TextCaretMoved));
+}
+
+// A window that becomes active is followed by its focused control, so the reader says the
+// control and not only the window; while a menu is open, the control below keeps quiet.
+TEST_F(ScreenReader, TheFocusedControlIsHeardAfterItsWindowAndNotUnderAMenu) {
+  main().Edit2->setFocus();
+  QAccessible::State active;
+  active.active = true;
+  Report(QAccessibleStateChangeEvent(&main(), active));
+  ASSERT_FALSE(heard.empty());
+  EXPECT_EQ(heard.back().object, main().Edit2);
+  EXPECT_EQ(heard.back().type, QAccessible::Focus);
+
+  QTest::keyClick(main().Edit2, Qt::Key_F10);
+  ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+  heard.clear();
+  Report(QAccessibleEvent(main().Edit2, QAccessible::Focus));
+  Report(QAccessibleStateChangeEvent(&main(), active));
+  EXPECT_EQ(First(main().Edit2, QAccessible::Focus), heard.size());
+  QApplication::activePopupWidget()->close();
+}
+
+// A result that appears away from the focus is announced, as a notification, once the command
+// has ended, with the name of the field that shows it; a command that changes no result says
+// nothing more.
+TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
+  const auto announced = [](QWidget& window) {
+    auto* announcer = window.findChild<Announcer*>();
+    EXPECT_NE(announcer, nullptr);
+    EXPECT_EQ(Of(announcer)->role(), QAccessible::Notification);
+    return announcer != nullptr ? Name(announcer) : QString();
+  };
+  main().Edit1->setText(Q("1,5"));
+  main().Edit2->setText(Q("2"));
+  QTest::mouseClick(main().Button1, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(announced(main()), Q("Ответ 3,5"));
+  main().findChild<Announcer*>()->setAccessibleName(QString());
+  QTest::mouseClick(main().Button1, Qt::LeftButton);  // the same sum again
+  QCoreApplication::processEvents();
+  EXPECT_EQ(announced(main()), QString());
+
+  quadratic().ShowForm();
+  quadratic().Edit1->setText(Q("1"));
+  quadratic().Edit2->setText(Q("-3"));
+  quadratic().Edit3->setText(Q("2"));
+  QTest::mouseClick(quadratic().Button1, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(announced(quadratic()),
+            Q("D>0, Уравнение имеет два корня, дискриминант=1, x1=2, x2=1"));
+  quadratic().hide();
+}
+
+// Shift+F10 and the Menu key open a field's context menu on its first command, so that Cut,
+// Copy and Paste are in reach of the keyboard and a screen reader has a command to say.
+TEST_F(ScreenReader, KeyboardOpensAFieldsContextMenu) {
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_F10, Qt::ShiftModifier},
+                                                            {Qt::Key_Menu, Qt::NoModifier}};
+  main().Edit1->setText(Q("100"));
+  main().Edit1->setFocus();
+  for (const auto& [key, modifiers] : keys) {
+    QTest::keyClick(main().Edit1, key, modifiers);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << key;
+    const QList<QAction*> actions = menu->actions();
+    const auto first = std::find_if(actions.begin(), actions.end(),
+                                    [](QAction* a) { return a->isEnabled() && !a->isSeparator(); });
+    ASSERT_NE(first, actions.end());
+    EXPECT_EQ(menu->activeAction(), *first) << key;
+    menu->close();
+    QCoreApplication::processEvents();
+  }
+  EXPECT_FALSE(main().N1->isVisible());  // Shift+F10 is not F10: the menu bar stays closed
 }
 
 }  // namespace

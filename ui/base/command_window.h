@@ -8,9 +8,11 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/handler_boundary.h"
 #include "ui/base/context.h"
+#include "ui/base/screen_reader.h"
 
 template <class Widget>
 class CommandWindow : public Widget {
@@ -19,8 +21,15 @@ class CommandWindow : public Widget {
   explicit CommandWindow(AppContext& context, WidgetArgs&&... args)
       : Widget(std::forward<WidgetArgs>(args)...), context_(context) {}
 
-  // Runs a handler now, through the error path.
-  void Run(const std::function<void()>& handler) { RunHandler(context_.desktop, handler); }
+  // Runs a handler now, through the error path; a result it shows is announced.
+  void Run(const std::function<void()>& handler) {
+    results_.CommandStarts();
+    RunHandler(context_.desktop, handler);
+    results_.CommandEnded();
+  }
+
+  // The controls that show the window's results, for a screen reader to hear them change.
+  void AnnounceResults(std::vector<QWidget*> results) { results_.Watch(this, std::move(results)); }
 
   // The handler as an action that runs through the error path, for whatever calls it later.
   std::function<void()> Handler(std::function<void()> handler) {
@@ -44,4 +53,7 @@ class CommandWindow : public Widget {
   }
 
   AppContext& context_;
+
+ private:
+  ResultWatch results_;
 };

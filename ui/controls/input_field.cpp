@@ -1,9 +1,14 @@
 #include "ui/controls/input_field.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+
+#include "ui/base/screen_reader.h"
 
 InputField::InputField(QWidget* parent) : QLineEdit(parent) {
   setMouseTracking(true);
@@ -77,6 +82,17 @@ bool InputField::event(QEvent* e) {
 }
 
 void InputField::keyPressEvent(QKeyEvent* e) {
+  // The keyboard's way to Cut, Copy and Paste: the Menu key, or Shift+F10, opens the field's
+  // context menu at the caret.
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  if ((e->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+      (e->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+    e->accept();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, cursorRect().center(),
+                           mapToGlobal(cursorRect().center()));
+    QCoreApplication::sendEvent(this, &menu);
+    return;
+  }
   if (filter_) {
     if (std::optional<char32_t> ch = TypedCharacter(e)) {
       std::optional<char32_t> result = filter_(*ch);
@@ -93,6 +109,22 @@ void InputField::keyPressEvent(QKeyEvent* e) {
     }
   }
   QLineEdit::keyPressEvent(e);
+}
+
+void InputField::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu* menu = createStandardContextMenu();
+  // Opened by the keyboard, the menu starts on its first command, as the desktops' menus do, so
+  // that a screen reader has something to say and the arrows start from the top.
+  if (e->reason() == QContextMenuEvent::Keyboard) {
+    for (QAction* action : menu->actions()) {
+      if (action->isEnabled() && !action->isSeparator()) {
+        menu->setActiveAction(action);
+        break;
+      }
+    }
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(e->globalPos());
 }
 
 void InputField::inputMethodEvent(QInputMethodEvent* e) {
@@ -117,6 +149,7 @@ void InputField::inputMethodEvent(QInputMethodEvent* e) {
 }
 
 void InputField::focusInEvent(QFocusEvent* e) {
+  FieldTakesFocus(this);
   QLineEdit::focusInEvent(e);
   // After a refused key's message box the user types on at the caret, not over the whole text.
   const bool came_back = returning_ && IsPassing(e->reason());

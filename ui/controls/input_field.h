@@ -36,6 +36,7 @@ class InputField : public QLineEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;

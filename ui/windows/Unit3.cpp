@@ -10,6 +10,7 @@
 
 TForm3::TForm3(AppContext& context) : SecondaryWindow(context) {
   MakeForm<Ui::TForm3>(*this);
+  AnnounceResults({Edit2});
 
   Edit1->SetKeyFilter(Filter(DecimalKeyFilter));
   SpinEdit1->SetKeyFilter(Filter(SpinKeyFilter));

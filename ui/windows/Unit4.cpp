@@ -9,6 +9,7 @@
 
 TForm4::TForm4(AppContext& context) : SecondaryWindow(context) {
   MakeForm<Ui::TForm4>(*this);
+  AnnounceResults({Label1, Label2, Label3});
 
   for (InputField* edit : {Edit1, Edit2, Edit3}) edit->SetKeyFilter(Filter(DecimalKeyFilter));
   Connect(Button1, &QPushButton::clicked, [this] { Button1Click(); });

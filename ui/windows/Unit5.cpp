@@ -31,6 +31,7 @@ class FixedHeightItems : public QStyledItemDelegate {
 
 TForm5::TForm5(AppContext& context) : SecondaryWindow(context) {
   MakeForm<Ui::TForm5>(*this);
+  AnnounceResults({Label1});
   ListBox1->setItemDelegate(new FixedHeightItems(kItemHeight, ListBox1));
   SetFieldColour(ListBox1, kButtonShadow);
 

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -85,6 +86,7 @@ TForm1::TForm1(AppContext& context)
       model_(context.desktop) {
   SetWindowColour(this, kButtonShadow);
   SetUpForm<Ui::TForm1>(*this, this);
+  AnnounceResults({Edit3});
   SizeLabelsToText(this);
 
   // Label10 keeps its own button-shadow background, which the window colour does not change.
@@ -112,6 +114,9 @@ TForm1::TForm1(AppContext& context)
   NameSlider(TrackBar1, Label10->text());
   NameSlider(TrackBar2, Label9->text());
   NameCalendarParts(MonthCalendar1);
+  // A menu opened from the menu bar, or by the arrows from the one beside it, says whose it is.
+  for (QMenu* menu : MainMenu1->findChildren<QMenu*>())
+    menu->setWindowTitle(QString(menu->title()).remove(QLatin1Char('&')));
   // The keyboard: F10 opens the menu bar, as on the desktops; Delete clears the answer field as
   // a double click does.
   auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# What a blind user hears: Orca, Debian's screen reader, on the test's own AT-SPI bus, with its
+# debug log as the record of what it speaks. The four windows are walked by keys with a command
+# in each, then the menu bar, a field's context menu, a message box and the About window; each
+# step must be spoken. Orca runs in Russian, as such a user would run it.
+. "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+command -v orca >/dev/null || { echo "orca is missing" >&2; exit 2; }
+said="$E2E_TMP/orca.log"
+
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_TMP/bus" >/dev/null 2>&1 &
+e2e_track $!
+wait_for 10 test -s "$E2E_TMP/bus" || { fail "no session bus"; e2e_finish; }
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus")
+export DBUS_SESSION_BUS_ADDRESS
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+e2e_track $!
+a11y_bus() {
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    >/dev/null 2>&1
+}
+wait_for 10 a11y_bus || { fail "no accessibility bus"; e2e_finish; }
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=ru_RU.UTF-8
+# No speech server: Orca logs what it would say all the same, and a server it started would
+# outlive the test.
+mkdir -p "$HOME/.config/speech-dispatcher"
+echo DisableAutoSpawn >"$HOME/.config/speech-dispatcher/speechd.conf"
+
+/usr/bin/python3 "$(dirname "$0")/orca_log.py" "$said" >"$E2E_TMP/orca.out" 2>&1 &
+e2e_track $!
+spoken() { grep -a 'SPEECH OUTPUT:' "$said" 2>/dev/null | sed "s/^.*SPEECH OUTPUT: '//; s/'[ {].*$//"; }
+started() { spoken | grep -q .; }
+wait_for 20 started || { fail "Orca did not start speaking"; cat "$E2E_TMP/orca.out" >&2; e2e_finish; }
+
+# What Orca says after the mark: every phrase must come, in any order, within a few seconds.
+mark() { heard_from=$(($(spoken | wc -l) + 1)); }
+said_since_mark() { spoken | tail -n +"$heard_from"; }
+says() { said_since_mark | grep -qF -- "$1"; }
+hear() { # step, phrases...
+  local step=$1 phrase
+  shift
+  for phrase in "$@"; do
+    if wait_for 8 says "$phrase"; then
+      e2e_log "ok: $step: Orca says «$phrase»"
+    else
+      fail "$step: Orca does not say «$phrase»; it said: $(said_since_mark | tr '\n' '|')"
+    fi
+  done
+}
+step() { # keys-or-text, then the phrases it must bring
+  local what=$1
+  shift
+  mark
+  case $what in
+    type:*) type_text "${what#type:}" ;;
+    *) key $what ;;
+  esac
+  hear "$what" "$@"
+}
+
+# The windows stay open; the window manager gives the main window the focus again, and its
+# field is said with it.
+back_to_main() {
+  mark
+  focus_window "$main"
+  hear "back in the main window" "Первое число"
+}
+
+e2e_copy_program
+mark
+e2e_start
+main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+focus_window "$main"
+hear "start" "Tallymate 3.1" "Первое число"
+
+# The main window: a sum, heard from the answer field that does not take the focus.
+step type:1,5 "5"
+step Tab "Второе число"
+step type:2 "2"
+step Tab "Ответ"  # the empty answer field is named
+step "shift+Tab shift+Tab shift+Tab" "+"
+step space "Ответ 3,5"
+
+# The powers window: opened by its shortcut, the focused field is said with the window.
+step ctrl+d "Степени и корни" "Введите число или подкоренное выражение"
+step type:2 "2"
+step Tab "Степень"
+step type:10 "0"
+step Tab "Ответ: 1024"  # the power runs on the button and the focus goes back to the number
+back_to_main
+
+# The quadratic window: every coefficient field said on Tab, the result lines heard.
+step ctrl+k "Квадратные уравнения" "a="
+step "1 Tab" "b="
+step "minus 3 Tab" "c="
+step "2 Tab" "D>0, Уравнение имеет два корня, дискриминант=1" "x1=2" "x2=1"
+back_to_main
+
+# The mean window: two numbers added, then "Сосчитать".
+step ctrl+r "Среднее арифметическое" "Вводите постепенно символы в строку"
+step "4 Tab" "Добавить"
+step space "Вводите постепенно символы в строку"
+step "2 Tab Tab" "Добавить"
+step space "Вводите постепенно символы в строку"
+step shift+Tab "Сосчитать"
+step space "Среднее арифметическое=3"
+back_to_main
+
+# The menu bar: each menu opened by the arrows says its first command.
+step F10 "Программа"
+step Right "Степени и корни"
+step Right "О программе"
+step "Escape Escape" "Первое число"
+
+# A field's context menu from the keyboard, both ways.
+step shift+F10 "Отменить действие"
+step Escape "Первое число"
+step Menu "Отменить действие"
+step Escape "Первое число"
+
+# A message box, and the field said again once it closes.
+step type:x "Вводите только числа!" "OK"
+step Return "Первое число"
+
+# The About window, through the menu.
+step "F10 Left Home Return" "О программе Tallymate 3.1"
+step Escape "Первое число"
+e2e_finish

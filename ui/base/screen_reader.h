@@ -1,0 +1,43 @@
+// What a screen reader hears beyond what Qt reports by itself: a field's focus before its caret,
+// and the results a command shows away from the focus.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+// Puts Qt's report of a field taking the focus ahead of the caret and selection the field sets
+// as it takes it. Qt reports the focus only after the field's focus-in handler, and a reader
+// that first hears the caret move into a field takes the field as focused already and never
+// says its name. Installed once, before the first window; events go on to whatever update
+// handler was installed before.
+void InstallFocusFirstOrder();
+void RemoveFocusFirstOrder();
+// Called by a field as it starts handling its focus-in event.
+void FieldTakesFocus(QWidget* field);
+
+// An object of a window that screen readers hear as a notification: how a result that appears
+// away from the focus is said (Qt has no announcement of its own here).
+class Announcer : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Announcer(QWidget* window);
+  void Announce(const QString& text);
+};
+
+// The controls that show a window's results (answer fields, result lines): what a command
+// changes in them is announced once the command has ended and the focus has settled.
+class ResultWatch {
+ public:
+  void Watch(QWidget* window, std::vector<QWidget*> results);
+  void CommandStarts();
+  void CommandEnded();
+
+ private:
+  std::vector<QString> Texts() const;
+
+  Announcer* announcer_ = nullptr;
+  std::vector<QWidget*> results_;
+  std::vector<QString> before_;
+  int depth_ = 0;
+};
