@@ -3,6 +3,7 @@
 # debug log as the record of what it speaks. The four windows are walked by keys with a command
 # in each, then the menu bar, a field's context menu, a message box and the About window; each
 # step must be spoken. Orca runs in Russian, as such a user would run it.
+# With TALLYMATE_ORCA_SPEECH=FILE, every step and what Orca said for it is kept in FILE.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 command -v orca >/dev/null || { echo "orca is missing" >&2; exit 2; }
@@ -56,6 +57,10 @@ step() { # keys-or-text, then the phrases it must bring
     *) key $what ;;
   esac
   hear "$what" "$@"
+  [ -z "${TALLYMATE_ORCA_SPEECH:-}" ] || {
+    wait_for 1 false
+    echo "$what: $(said_since_mark | tr '\n' '|')" >>"$TALLYMATE_ORCA_SPEECH"
+  }
 }
 
 # The windows stay open; the window manager gives the main window the focus again, and its
