@@ -23,6 +23,7 @@ bool AnotherWindowTitled(xcb_connection_t* connection, const QString& title);
 
 // Gives the copy's hidden application window (already titled `title`, never shown) its native
 // window and looks for another copy through the application's own X connection, holding the X
-// server meanwhile so that two copies started together cannot both miss each other. False on
-// any platform other than X11 (the offscreen platform of the tests included).
+// server meanwhile so that two copies started together cannot both miss each other. Without X11
+// (a native Wayland session) the session's lock decides instead; false on the headless
+// platforms of the tests.
 bool AnotherCopyRuns(QWidget& application_window, const QString& title);

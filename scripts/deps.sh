@@ -23,12 +23,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
 
-# The screen reader the end-to-end tests listen through, without the sound stack it recommends:
-# the tests read what it would say from its log.
-if ! dpkg-query -W -f='${Status}' orca 2>/dev/null | grep -q "install ok installed"; then
-  echo "Installing: orca"
+# Without what they recommend: the screen reader the end-to-end tests listen through (they read
+# what it would say from its log, no sound stack needed), and a Wayland compositor with XWayland
+# and Qt's Wayland platform, for the program on a Wayland desktop.
+lean=(orca weston xwayland qt6-wayland)
+missing=()
+for p in "${lean[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends orca
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # ./run starts the program with the Russian numeric format, which needs its locale generated.

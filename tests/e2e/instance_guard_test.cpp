@@ -3,11 +3,15 @@
 #include "app/instance_guard.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QWidget>
 
+#include "app/session_lock.h"
 #include "app/window_set.h"
 #include "tests/support/test_names.h"
 
@@ -82,6 +86,45 @@ TEST(InstanceGuard, OffscreenFindsNothingAndKeepsTheWindowHidden) {
   hidden.show();
   EXPECT_FALSE(hidden.isVisible());
   EXPECT_EQ(hidden.parentWidget(), nullptr);
+}
+
+// The session's lock: one holder at a time, whether the other is this process or another, and
+// free again once the holder ends. A folder that cannot hold the file is no other copy.
+TEST(SessionLock, OneHolderAtATime) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath(QStringLiteral("Tallymate 3.1.lock")).toStdString();
+  bool unavailable = true;
+  const int first = TakeLock(path, &unavailable);
+  ASSERT_GE(first, 0);
+  EXPECT_FALSE(unavailable);
+  EXPECT_EQ(TakeLock(path, &unavailable), -1);
+  EXPECT_FALSE(unavailable);
+
+  // Another process finds it held, and takes it once this one lets go.
+  const auto child_takes = [&path] {
+    const pid_t child = fork();
+    if (child == 0) _exit(TakeLock(path) >= 0 ? 0 : 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+  EXPECT_FALSE(child_takes());
+  close(first);
+  EXPECT_TRUE(child_takes());
+
+  EXPECT_EQ(TakeLock(dir.filePath(QStringLiteral("missing/lock")).toStdString(), &unavailable), -1);
+  EXPECT_TRUE(unavailable);
+}
+
+TEST(SessionLock, LivesInTheSessionsRuntimeFolder) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", "/run/user/1000");
+  EXPECT_EQ(SessionLockPath(), "/run/user/1000/Tallymate 3.1.lock");
+  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_NE(SessionLockPath().find("Tallymate 3.1-" + std::to_string(getuid()) + ".lock"),
+            std::string::npos);
+  if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 }  // namespace
