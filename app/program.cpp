@@ -16,22 +16,27 @@ namespace {
 // The program prints nothing; Qt's own diagnostics appear only when asked for.
 void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-void ChoosePlatform() {
+// Whether the program chose the platform itself.
+bool ChoosePlatform() {
   // The single-instance guard reads the X11 desktop: on a Wayland session run through XWayland
   // unless the user chose a platform.
-  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return false;
   const bool wayland =
       qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
-  if (wayland && qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "xcb");
+  if (!wayland || !qEnvironmentVariableIsSet("DISPLAY")) return false;
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  return true;
 }
 
 }  // namespace
 
 int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
   if (!qEnvironmentVariableIsSet("TALLYMATE_DEBUG")) qInstallMessageHandler(DropMessage);
-  ChoosePlatform();
+  const bool chose_platform = ChoosePlatform();
 
   QApplication app(argc, argv);
+  // The choice was the program's own: the editor or browser it starts picks its own platform.
+  if (chose_platform) qunsetenv("QT_QPA_PLATFORM");
   InstallRussianQtTranslations();
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));

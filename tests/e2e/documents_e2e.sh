@@ -7,10 +7,14 @@
 #
 # Qt hands documents and web addresses to the first xdg-open on PATH, whatever the desktop (no
 # portal outside Flatpak and Snap, so SNAP is cleared here).
+#
+# The session looks like a Wayland desktop with XWayland: the program chooses X11 for itself, and
+# what it launches must not inherit that choice (a Qt editor would run through XWayland too).
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 e2e_copy_program
 unset SNAP
+export WAYLAND_DISPLAY=wayland-tallymate-none
 title='Tallymate 3.1'
 
 work="$E2E_TMP/work"
@@ -18,9 +22,11 @@ mkdir -p "$work" "$E2E_TMP/bin"
 work=$(cd "$work" && pwd -P) # the program sees the resolved path
 opened="$E2E_TMP/opened.log"
 : >"$opened"
+launched_env="$E2E_TMP/launched-env.log"
 cat >"$E2E_TMP/bin/xdg-open" <<EOF
 #!/bin/sh
 printf '%s\n' "\$*" >>'$opened'
+printf '%s\n' "\${QT_QPA_PLATFORM-unset}" >>'$launched_env'
 exit 0
 EOF
 chmod +x "$E2E_TMP/bin/xdg-open"
@@ -99,6 +105,8 @@ if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
 
   sleep 0.3
   check "nothing more was opened (log: $(tr '\n' ' ' <"$opened"))" opened_count_is 3
+  check "no launched program sees a QT_QPA_PLATFORM the user did not set (saw: \
+$(sort -u "$launched_env" | tr '\n' ' '))" [ "$(sort -u "$launched_env")" = unset ]
 
   focus_window "$main_id"
   key ctrl+q
