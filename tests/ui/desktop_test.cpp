@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -241,6 +244,12 @@ TEST_F(Russian, FileDialog) {
   const auto buttons = ButtonTexts(dialog);
   EXPECT_TRUE(Has(buttons, "&Открыть"));
   EXPECT_TRUE(Has(buttons, "Отмена"));
+}
+
+// The file dialog's type column names a folder in Russian too.
+TEST_F(Russian, FileDialogTypeOfAFolder) {
+  const QFileIconProvider icons;
+  EXPECT_EQ(S(icons.type(QFileInfo(QDir::tempPath()))), "Папка");
 }
 
 TEST_F(Russian, TextFieldContextMenu) {
