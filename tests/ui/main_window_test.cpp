@@ -944,6 +944,27 @@ TEST(MainWindowStartUp, WelcomeTipFocusAndToday) {
   EXPECT_TRUE(p.desktop.events.empty());
 }
 
+// What the program writes into a field or clears is no step for the user to undo: right after
+// start, after a new slider range and in a calculation window opened again, undo has nothing.
+TEST(MainWindowStartUp, NoUndoStepTheUserDidNotMake) {
+  Program p(kWideRange);
+  TForm1& f = p.f();
+  const auto nothing_to_undo = [](std::initializer_list<QLineEdit*> fields, const char* when) {
+    for (QLineEdit* field : fields)
+      EXPECT_FALSE(field->isUndoAvailable()) << field->objectName().toStdString() << " " << when;
+  };
+  nothing_to_undo({f.Edit1, f.Edit2, f.Edit3}, "after start");
+  QTest::keyClick(&f, Qt::Key_F4);
+  nothing_to_undo({f.Edit1, f.Edit2}, "after F4");
+  TForm4& quadratic = *p.windows().Form4;
+  quadratic.ShowForm();
+  for (QLineEdit* field : {quadratic.Edit1, quadratic.Edit2, quadratic.Edit3}) field->insert("7");
+  quadratic.close();
+  quadratic.ShowForm();
+  nothing_to_undo({quadratic.Edit1, quadratic.Edit2, quadratic.Edit3}, "after closing");
+  quadratic.hide();
+}
+
 TEST(MainWindowStartUp, CentredOnTheWorkArea) {
   Program p;
   const QRect area = p.f().screen()->availableGeometry();

@@ -20,8 +20,9 @@ class InputField : public QLineEdit {
 
   explicit InputField(QWidget* parent = nullptr);
   void SetKeyFilter(KeyFilter filter) { filter_ = std::move(filter); }
-  // Text a command writes: the field shows its beginning, as a desktop field given new text
-  // does, even when the text is wider than the field.
+  // Text a command writes (empty to clear the field): the field shows its beginning, as a
+  // desktop field given new text does, even when the text is wider than the field. What the
+  // program writes leaves no step for the user to undo.
   void Write(const QString& text);
 
  signals:

@@ -62,6 +62,6 @@ void TForm3::FormShow() {
 }
 
 void TForm3::FormClose() {
-  Edit1->clear();
-  Edit2->clear();
+  Edit1->Write(QString());
+  Edit2->Write(QString());
 }

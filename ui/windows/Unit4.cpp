@@ -48,9 +48,9 @@ void TForm4::FormShow() {
 }
 
 void TForm4::FormClose() {
-  Edit1->clear();
-  Edit2->clear();
-  Edit3->clear();
+  Edit1->Write(QString());
+  Edit2->Write(QString());
+  Edit3->Write(QString());
   Label1->SetLine(QString());
   Label2->SetLine(QString());
   Label3->SetLine(QString());

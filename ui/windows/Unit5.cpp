@@ -97,7 +97,7 @@ void TForm5::FormShow() {
 }
 
 void TForm5::FormClose() {
-  Edit1->clear();
+  Edit1->Write(QString());
   Label1->SetLine(QString());
   ListBox1->clear();
   Disable(Button1);

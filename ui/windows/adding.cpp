@@ -389,8 +389,8 @@ void TForm1::FormShow() {
   SetFieldColour(Edit2, ::FieldColour(Edit1));
   SetFieldColour(Edit3, ::FieldColour(Edit1));
   // The sliders' change handlers may have written positions into the fields just now.
-  Edit1->clear();
-  Edit2->clear();
+  Edit1->Write(QString());
+  Edit2->Write(QString());
   // The range in force, which may differ from the stored one.
   Label12->SetLine(Text(IntegerToText(slider1_.Minimum())));
   Label13->SetLine(Text(IntegerToText(slider1_.Maximum())));
@@ -431,8 +431,8 @@ void TForm1::ApplySliderRange(int32_t minimum, int32_t maximum) {
   // The entered values, even where the slider could not take them.
   Label12->SetLine(Text(IntegerToText(minimum)));
   Label13->SetLine(Text(IntegerToText(maximum)));
-  Edit1->clear();
-  Edit2->clear();
+  Edit1->Write(QString());
+  Edit2->Write(QString());
 }
 
 void TForm1::ApplyTips(bool on) {
