@@ -569,6 +569,21 @@ TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
   quadratic().hide();
 }
 
+// The About window's e-mail and website are links to a screen reader, named by their address, and
+// open through their press action as by Enter.
+TEST_F(ScreenReader, AboutWindowsAddressesAreLinks) {
+  for (QLabel* label : {about().Label4, about().Label3}) {
+    QAccessibleInterface* link = Of(label);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_TRUE(link->text(QAccessible::Name).contains(Q("tallymate.example")))
+        << label->text().toStdString();
+    ASSERT_NE(link->actionInterface(), nullptr);
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  }
+  EXPECT_EQ(desktop.Texts(Event::ShellOpen),
+            (std::vector<std::string>{"mailto:", "http://www.tallymate.example/"}));
+}
+
 // Shift+F10 and the Menu key open a field's context menu on its first command, so that Cut,
 // Copy and Paste are in reach of the keyboard and a screen reader has a command to say.
 TEST_F(ScreenReader, KeyboardOpensAFieldsContextMenu) {

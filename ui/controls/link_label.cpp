@@ -1,9 +1,47 @@
 #include "ui/controls/link_label.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+namespace {
+
+// A screen reader hears the label as a link, named by its text, that opens with its press.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(LinkLabel* label) : QAccessibleWidget(label, QAccessible::Link) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+      return static_cast<const LinkLabel*>(widget())->text();
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.linked = true;
+    return s;
+  }
+  QStringList actionNames() const override {
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& action) override {
+    if (action == pressAction())
+      emit static_cast<LinkLabel*>(widget())->Activated();
+    else
+      QAccessibleWidget::doAction(action);
+  }
+};
+
+QAccessibleInterface* LinkFactory(const QString& class_name, QObject* object) {
+  if (class_name != QLatin1String("LinkLabel")) return nullptr;
+  return new LinkAccessible(static_cast<LinkLabel*>(object));
+}
+
+}  // namespace
+
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
+  static const bool factory_installed = (QAccessible::installFactory(&LinkFactory), true);
+  (void)factory_installed;
   setCursor(Qt::PointingHandCursor);
 }
 

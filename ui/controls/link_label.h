@@ -1,6 +1,6 @@
 // A label that opens a link: a click with the left button, or Enter or Space while it has the
 // focus, activates it. It shows the hand cursor, and is underlined while it has the focus, as a
-// link is on the desktop.
+// link is on the desktop; a screen reader knows it as a link.
 // A label that takes the focus builds a text document for the text it is given: a form sets
 // the text before the focus policy, so that a hidden window's link builds it only when the window
 // is first shown (bench/startup.sh shows the difference).
