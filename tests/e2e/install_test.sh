@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The per-user install: cmake --install into a fresh prefix gives the program in lib/tallymate
-# with its documents, a launcher link in bin, the menu entry and the icons; started through the
-# link, the program writes its settings file beside the real executable.
+# The per-user install: cmake --install --strip into a fresh prefix gives the stripped program in
+# lib/tallymate with its documents, a launcher link in bin, the menu entry, the icons, the
+# AppStream description and the licence; started through the link, the program writes its
+# settings file beside the real executable. The install manifest removes every file again.
 #   install_test.sh --build BUILD_DIR --cmake CMAKE [--wm]
 . "$(dirname "$0")/lib.sh"
 build="" cmake=cmake args=()
@@ -15,7 +16,7 @@ done
 e2e_init "${args[@]}"
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 prefix="$E2E_TMP/prefix dir"  # a blank in the path must not break the link or the entry
-if ! "$cmake" --install "$build" --prefix "$prefix" >"$E2E_TMP/install.log" 2>&1; then
+if ! "$cmake" --install "$build" --prefix "$prefix" --strip >"$E2E_TMP/install.log" 2>&1; then
   cat "$E2E_TMP/install.log" >&2
   fail "cmake --install failed"
   e2e_finish
@@ -41,6 +42,12 @@ for size in 256 48; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/tallymate.png"
   check "icon ${size}x${size}" [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x${size}" ]
 done
+check "the program is stripped" [ -z "$(nm "$lib/tallymate" 2>&1 | grep -v 'no symbols')" ]
+metainfo="$prefix/share/metainfo/example.tallymate.Tallymate.metainfo.xml"
+check "the AppStream description validates" appstreamcli validate --no-net "$metainfo"
+check "it names the menu entry" grep -qF '<launchable type="desktop-id">tallymate.desktop<' "$metainfo"
+check "the licence in share/doc/tallymate" cmp -s "$source_dir/Licence.txt" \
+  "$prefix/share/doc/tallymate/Licence.txt"
 
 # Started through the link from elsewhere, the settings file lands beside the real program.
 E2E_EXE="$prefix/bin/tallymate"
@@ -56,4 +63,11 @@ if id=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID"); then
 else
   fail "the installed program shows no main window"
 fi
+
+# Uninstalling, as the README says: every installed file listed in the manifest goes.
+manifest="$build/install_manifest.txt"
+check "the install manifest lists the program" grep -qxF "$lib/tallymate" "$manifest"
+tr '\n' '\0' <"$manifest" | xargs -0 rm -f
+check "nothing installed is left: $(find "$prefix" ! -type d ! -name Tallymate.ini)" \
+  [ -z "$(find "$prefix" ! -type d ! -name Tallymate.ini)" ]
 e2e_finish
