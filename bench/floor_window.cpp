@@ -85,8 +85,9 @@ int main(int argc, char* argv[]) {
   for (const auto& b : buttons)
     At(new QPushButton(QString::fromUtf8(b.caption), client), b.left, b.top, b.width, b.height)
         ->setFont(b.font);
-  QFont comic(QStringLiteral("Comic Neue"));
+  QFont comic(QStringLiteral("Fantasque Sans Mono"));
   comic.setPixelSize(11);
+  comic.setStretch(90);
   comic.setBold(true);
   Label(client, "WWW:  www.example.org", 8, 272, comic);
 

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libxcb1-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation fonts-comic-neue
+  fonts-liberation fonts-fantasque-sans fonts-comic-neue
   xvfb xdotool openbox x11-utils x11-apps imagemagick valgrind
   locales qt6-translations-l10n
   python3-pyatspi gir1.2-atspi-2.0 at-spi2-core dbus dbus-x11

@@ -495,8 +495,8 @@ TEST_F(InfoWindows, AboutWindowContent) {
   EXPECT_LE(a.Label2->sizeHint().width(), 385);
   EXPECT_EQ(a.Label3->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(a.Label4->cursor().shape(), Qt::PointingHandCursor);
-  // Comic Neue stands in for "Comic Sans MS".
-  EXPECT_EQ(QFontInfo(a.Label4->font()).family(), Q("Comic Neue"));
+  // Fantasque Sans Mono stands in for "Comic Sans MS".
+  EXPECT_EQ(QFontInfo(a.Label4->font()).family(), Q("Fantasque Sans Mono"));
   EXPECT_TRUE(a.Label4->font().italic());
   EXPECT_EQ(a.Label3->font().pixelSize(), 11);
 }

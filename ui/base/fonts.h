@@ -10,7 +10,7 @@ class QWidget;
 
 // The program's font: Liberation Sans standing in for "MS Sans Serif", by pixel height.
 QFont SansFont(int pixel_height = 11, bool bold = false);
-// The comic font: Comic Neue standing in for "Comic Sans MS".
+// The comic font: Fantasque Sans Mono standing in for "Comic Sans MS".
 QFont ComicFont(int pixel_height, bool bold, bool italic = false);
 
 // The pixel height the windows take for a point size a form names (8 -> 11 ...); the nearest
