@@ -84,7 +84,9 @@ step Tab "Второе число"
 step type:2 "2"
 step Tab "Ответ"  # the empty answer field is named
 step "shift+Tab shift+Tab shift+Tab" "+"
-step space "Ответ 3,5"
+step space "1,5 выделен" "Ответ 3,5"  # the field the focus goes back to, read whole
+step "1 0 0 Tab" "Второе число"
+step shift+Tab "100 выделен"
 
 # The powers window: opened by its shortcut, the focused field is said with the window.
 step ctrl+d "Степени и корни" "Введите число или подкоренное выражение"

@@ -569,6 +569,43 @@ TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
   quadratic().hide();
 }
 
+// A field's text has one run of attributes over its whole length: a reader that rebuilds the
+// text from the runs reads "100", not "10". Caret, selection, positions and editing answer as the
+// field shows them.
+TEST_F(ScreenReader, AFieldReadsAsTheFieldShowsIt) {
+  InputField* field = main().Edit1;
+  field->setText(Q("100"));
+  QAccessibleTextInterface* text = Of(field)->textInterface();
+  ASSERT_NE(text, nullptr);
+  for (int offset : {0, 1, 2}) {
+    int start = -1, end = -1;
+    text->attributes(offset, &start, &end);
+    EXPECT_EQ(start, 0) << offset;
+    EXPECT_EQ(end, 3) << offset;
+  }
+  EXPECT_EQ(text->text(0, text->characterCount()), Q("100"));
+  text->setSelection(0, 1, 3);
+  EXPECT_EQ(field->selectedText(), Q("00"));
+  int start = -1, end = -1;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(std::make_pair(start, end), std::make_pair(1, 3));
+  // Each character's rectangle lies inside the field, left to right, and points back to it.
+  int previous = -1;
+  for (int offset : {0, 1, 2}) {
+    const QRect r = text->characterRect(offset);
+    EXPECT_TRUE(QRect(field->mapToGlobal(QPoint(0, 0)), field->size()).contains(r)) << offset;
+    EXPECT_GT(r.left(), previous) << offset;
+    previous = r.left();
+    EXPECT_EQ(text->offsetAtPoint(r.center() - QPoint(r.width() / 4, 0)), offset);
+  }
+  Of(field)->editableTextInterface()->replaceText(0, 1, Q("2"));
+  EXPECT_EQ(field->text(), Q("200"));
+  main().Edit3->setText(Q("3,5"));  // the answer field takes no editing
+  Of(main().Edit3)->editableTextInterface()->insertText(0, Q("7"));
+  EXPECT_EQ(main().Edit3->text(), Q("3,5"));
+  EXPECT_TRUE(Of(main().Edit3)->state().readOnly);
+}
+
 // The About window's e-mail and website are links to a screen reader, named by their address, and
 // open through their press action as by Enter.
 TEST_F(ScreenReader, AboutWindowsAddressesAreLinks) {

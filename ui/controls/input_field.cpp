@@ -1,5 +1,6 @@
 #include "ui/controls/input_field.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -9,8 +10,20 @@
 #include <QMouseEvent>
 
 #include "ui/base/screen_reader.h"
+#include "ui/controls/field_accessible.h"
+
+namespace {
+
+QAccessibleInterface* FieldFactory(const QString& class_name, QObject* object) {
+  if (class_name != QLatin1String("InputField")) return nullptr;
+  return NewFieldAccessible(static_cast<InputField*>(object));
+}
+
+}  // namespace
 
 InputField::InputField(QWidget* parent) : QLineEdit(parent) {
+  static const bool factory_installed = (QAccessible::installFactory(&FieldFactory), true);
+  (void)factory_installed;
   setMouseTracking(true);
 }
 

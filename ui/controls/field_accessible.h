@@ -1,0 +1,10 @@
+// What a screen reader reads of an input field: its text, caret and selection, as Qt's own
+// interface for a line edit gives them, but with the text's attributes as one run over the whole
+// text. Qt 6.4 reports runs of no length, and a reader that rebuilds the text from the runs drops
+// the last character ("100" read as "10").
+#pragma once
+
+class QLineEdit;
+class QAccessibleInterface;
+
+QAccessibleInterface* NewFieldAccessible(QLineEdit* field);
