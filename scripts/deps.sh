@@ -13,29 +13,25 @@ packages=(
 )
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+
+install_missing() { # [apt-get options...] -- packages...
+  local options=() missing=() p
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${options[@]}" "${missing[@]}"
+}
 
+install_missing -- "${packages[@]}"
 # Without what they recommend: the screen reader the end-to-end tests listen through (they read
 # what it would say from its log, no sound stack needed), and a Wayland compositor with XWayland
 # and Qt's Wayland platform, for the program on a Wayland desktop.
-lean=(orca weston xwayland qt6-wayland)
-missing=()
-for p in "${lean[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing --no-install-recommends -- orca weston xwayland qt6-wayland
 
 # ./run starts the program with the Russian numeric format, which needs its locale generated.
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then

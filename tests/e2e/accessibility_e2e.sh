@@ -8,20 +8,7 @@ e2e_init "$@"
 client="$(dirname "$0")/atspi_client.py"
 dump="$E2E_TMP/atspi-tree.txt"
 
-# The session bus and the accessibility bus, private to this test.
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_TMP/bus" >/dev/null 2>&1 &
-e2e_track $!
-wait_for 10 test -s "$E2E_TMP/bus" || { fail "no session bus"; e2e_finish; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus")
-export DBUS_SESSION_BUS_ADDRESS
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-e2e_track $!
-a11y_bus() {
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1
-}
-wait_for 10 a11y_bus || { fail "no accessibility bus"; e2e_finish; }
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+e2e_start_atspi
 atspi() { timeout 60 /usr/bin/python3 "$client" "$@"; }
 
 e2e_copy_program

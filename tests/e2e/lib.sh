@@ -24,6 +24,7 @@
 #   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
 #   fail MESSAGE                      # reports and counts a failure
 #   e2e_track PID                     # another background process for the cleanup to end
+#   e2e_start_atspi                   # a private session bus with its accessibility bus
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
 # Everything started through this library is stopped when the script ends, also on failure.
@@ -237,6 +238,24 @@ screenshot() { # window file
 
 pixel() { # file x y
   convert "$1" -format "%[hex:p{$2,$3}]" info: | sed 's/^/#/' | cut -c1-7
+}
+
+# A session bus and an accessibility bus of the test's own, as a desktop session has them; sets
+# DBUS_SESSION_BUS_ADDRESS and has Qt programs report to the bus.
+e2e_start_atspi() {
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_TMP/bus" >/dev/null 2>&1 &
+  e2e_track $!
+  wait_for 10 test -s "$E2E_TMP/bus" || { fail "no session bus"; e2e_finish; }
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus")
+  export DBUS_SESSION_BUS_ADDRESS
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  e2e_track $!
+  _e2e_a11y_bus() {
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+      org.a11y.Bus.GetAddress >/dev/null 2>&1
+  }
+  wait_for 10 _e2e_a11y_bus || { fail "no accessibility bus"; e2e_finish; }
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
 e2e_finish() {

@@ -9,19 +9,8 @@ e2e_init "$@"
 command -v orca >/dev/null || { echo "orca is missing" >&2; exit 2; }
 said="$E2E_TMP/orca.log"
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$E2E_TMP/bus" >/dev/null 2>&1 &
-e2e_track $!
-wait_for 10 test -s "$E2E_TMP/bus" || { fail "no session bus"; e2e_finish; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus")
-export DBUS_SESSION_BUS_ADDRESS
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-e2e_track $!
-a11y_bus() {
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1
-}
-wait_for 10 a11y_bus || { fail "no accessibility bus"; e2e_finish; }
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=ru_RU.UTF-8
+e2e_start_atspi
+export LC_ALL=ru_RU.UTF-8
 # No speech server: Orca logs what it would say all the same, and a server it started would
 # outlive the test.
 mkdir -p "$HOME/.config/speech-dispatcher"
