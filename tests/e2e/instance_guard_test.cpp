@@ -117,14 +117,4 @@ TEST(SessionLock, OneHolderAtATime) {
   EXPECT_TRUE(unavailable);
 }
 
-TEST(SessionLock, LivesInTheSessionsRuntimeFolder) {
-  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-  qputenv("XDG_RUNTIME_DIR", "/run/user/1000");
-  EXPECT_EQ(SessionLockPath(), "/run/user/1000/Tallymate 3.1.lock");
-  qunsetenv("XDG_RUNTIME_DIR");
-  EXPECT_NE(SessionLockPath().find("Tallymate 3.1-" + std::to_string(getuid()) + ".lock"),
-            std::string::npos);
-  if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
-}
-
 }  // namespace
