@@ -2,24 +2,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/picture_checks.h"
 #include "pictures/picture.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     const Picture picture = DecodePngMemory(data, size, 209, 145, 0x808000);
-    Check(picture.width > 0 && picture.height > 0 && picture.width <= 65535 &&
-          picture.height <= 65535);
-    Check(picture.pixels.size() ==
-          static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
-    for (uint32_t pixel : picture.pixels) Check(pixel >> 24 == 0xFF);
+    CheckPicture(picture, 65535);
   } catch (const PictureError&) {
   }
   return 0;
