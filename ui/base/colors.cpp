@@ -4,7 +4,11 @@
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -48,25 +52,110 @@ constexpr std::array<SystemColour, 31> kSystemColours{{
     {QPalette::Active, QPalette::Window},           // 30 menu bar
 }};
 
-constexpr const char* kColourProperty = "tallymateColour";
+// What the program set on a widget, kept so that the text on it can be decided again.
+constexpr const char* kWindowColourProperty = "tallymateWindowColour";
+constexpr const char* kFieldColourProperty = "tallymateFieldColour";
+constexpr const char* kTextColourProperty = "tallymateTextColour";
+constexpr const char* kTextLeastProperty = "tallymateTextLeast";
+constexpr const char* kDesktopColoursProperty = "tallymateDesktopColours";
 
-void StoreValue(QWidget* widget, uint32_t value) {
-  widget->setProperty(kColourProperty, QVariant::fromValue(static_cast<quint32>(value)));
+constexpr std::array<QPalette::ColorGroup, 3> kGroups{QPalette::Active, QPalette::Inactive,
+                                                      QPalette::Disabled};
+
+void StoreValue(QWidget* widget, const char* name, uint32_t value) {
+  widget->setProperty(name, QVariant::fromValue(static_cast<quint32>(value)));
 }
 
-uint32_t StoredValue(const QWidget* widget, uint32_t fallback) {
-  QVariant v = widget->property(kColourProperty);
-  return v.isValid() ? static_cast<uint32_t>(v.value<quint32>()) : fallback;
+std::optional<uint32_t> StoredValue(const QWidget* widget, const char* name) {
+  const QVariant v = widget->property(name);
+  if (!v.isValid()) return std::nullopt;
+  return static_cast<uint32_t>(v.value<quint32>());
 }
 
-void SetRole(QWidget* widget, std::initializer_list<QPalette::ColorRole> roles, uint32_t value) {
+// Sets the roles in every colour group; a palette that already says so is left alone, so that
+// deciding again costs nothing where nothing changed.
+void SetRoles(QWidget* widget, std::initializer_list<QPalette::ColorRole> roles,
+              const std::function<QColor(QPalette::ColorGroup)>& colour_of) {
   QPalette palette = widget->palette();
-  const QColor colour = ToQColor(value);
+  bool changed = false;
   for (QPalette::ColorRole role : roles) {
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (QPalette::ColorGroup group : kGroups) {
+      const QColor colour = colour_of(group);
+      if (!colour.isValid()) continue;
+      if (palette.isBrushSet(group, role) && palette.color(group, role) == colour) continue;
       palette.setColor(group, role, colour);
+      changed = true;
+    }
   }
-  widget->setPalette(palette);
+  if (changed) widget->setPalette(palette);
+}
+
+// The background that the widget's window text stands on: its own, the nearest coloured one
+// around it in its window, or the desktop's.
+QColor WindowBackground(const QWidget* widget) {
+  for (const QWidget* w = widget; w != nullptr; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    if (const auto value = StoredValue(w, kWindowColourProperty)) return ToQColor(*value);
+    if (w->property(kDesktopColoursProperty).toBool()) break;
+  }
+  return QApplication::palette().color(QPalette::Active, QPalette::Window);
+}
+
+// The text colours of one widget, from what the program set on it and around it. The desktop's
+// text colour stands where the program names none; a disabled text the program does not name
+// keeps the desktop's disabled look.
+void DecideText(QWidget* widget) {
+  const auto named = StoredValue(widget, kTextColourProperty);
+  const auto field = StoredValue(widget, kFieldColourProperty);
+  const bool own_background = StoredValue(widget, kWindowColourProperty).has_value();
+  if (widget->property(kDesktopColoursProperty).toBool()) {
+    const QPalette desktop = QApplication::palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText})
+      SetRoles(widget, {role},
+               [&](QPalette::ColorGroup group) { return desktop.color(group, role); });
+    return;
+  }
+  const QVariant least_value = widget->property(kTextLeastProperty);
+  const double least = least_value.isValid() ? least_value.toDouble() : kReadable;
+  const QPalette desktop = QApplication::palette();
+  auto decided = [&](QPalette::ColorRole desktop_role, const QColor& background) {
+    return [&, desktop_role, background](QPalette::ColorGroup group) {
+      if (named) return ReadableOn(background, ToQColor(*named), least);
+      if (group == QPalette::Disabled) return QColor();
+      return ReadableOn(background, desktop.color(group, desktop_role), least);
+    };
+  };
+  if (named || own_background) {
+    const QColor background = WindowBackground(widget);
+    SetRoles(widget, {QPalette::WindowText}, decided(QPalette::WindowText, background));
+    if (named) SetRoles(widget, {QPalette::ButtonText}, decided(QPalette::ButtonText, background));
+    if (named && !field) SetRoles(widget, {QPalette::Text}, decided(QPalette::Text, background));
+  }
+  if (field) SetRoles(widget, {QPalette::Text}, decided(QPalette::Text, ToQColor(*field)));
+}
+
+bool CarriesColours(const QWidget* widget) {
+  return widget->property(kWindowColourProperty).isValid() ||
+         widget->property(kFieldColourProperty).isValid() ||
+         widget->property(kTextColourProperty).isValid() ||
+         widget->property(kDesktopColoursProperty).isValid();
+}
+
+// The widget and every control inside it that carries colours of the program, outermost first;
+// other windows inside it (dialogs, menus) keep the desktop's colours and are left out.
+void DecideTextWithin(QWidget* root) {
+  if (CarriesColours(root)) DecideText(root);
+  for (QWidget* child : root->findChildren<QWidget*>()) {
+    if (child->window() != root->window() || !CarriesColours(child)) continue;
+    DecideText(child);
+  }
+}
+
+double Luminance(const QColor& colour) {
+  auto linear = [](double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const QColor rgb = colour.toRgb();
+  return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
 }
 
 }  // namespace
@@ -87,25 +176,59 @@ uint32_t FromQColor(const QColor& colour) {
          (static_cast<uint32_t>(colour.blue()) << 16);
 }
 
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableOn(const QColor& background, const QColor& wanted, double least) {
+  if (ContrastRatio(background, wanted) >= least) return wanted;
+  const QColor black(Qt::black);
+  const QColor white(Qt::white);
+  return ContrastRatio(background, black) >= ContrastRatio(background, white) ? black : white;
+}
+
 void SetWindowColour(QWidget* widget, uint32_t value) {
-  StoreValue(widget, value);
+  StoreValue(widget, kWindowColourProperty, value);
   widget->setAutoFillBackground(true);
-  SetRole(widget, {QPalette::Window}, value);
+  SetRoles(widget, {QPalette::Window}, [&](QPalette::ColorGroup) { return ToQColor(value); });
+  DecideTextWithin(widget);
 }
 
 uint32_t WindowColour(const QWidget* widget) {
-  return StoredValue(widget, kButtonShadow);
+  return StoredValue(widget, kWindowColourProperty).value_or(kButtonShadow);
 }
 
 void SetFieldColour(QWidget* widget, uint32_t value) {
-  StoreValue(widget, value);
-  SetRole(widget, {QPalette::Base}, value);
+  StoreValue(widget, kFieldColourProperty, value);
+  SetRoles(widget, {QPalette::Base}, [&](QPalette::ColorGroup) { return ToQColor(value); });
+  DecideText(widget);
 }
 
 uint32_t FieldColour(const QWidget* widget) {
-  return StoredValue(widget, kWhite);
+  return StoredValue(widget, kFieldColourProperty).value_or(kWhite);
 }
 
-void SetTextColour(QWidget* widget, uint32_t value) {
-  SetRole(widget, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}, value);
+void KeepDesktopColours(QWidget* widget) {
+  widget->setProperty(kDesktopColoursProperty, true);
+  DecideText(widget);
+}
+
+void SetTextColour(QWidget* widget, uint32_t value, double least) {
+  StoreValue(widget, kTextColourProperty, value);
+  widget->setProperty(kTextLeastProperty, least);
+  DecideText(widget);
+}
+
+void RefreshColours(QWidget* root) {
+  QList<QWidget*> widgets = root->findChildren<QWidget*>();
+  widgets.prepend(root);
+  for (QWidget* widget : widgets) {
+    if (const auto value = StoredValue(widget, kWindowColourProperty))
+      SetRoles(widget, {QPalette::Window}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
+    if (const auto value = StoredValue(widget, kFieldColourProperty))
+      SetRoles(widget, {QPalette::Base}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
+  }
+  DecideTextWithin(root);
 }

@@ -4,6 +4,7 @@
 // reaches the one reporter and never unwinds through Qt's frames.
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <functional>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/handler_boundary.h"
+#include "ui/base/colors.h"
 #include "ui/base/context.h"
 #include "ui/base/screen_reader.h"
 
@@ -50,6 +52,14 @@ class CommandWindow : public Widget {
       Run([&] { result = filter(key, context_.desktop); });
       return result;
     };
+  }
+
+  // A desktop palette that changes while the program runs (a dark theme switched on): the
+  // system colours the window shows are looked up again, and its texts decided again on them.
+  bool event(QEvent* e) override {
+    const bool handled = Widget::event(e);
+    if (e->type() == QEvent::ApplicationPaletteChange) RefreshColours(this);
+    return handled;
   }
 
   AppContext& context_;

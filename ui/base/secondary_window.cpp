@@ -35,7 +35,7 @@ bool SecondaryWindow::event(QEvent* e) {
     laid_out_ = true;
     FormLayout();
   }
-  return QWidget::event(e);
+  return CommandWindow::event(e);
 }
 
 void SecondaryWindow::showEvent(QShowEvent* e) {

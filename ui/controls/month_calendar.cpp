@@ -173,10 +173,10 @@ void MonthCalendar::SetColour(int index, uint32_t value) {
 
 void MonthCalendar::ApplyColours() {
   SetWindowColour(this, colours_[kBackground]);
-  SetTextColour(this, colours_[kText]);
+  SetTextColour(this, colours_[kText], kReadableBoldOrLink);
 
   const QColor title_background = ToQColor(colours_[kTitleBackground]);
-  const QColor title_text = ToQColor(colours_[kTitleText]);
+  const QColor title_text = TitleText();
   if (auto* nav = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
     // The bar fills itself with Highlight; its month and year buttons write in HighlightedText.
     QPalette palette = nav->palette();
@@ -193,13 +193,14 @@ void MonthCalendar::ApplyColours() {
 
   if (auto* view = Table()) {
     SetFieldColour(view, colours_[kMonthBackground]);
-    SetTextColour(view, colours_[kText]);
+    SetTextColour(view, colours_[kText], kReadableBoldOrLink);
   }
 
-  // Day names and week numbers: the title colour on the month background.
+  // Day names and week numbers: the title colour on the month background, where it shows.
+  const QColor month_background = ToQColor(colours_[kMonthBackground]);
   QTextCharFormat header;
-  header.setBackground(ToQColor(colours_[kMonthBackground]));
-  header.setForeground(title_background);
+  header.setBackground(month_background);
+  header.setForeground(ReadableOn(month_background, title_background, kReadableBoldOrLink));
   setHeaderTextFormat(header);
   update();
 }
@@ -217,7 +218,8 @@ void MonthCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) 
   painter->fillRect(rect, ToQColor(colours_[kMonthBackground]));
 
   // The lines under the day names and beside the week numbers.
-  painter->setPen(ToQColor(colours_[kText]));
+  const QColor month_background = ToQColor(colours_[kMonthBackground]);
+  painter->setPen(ReadableOn(month_background, ToQColor(colours_[kText]), kReadableBoldOrLink));
   if (FirstShownDate().daysTo(date) < 7) painter->drawLine(rect.topLeft(), rect.topRight());
   if (date.dayOfWeek() == static_cast<int>(firstDayOfWeek()))
     painter->drawLine(rect.topLeft(), rect.bottomLeft());
@@ -233,12 +235,19 @@ void MonthCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) 
   if (date == QDate::currentDate()) DrawTodayMark(painter, mark);
 
   const bool other_month = date.month() != monthShown() || date.year() != yearShown();
-  QColor text = ToQColor(colours_[other_month ? kTrailingText : kText]);
-  if (selected) text = ToQColor(colours_[kTitleText]);
+  const QColor text = selected ? TitleText()
+                               : ReadableOn(month_background,
+                                            ToQColor(colours_[other_month ? kTrailingText : kText]),
+                                            kReadableBoldOrLink);
   painter->setPen(text);
   painter->setFont(font());
   painter->drawText(rect, Qt::AlignCenter, QString::number(date.day()));
   painter->restore();
+}
+
+QColor MonthCalendar::TitleText() const {
+  return ReadableOn(ToQColor(colours_[kTitleBackground]), ToQColor(colours_[kTitleText]),
+                    kReadableBoldOrLink);
 }
 
 QTableView* MonthCalendar::Table() const {
@@ -265,6 +274,12 @@ void MonthCalendar::resizeEvent(QResizeEvent* e) {
 
 bool MonthCalendar::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) return true;
+  // Its system colours follow a desktop palette that changes while the program runs.
+  if (e->type() == QEvent::ApplicationPaletteChange) {
+    const bool handled = QCalendarWidget::event(e);
+    ApplyColours();
+    return handled;
+  }
   if (e->type() == QEvent::FontChange || e->type() == QEvent::LocaleChange) FitDayNames();
   if (e->type() == QEvent::ChildAdded) {
     // Parts created later (the month menu, the year editor) are quiet too.

@@ -41,6 +41,8 @@ class MonthCalendar : public QCalendarWidget {
   void ApplyColours();
   void FitDayNames();
   QTableView* Table() const;
+  // The title text, readable on the title bar; also the selected day's number.
+  QColor TitleText() const;
 
   std::array<uint32_t, kColourCount> colours_{};
 };

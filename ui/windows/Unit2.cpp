@@ -58,8 +58,8 @@ TForm2::TForm2(AppContext& context) : SecondaryWindow(context) {
   // Modal for the whole application: the other windows and the menu shortcuts wait.
   setWindowModality(Qt::ApplicationModal);
   SetTextColour(Label1, 0x000000);
-  SetTextColour(Label4, kBlue);
-  SetTextColour(Label3, kNavy);
+  SetTextColour(Label4, kBlue, kReadableBoldOrLink);
+  SetTextColour(Label3, kNavy, kReadableBoldOrLink);
 
   // The two links open with a click, Enter or Space; Escape closes the window, as it closes a
   // dialog (there is no button).

@@ -67,15 +67,6 @@ class ToolTipGate : public QObject {
   }
 };
 
-// Keeps a bar of the window on the desktop's own colour when the window background changes.
-void KeepDesktopBackground(QWidget* widget) {
-  QPalette palette = widget->palette();
-  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-    palette.setColor(group, QPalette::Window,
-                     QApplication::palette().color(group, QPalette::Window));
-  widget->setPalette(palette);
-}
-
 }  // namespace
 
 TForm1::TForm1(AppContext& context)
@@ -92,9 +83,10 @@ TForm1::TForm1(AppContext& context)
   // Label10 keeps its own button-shadow background, which the window colour does not change.
   SetWindowColour(Label10, kButtonShadow);
   for (QLabel* caption : {Label10, Label9, Label11}) SetTextColour(caption, 0x000000);
-  SetTextColour(Label3, kNavy);
-  KeepDesktopBackground(MainMenu1);
-  KeepDesktopBackground(StatusBar1);
+  SetTextColour(Label3, kNavy, kReadableBoldOrLink);
+  // The menu bar and the status bar stay in the desktop's colours when the window's change.
+  KeepDesktopColours(MainMenu1);
+  KeepDesktopColours(StatusBar1);
   CreateStatusBarParts();
 
   Image1->SetPicture(BuiltInPicture(
