@@ -25,6 +25,7 @@
 #   fail MESSAGE                      # reports and counts a failure
 #   e2e_track PID                     # another background process for the cleanup to end
 #   e2e_start_atspi                   # a private session bus with its accessibility bus
+#   e2e_slow_png FILE                 # a PNG of a few hundred kilobytes that takes seconds to read
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
 # Everything started through this library is stopped when the script ends, also on failure.
@@ -256,6 +257,22 @@ e2e_start_atspi() {
   }
   wait_for 10 _e2e_a11y_bus || { fail "no accessibility bus"; e2e_finish; }
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+# 40000 x 40000 pixels of one bit in a few hundred kilobytes: seconds of decoding.
+e2e_slow_png() { # file
+  python3 - "$1" <<'PY'
+import struct, sys, zlib
+side = 40000
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+rows = [b'\0' + b'\x55' * (side // 8), b'\0' + b'\xaa' * (side // 8)]
+packer = zlib.compressobj(6)
+data = b''.join(packer.compress(rows[y % 2]) for y in range(side)) + packer.flush()
+header = struct.pack('>IIBBBBB', side, side, 1, 0, 0, 0, 0)
+with open(sys.argv[1], 'wb') as out:
+    out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data) + chunk(b'IEND', b''))
+PY
 }
 
 e2e_finish() {

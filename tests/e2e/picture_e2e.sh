@@ -10,20 +10,8 @@ e2e_init "$@"
 e2e_copy_program
 export LANG=ru_RU.UTF-8
 
-# 40000 x 40000 pixels of one bit in a few hundred kilobytes: seconds of decoding.
 slow=$E2E_TMP/slow.png
-python3 - "$slow" <<'PY'
-import struct, sys, zlib
-side = 40000
-def chunk(kind, data):
-    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-rows = [b'\0' + b'\x55' * (side // 8), b'\0' + b'\xaa' * (side // 8)]
-packer = zlib.compressobj(6)
-data = b''.join(packer.compress(rows[y % 2]) for y in range(side)) + packer.flush()
-header = struct.pack('>IIBBBBB', side, side, 1, 0, 0, 0, 0)
-with open(sys.argv[1], 'wb') as out:
-    out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data) + chunk(b'IEND', b''))
-PY
+e2e_slow_png "$slow"
 small=$E2E_TMP/small.bmp
 convert -size 40x30 xc:'#ff0000' "BMP3:$small"
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # What a blind user hears: Orca, Debian's screen reader, on the test's own AT-SPI bus, with its
 # debug log as the record of what it speaks. The four windows are walked by keys with a command
-# in each, then the menu bar, a field's context menu, a message box and the About window; each
-# step must be spoken. Orca runs in Russian, as such a user would run it.
+# in each, then the month calendar, the menu bar, a field's context menu, a message box, a
+# picture read with its progress dialog and the About window; each step must be spoken. Orca
+# runs in Russian, as such a user would run it. An Orca of the same user outside the test (here a
+# stand-in process named orca) is neither killed nor in the way.
 # With TALLYMATE_ORCA_SPEECH=FILE, every step and what Orca said for it is kept in FILE.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -15,6 +17,13 @@ export LC_ALL=ru_RU.UTF-8
 # outlive the test.
 mkdir -p "$HOME/.config/speech-dispatcher"
 echo DisableAutoSpawn >"$HOME/.config/speech-dispatcher/speechd.conf"
+
+# The user's own screen reader, on another session bus: it must survive the test.
+mkdir -p "$E2E_TMP/users-orca"
+cp "$(command -v sleep)" "$E2E_TMP/users-orca/orca"
+DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/the-users-own-bus "$E2E_TMP/users-orca/orca" 600 &
+users_orca=$!
+e2e_track "$users_orca"
 
 /usr/bin/python3 "$(dirname "$0")/orca_log.py" "$said" >"$E2E_TMP/orca.out" 2>&1 &
 e2e_track $!
@@ -102,6 +111,20 @@ step shift+Tab "Сосчитать"
 step space "Среднее арифметическое=3"
 back_to_main
 
+# The month calendar, six Tabs from the first field: its month and year as it takes the focus,
+# the day with its weekday as the selection moves, the month as it changes. What the day is
+# called comes from the system's own Russian calendar names.
+ru_date() { # date's arguments; in lower case, as Russian writes months and weekdays in a sentence
+  local text
+  text=$(LC_ALL=ru_RU.UTF-8 date "$@")
+  echo "${text,,}"
+}
+step "Tab Tab Tab Tab Tab Tab" "$(ru_date +'%OB %Y')" "выбрано $(ru_date +'%-d %B %Y, %A')"
+step Right "$(ru_date -d tomorrow +'%-d %B %Y, %A')"
+step Next "$(ru_date -d "$(ru_date -d tomorrow +%Y-%m-15) + 1 month" +'%OB %Y')"
+# Back past both sliders, which bear the fields' names too.
+step "shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab" "Первое число текст"
+
 # The menu bar: each menu opened by the arrows says its first command.
 step F10 "Программа"
 step Right "Степени и корни"
@@ -118,8 +141,22 @@ step Escape "Первое число"
 step type:x "Вводите только числа!" "OK"
 step Return "Первое число"
 
+# A picture that takes seconds to read: the progress dialog's text, then how it ended. The file
+# dialog's name field, opened again, reads the name it keeps whole.
+mkdir -p "$E2E_TMP/pictures"
+e2e_slow_png "$E2E_TMP/pictures/slow.png"
+convert -size 40x30 xc:'#ff0000' "BMP3:$E2E_TMP/pictures/small.bmp"
+step ctrl+i "Открыть"
+type_text "$E2E_TMP/pictures/slow.png"
+step Return "Загрузка картинки…"
+step Escape "Загрузка отменена, картинка прежняя"
+step ctrl+i "slow.png выделен"
+type_text "$E2E_TMP/pictures/small.bmp"
+step Return "Новая картинка показана"
+
 # The About window, through the menu.
 step "F10 Left Home Return" "О программе Tallymate 3.1"
 step Tab "ссылка"  # the e-mail address, a link that opens with Enter
 step Escape "Первое число"
+check "the user's own Orca outside the test still runs" kill -0 "$users_orca"
 e2e_finish

@@ -7,12 +7,14 @@
 #include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +31,7 @@
 #include "ui/base/screen_reader.h"
 #include "ui/controls/input_field.h"
 #include "ui/controls/model_slider.h"
+#include "ui/controls/month_calendar.h"
 #include "ui/windows/Unit2.h"
 #include "ui/windows/Unit3.h"
 #include "ui/windows/Unit4.h"
@@ -567,6 +570,50 @@ TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
   EXPECT_EQ(announced(quadratic()),
             Q("D>0, Уравнение имеет два корня, дискриминант=1, x1=2, x2=1"));
   quadratic().hide();
+}
+
+// The month calendar's table alone reads a week row of numbers: while it has the focus, the
+// month and year are said as it takes the focus and as the month changes, and the selected day
+// with its weekday as the selection moves. Set by the program while elsewhere, it says nothing.
+TEST_F(ScreenReader, TheCalendarSaysItsMonthAndTheSelectedDay) {
+  MonthCalendar* calendar = main().MonthCalendar1;
+  auto* announcer = calendar->findChild<Announcer*>();
+  ASSERT_NE(announcer, nullptr);
+  auto* table = calendar->findChild<QTableView*>(Q("qt_calendar_calendarview"));
+  ASSERT_NE(table, nullptr);
+  const auto said = [&](const std::function<void()>& action) {
+    announcer->setAccessibleName(QString());
+    action();
+    QCoreApplication::processEvents();
+    return announcer->accessibleName();
+  };
+  main().Edit1->setFocus();
+  EXPECT_EQ(said([&] { calendar->setSelectedDate(QDate(2026, 11, 20)); }), QString());
+  EXPECT_EQ(said([&] { calendar->setSelectedDate(QDate(2026, 12, 7)); }), QString());
+  // 7 December 2026 is a Monday.
+  EXPECT_EQ(said([&] { table->setFocus(Qt::TabFocusReason); }),
+            Q("декабрь 2026, выбрано 7 декабря 2026, понедельник"));
+  EXPECT_EQ(said([&] { QTest::keyClick(table, Qt::Key_Right); }), Q("8 декабря 2026, вторник"));
+  EXPECT_EQ(said([&] { QTest::keyClick(table, Qt::Key_PageDown); }),
+            Q("январь 2027, 8 января 2027, пятница"));
+}
+
+// Every line edit the program shows reads whole, Qt's own (the file dialog's name field) as
+// the program's fields do; one that hides what is typed keeps hiding it.
+TEST_F(ScreenReader, EveryLineEditReadsItsWholeText) {
+  QLineEdit name(&main());
+  name.setText(Q("big.png"));
+  QAccessibleTextInterface* text = Of(&name)->textInterface();
+  ASSERT_NE(text, nullptr);
+  int start = -1, end = -1;
+  text->attributes(6, &start, &end);
+  EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 7));
+  EXPECT_EQ(text->text(start, end), Q("big.png"));
+
+  QLineEdit secret(&main());
+  secret.setEchoMode(QLineEdit::Password);
+  secret.setText(Q("hidden"));
+  EXPECT_NE(Of(&secret)->text(QAccessible::Value), Q("hidden"));
 }
 
 // A field's text has one run of attributes over its whole length: a reader that rebuilds the

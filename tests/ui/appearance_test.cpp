@@ -46,6 +46,7 @@
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/base/colors.h"
+#include "ui/base/screen_reader.h"
 #include "ui/controls/model_slider.h"
 #include "ui/controls/month_calendar.h"
 #include "ui/controls/picture_box.h"
@@ -677,6 +678,26 @@ TEST(PictureCommand, BusyCursorIsGoneOnEveryWayOut) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << i;
   }
   EXPECT_EQ(Errors(app.desktop).size(), 2u);
+}
+
+// A screen reader hears that a new picture shows, which the eye sees in the picture area; an
+// error speaks through its box, and a cancelled file dialog says nothing.
+TEST(PictureCommand, AScreenReaderHearsThatTheNewPictureShows) {
+  Windows app;
+  TForm1& f = app.main();
+  auto* announcer = f.findChild<Announcer*>();
+  ASSERT_NE(announcer, nullptr);
+  const QString good = app.File(QStringLiteral("good.bmp"));
+  Save(Halves(8, 8, Qt::green, Qt::green), good, "BMP");
+  app.desktop.file_answers = {good.toStdString(), app.File(QStringLiteral("x.gif")).toStdString()};
+  const char* const said[] = {"Новая картинка показана", "", ""};  // picture, error, cancel
+  for (const char* expected : said) {
+    announcer->setAccessibleName(QString());
+    f.N3->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(announcer->accessibleName().toStdString(), expected);
+  }
+  EXPECT_EQ(Errors(app.desktop).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

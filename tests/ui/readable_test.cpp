@@ -69,8 +69,7 @@ TEST(Contrast, ATextKeepsItsColourWhereItReadsAndOtherwiseTakesBlackOrWhite) {
   const QColor blue(0x00, 0x00, 0xFF);
   const ReadableCase cases[] = {
       {"grey text on a white field", Qt::white, QColor(0xED, 0xED, 0xED), kReadable, Qt::black},
-      {"black caption on a dark window", QColor(0x23, 0x23, 0x23), Qt::black, kReadable,
-       Qt::white},
+      {"black caption on a dark window", QColor(0x23, 0x23, 0x23), Qt::black, kReadable, Qt::white},
       {"black on teal, ordinary text", teal, Qt::black, kReadable, Qt::white},
       {"black on teal, bold digits", teal, Qt::black, kReadableBoldOrLink, Qt::black},
       {"a blue link on the light button shadow", grey, blue, kReadableBoldOrLink, blue},
@@ -149,8 +148,7 @@ std::optional<QRect> TextArea(QWidget* control) {
   if (!control->isVisible()) return std::nullopt;
   QRect area;
   if (auto* label = qobject_cast<QLabel*>(control)) {
-    if (label->text().trimmed().isEmpty() || label->pixmap().isNull() == false)
-      return std::nullopt;
+    if (label->text().trimmed().isEmpty() || label->pixmap().isNull() == false) return std::nullopt;
     area = label->contentsRect();
   } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
     area = field->rect().adjusted(3, 3, -3, -3);
@@ -224,8 +222,8 @@ void ExpectProgramReadable(TestProgram& program, const std::string& when) {
   ExpectCalendarReadable(main.MonthCalendar1, when);
 
   const WindowSet& w = program.windows();
-  for (SecondaryWindow* form : std::initializer_list<SecondaryWindow*>{
-           w.Form2, w.Form3, w.Form4, w.Form5, w.Form6}) {
+  for (SecondaryWindow* form :
+       std::initializer_list<SecondaryWindow*>{w.Form2, w.Form3, w.Form4, w.Form5, w.Form6}) {
     form->ShowForm();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
     FillEmptyTexts(form);

@@ -32,6 +32,8 @@ class CommandWindow : public Widget {
 
   // The controls that show the window's results, for a screen reader to hear them change.
   void AnnounceResults(std::vector<QWidget*> results) { results_.Watch(this, std::move(results)); }
+  // What a command did that no result control shows, for a screen reader.
+  void Say(const QString& text) { results_.Say(text); }
 
   // The handler as an action that runs through the error path, for whatever calls it later.
   std::function<void()> Handler(std::function<void()> handler) {

@@ -160,6 +160,11 @@ void Announcer::Announce(const QString& text) {
   QAccessible::updateAccessibility(&shown);
 }
 
+void Announcer::AnnounceLater(const QString& text) {
+  QMetaObject::invokeMethod(
+      this, [this, text] { Announce(text); }, Qt::QueuedConnection);
+}
+
 void ResultWatch::Watch(QWidget* window, std::vector<QWidget*> results) {
   announcer_ = new Announcer(window);
   results_ = std::move(results);
@@ -189,10 +194,9 @@ void ResultWatch::CommandEnded() {
   }
   if (said.isEmpty()) return;
   // After the focus changes the command queued, so that the result is said last.
-  QMetaObject::invokeMethod(
-      announcer_,
-      [announcer = announcer_, text = said.join(QStringLiteral(", "))] {
-        announcer->Announce(text);
-      },
-      Qt::QueuedConnection);
+  announcer_->AnnounceLater(said.join(QStringLiteral(", ")));
+}
+
+void ResultWatch::Say(const QString& text) {
+  if (announcer_ != nullptr) announcer_->AnnounceLater(text);
 }

@@ -23,6 +23,8 @@ class Announcer : public QWidget {
  public:
   explicit Announcer(QWidget* window);
   void Announce(const QString& text);
+  // Announces `text` once the events queued now (focus changes) have been handled.
+  void AnnounceLater(const QString& text);
 };
 
 // The controls that show a window's results (answer fields, result lines): what a command
@@ -30,6 +32,9 @@ class Announcer : public QWidget {
 class ResultWatch {
  public:
   void Watch(QWidget* window, std::vector<QWidget*> results);
+  // Says what a command did that shows in no result control (a new picture, a stop), once the
+  // command's focus changes have been heard.
+  void Say(const QString& text);
   void CommandStarts();
   void CommandEnded();
 

@@ -15,6 +15,7 @@
 
 #include "ui/base/colors.h"
 #include "ui/base/fonts.h"
+#include "ui/base/screen_reader.h"
 
 namespace {
 
@@ -158,6 +159,34 @@ MonthCalendar::MonthCalendar(QWidget* parent)
 
   colours_ = {kSystemWindow, kSystemWindowText, kPurple, kWhite, kTeal, kSystemMenuBar};
   ApplyColours();
+
+  announcer_ = new Announcer(this);
+  connect(this, &QCalendarWidget::currentPageChanged, this, [this] { Say(MonthText()); });
+  connect(this, &QCalendarWidget::selectionChanged, this, [this] { Say(SelectedDayText()); });
+}
+
+QString MonthCalendar::MonthText() const {
+  return locale().standaloneMonthName(monthShown(), QLocale::LongFormat) + QLatin1Char(' ') +
+         QString::number(yearShown());
+}
+
+QString MonthCalendar::SelectedDayText() const {
+  return locale().toString(selectedDate(), QStringLiteral("d MMMM yyyy, dddd"));
+}
+
+void MonthCalendar::Say(const QString& text) {
+  const QTableView* table = Table();
+  if (table == nullptr || !table->hasFocus()) return;
+  if (to_say_.isEmpty()) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          announcer_->Announce(to_say_.join(QStringLiteral(", ")));
+          to_say_.clear();
+        },
+        Qt::QueuedConnection);
+  }
+  if (!to_say_.contains(text)) to_say_ << text;
 }
 
 uint32_t MonthCalendar::Colour(int index) const {
@@ -291,5 +320,11 @@ bool MonthCalendar::event(QEvent* e) {
 
 bool MonthCalendar::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::ToolTip) return true;
+  if (e->type() == QEvent::FocusIn && watched == Table()) {
+    const bool handled = QCalendarWidget::eventFilter(watched, e);
+    Say(MonthText());
+    Say(QStringLiteral("выбрано ") + SelectedDayText());
+    return handled;
+  }
   return QCalendarWidget::eventFilter(watched, e);
 }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QCalendarWidget>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
+class Announcer;
 class QTableView;
 
 class MonthCalendar : public QCalendarWidget {
@@ -43,6 +45,14 @@ class MonthCalendar : public QCalendarWidget {
   QTableView* Table() const;
   // The title text, readable on the title bar; also the selected day's number.
   QColor TitleText() const;
+  // What a screen reader hears while the calendar has the focus: the month and year when it
+  // takes the focus and when the month changes, the selected day with its weekday as it moves.
+  // The table alone would read a week row of numbers.
+  void Say(const QString& text);
+  QString MonthText() const;
+  QString SelectedDayText() const;
 
   std::array<uint32_t, kColourCount> colours_{};
+  Announcer* announcer_ = nullptr;
+  QStringList to_say_;  // said together once the event that brought them is handled
 };

@@ -264,6 +264,9 @@ QImage ReadOffTheWindowsThread(QWidget* window,
                    [&] { dialog.setValue(progress.PerMille()); });
   QTimer show;
   show.setSingleShot(true);
+  // A screen reader says a dialog's title and its focused button; the text is said with the
+  // dialog as its description.
+  dialog.setAccessibleDescription(dialog.labelText());
   QObject::connect(&show, &QTimer::timeout, &loop, [&] {
     dialog.setValue(progress.PerMille());
     dialog.show();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/desktop.h"
+#include "pictures/progress.h"
 #include "ui/base/colors.h"
 #include "ui/picture_loading/picture_loader.h"
 #include "ui/windows/Unit3.h"
@@ -95,11 +96,19 @@ void TForm1::N3Click() {
   const std::optional<std::string> chosen = context_.desktop.PickPictureFile();
   if (!chosen) return;
   const uint32_t background = ToQColor(WindowColour()).rgb() & 0xFFFFFFu;
-  // Decoded in full first: a failure or a stop leaves the old picture where it is.
-  QImage picture =
-      LoadPicture(QString::fromStdString(*chosen),
-                  DevicePixels(Image1->size(), Image1->devicePixelRatioF()), background, this);
+  // Decoded in full first: a failure or a stop leaves the old picture where it is. A screen
+  // reader hears how it ended, which the eye sees in the picture area.
+  QImage picture;
+  try {
+    picture =
+        LoadPicture(QString::fromStdString(*chosen),
+                    DevicePixels(Image1->size(), Image1->devicePixelRatioF()), background, this);
+  } catch (const DecodeCancelled&) {
+    Say(QStringLiteral("Загрузка отменена, картинка прежняя"));
+    throw;
+  }
   Image1->SetPicture(std::move(picture));
+  Say(QStringLiteral("Новая картинка показана"));
 }
 
 void TForm1::Image1Click() {
