@@ -32,8 +32,10 @@ for document in help.txt Licence.txt; do
     check "$document beside the program" cmp -s "$source_dir/$document" "$lib/$document"
   fi
 done
-entry="$prefix/share/applications/tallymate.desktop"
+app_id=example.tallymate.tallymate
+entry="$prefix/share/applications/$app_id.desktop"
 check "the menu entry exists" [ -f "$entry" ]
+check "the menu entry validates" entry_validates "$entry"
 check "the entry starts the installed link" grep -qxF "Exec=\"$prefix/bin/tallymate\"" "$entry"
 check "the entry starts in the program's directory" grep -qxF "Path=$lib" "$entry"
 check "the entry names the icon" grep -qx 'Icon=tallymate' "$entry"
@@ -43,9 +45,10 @@ for size in 256 48; do
   check "icon ${size}x${size}" [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x${size}" ]
 done
 check "the program is stripped" [ -z "$(nm "$lib/tallymate" 2>&1 | grep -v 'no symbols')" ]
-metainfo="$prefix/share/metainfo/example.tallymate.Tallymate.metainfo.xml"
+metainfo="$prefix/share/metainfo/$app_id.metainfo.xml"
 check "the AppStream description validates" appstreamcli validate --no-net "$metainfo"
-check "it names the menu entry" grep -qF '<launchable type="desktop-id">tallymate.desktop<' "$metainfo"
+check "its id is the file's name" grep -qF "<id>$app_id</id>" "$metainfo"
+check "it names the menu entry" grep -qF "<launchable type=\"desktop-id\">$app_id.desktop<" "$metainfo"
 check "the licence in share/doc/tallymate" cmp -s "$source_dir/Licence.txt" \
   "$prefix/share/doc/tallymate/Licence.txt"
 

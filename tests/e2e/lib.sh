@@ -26,6 +26,7 @@
 #   e2e_track PID                     # another background process for the cleanup to end
 #   e2e_start_atspi                   # a private session bus with its accessibility bus
 #   e2e_slow_png FILE                 # a PNG of a few hundred kilobytes that takes seconds to read
+#   entry_validates FILE              # desktop-file-validate finds nothing to say about FILE
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
 # Everything started through this library is stopped when the script ends, also on failure.
@@ -273,6 +274,13 @@ header = struct.pack('>IIBBBBB', side, side, 1, 0, 0, 0, 0)
 with open(sys.argv[1], 'wb') as out:
     out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data) + chunk(b'IEND', b''))
 PY
+}
+
+entry_validates() { # file
+  local said
+  said=$(desktop-file-validate "$1" 2>&1) && [ -z "$said" ] && return 0
+  echo "$said" >&2
+  return 1
 }
 
 e2e_finish() {
