@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/base/secondary_window.h"
-#include "ui_Unit2.h"
+#include "ui/windows/ui_Unit2.h"
 
 class QEventLoop;
 class QPlainTextEdit;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/base/secondary_window.h"
-#include "ui_Unit3.h"
+#include "ui/windows/ui_Unit3.h"
 
 class TForm3 : public SecondaryWindow, public Ui::TForm3 {
   Q_OBJECT

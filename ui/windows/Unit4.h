@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/base/secondary_window.h"
-#include "ui_Unit4.h"
+#include "ui/windows/ui_Unit4.h"
 
 // Label1, Label2, Label3: the discriminant, the first and the second root.
 class TForm4 : public SecondaryWindow, public Ui::TForm4 {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/base/secondary_window.h"
-#include "ui_Unit5.h"
+#include "ui/windows/ui_Unit5.h"
 
 // Label1: the result line.
 class TForm5 : public SecondaryWindow, public Ui::TForm5 {

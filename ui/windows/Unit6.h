@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ui/base/secondary_window.h"
-#include "ui_Unit6.h"
+#include "ui/windows/ui_Unit6.h"
 
 class TForm6 : public SecondaryWindow, public Ui::TForm6 {
   Q_OBJECT

@@ -11,7 +11,7 @@
 #include "core/slider_model.h"
 #include "ui/base/command_window.h"
 #include "ui/base/context.h"
-#include "ui_adding.h"
+#include "ui/windows/ui_adding.h"
 
 class QLabel;
 
