@@ -1,9 +1,10 @@
 // A label that opens a link: a click with the left button, or Enter or Space while it has the
 // focus, activates it. It shows the hand cursor, and is underlined while it has the focus, as a
 // link is on the desktop; a screen reader knows it as a link.
-// A label that takes the focus builds a text document for the text it is given: a form sets
-// the text before the focus policy, so that a hidden window's link builds it only when the window
-// is first shown (bench/startup.sh shows the difference).
+// A label that takes the focus builds a text document for the text it is given. A link the
+// keyboard reaches is marked in its form by the property "takesFocus", which Qt Designer keeps
+// after the text (it would write the focus policy before it): a hidden window's link builds its
+// document only when the window is first shown (bench/startup.sh shows the difference).
 #pragma once
 
 #include <QLabel>
@@ -12,8 +13,13 @@
 
 class LinkLabel : public QLabel {
   Q_OBJECT
+  // Whether Tab and a click give the label the focus (Qt::StrongFocus), or never (Qt::NoFocus).
+  Q_PROPERTY(bool takesFocus READ TakesFocus WRITE SetTakesFocus)
  public:
   explicit LinkLabel(QWidget* parent = nullptr);
+
+  bool TakesFocus() const { return focusPolicy() != Qt::NoFocus; }
+  void SetTakesFocus(bool on) { setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus); }
 
  signals:
   void Activated();
