@@ -260,11 +260,12 @@ e2e_start_atspi() {
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
-# 40000 x 40000 pixels of one bit in a few hundred kilobytes: seconds of decoding.
+# 60000 x 60000 pixels of one bit in a few hundred kilobytes: seconds of decoding, on an idle
+# machine too.
 e2e_slow_png() { # file
   python3 - "$1" <<'PY'
 import struct, sys, zlib
-side = 40000
+side = 60000
 def chunk(kind, data):
     return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
 rows = [b'\0' + b'\x55' * (side // 8), b'\0' + b'\xaa' * (side // 8)]

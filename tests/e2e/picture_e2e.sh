@@ -92,8 +92,32 @@ check "a small picture shows no dialog" [ "$shown" = 0 ]
 red() { [ "$(picture_colour "$E2E_TMP/red.png")" = '#FF0000' ]; }
 check "the small picture is shown" wait_for 3 red
 
+# Escape at once, before the dialog shows: the reading stops, and the key reaches no field
+# (where it would bring "Вводите только числа!").
+choose "$slow"
+focus_window "$main"
+key Escape
+sleep 1.5
+check "an early Escape leaves no dialog and no message" no_other_window
+check "the picture after the early Escape is the small one" red
+
 focus_window "$main"
 key ctrl+q
 wait_exit "$E2E_PID" 10
 check "the program ends" [ "$E2E_EXIT_CODE" = 0 ]
+
+# The window closed by the window manager while the picture is read, before its dialog shows
+# and with it: the reading stops and the program ends as at a close, its settings written.
+for when in before with; do
+  rm -f "$E2E_TMP/prog/Tallymate.ini"
+  e2e_start
+  main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
+  focus_window "$main"
+  choose "$slow"
+  [ "$when" = with ] && check "the progress dialog appears" wait_for 5 has_other_window
+  "$E2E_HELPER" --close "$main"
+  wait_exit "$E2E_PID" 3
+  check "closed $when the dialog: the program ends at once (exit $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  check "closed $when the dialog: the settings are written" [ -s "$E2E_TMP/prog/Tallymate.ini" ]
+done
 e2e_finish

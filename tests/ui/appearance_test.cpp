@@ -737,13 +737,17 @@ struct WhileReading {
   }
 };
 
-// A reading that goes on, a step every millisecond, until it is told to stop.
+// A reading that goes on, a step every millisecond, until it is told to stop; after 20 s it ends
+// by itself, so that a stop that never arrives fails the test instead of hanging it.
 QImage Endless(DecodeProgress& progress, std::atomic<int>& steps) {
-  for (int64_t done = 0;; ++done) {
+  QElapsedTimer clock;
+  clock.start();
+  for (int64_t done = 0; clock.elapsed() < 20000; ++done) {
     picture_detail::Report(&progress, done % 1000, 1000);
     ++steps;
     QThread::msleep(1);
   }
+  return QImage(1, 1, QImage::Format_RGB32);
 }
 
 TEST(PictureReading, ALongOneShowsItsProgressAndEscapeStopsItLeavingEverythingAsItWas) {
@@ -797,6 +801,80 @@ TEST(PictureReading, AQuickOneShowsNoDialog) {
   EXPECT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::red));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+// What the user does while a picture is read, before its dialog shows and after: Escape stops
+// the reading, a close of the window stops it and then closes the window as a close does (the
+// settings written), and keys meant for the window are dropped rather than typed afterwards.
+struct DuringReading {
+  const char* name;
+  int at_ms;  // the dialog shows at 500 ms
+  enum Action { kEscape, kClose, kType, kCommandKey } action;
+  bool stops, closes;
+};
+
+void PrintTo(const DuringReading& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class DuringReadingTest : public ::testing::TestWithParam<DuringReading> {};
+
+TEST_P(DuringReadingTest, IsHonouredAndLeavesNoInputForLater) {
+  const DuringReading& c = GetParam();
+  Windows app;
+  TForm1& f = app.main();
+  const AllowDialogs dialogs;
+  f.Edit1->setText(QStringLiteral("12"));
+  f.Edit1->setFocus();
+  std::atomic<int> steps = 0;
+  std::atomic<bool> bounded = false;
+  const QObject timers;  // the timers end with the test
+  QTimer::singleShot(c.at_ms, &timers, [&] {
+    if (c.action == DuringReading::kEscape) QTest::keyClick(f.Edit1, Qt::Key_Escape);
+    if (c.action == DuringReading::kClose) f.close();
+    if (c.action == DuringReading::kType) QTest::keyClicks(f.Edit1, QStringLiteral("x7"));
+    if (c.action == DuringReading::kCommandKey)
+      QTest::keyClick(f.Edit1, Qt::Key_D, Qt::ControlModifier);
+  });
+  // What is not stopped ends by itself a second after the action.
+  QTimer::singleShot(c.at_ms + 1000, &timers, [&] { bounded = true; });
+  QElapsedTimer clock;
+  clock.start();
+  bool stopped = false;
+  try {
+    ReadOffTheWindowsThread(&f, [&](DecodeProgress& p) {
+      while (!bounded) {
+        picture_detail::Report(&p, 1, 2);
+        ++steps;
+        QThread::msleep(1);
+      }
+      return QImage(1, 1, QImage::Format_RGB32);
+    });
+  } catch (const DecodeCancelled&) {
+    stopped = true;
+  }
+  EXPECT_EQ(stopped, c.stops);
+  if (c.stops) {
+    EXPECT_LT(clock.elapsed(), c.at_ms + 900);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(!f.isVisible(), c.closes);
+  EXPECT_EQ(app.SettingsFileExists(), c.closes);
+  EXPECT_EQ(f.Edit1->text(), QStringLiteral("12"));
+  EXPECT_TRUE(Errors(app.desktop).empty());
+  EXPECT_FALSE(app.w().Form3->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, DuringReadingTest,
+    ::testing::Values(
+        DuringReading{"EscapeBeforeTheDialog", 100, DuringReading::kEscape, true, false},
+        DuringReading{"CloseBeforeTheDialog", 100, DuringReading::kClose, true, true},
+        DuringReading{"CloseWithTheDialog", 800, DuringReading::kClose, true, true},
+        DuringReading{"TypingBeforeTheDialog", 100, DuringReading::kType, false, false},
+        DuringReading{"TypingWithTheDialog", 800, DuringReading::kType, false, false},
+        // The powers window's key, just after the file dialog closed.
+        DuringReading{"CommandKeyBeforeTheDialog", 150, DuringReading::kCommandKey, false, false}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
   // The picture area is 209 x 145 window pixels, in device pixels of the screen. The usual

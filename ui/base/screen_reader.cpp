@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
+#include <utility>
 
 namespace {
 
@@ -162,7 +163,25 @@ void Announcer::Announce(const QString& text) {
 
 void Announcer::AnnounceLater(const QString& text) {
   QMetaObject::invokeMethod(
-      this, [this, text] { Announce(text); }, Qt::QueuedConnection);
+      this,
+      [this, text] {
+        if (window()->isActiveWindow()) {
+          Announce(text);
+          return;
+        }
+        if (waiting_.isEmpty()) window()->installEventFilter(this);
+        waiting_ = text;
+      },
+      Qt::QueuedConnection);
+}
+
+bool Announcer::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == window() && e->type() == QEvent::WindowActivate && !waiting_.isEmpty()) {
+    window()->removeEventFilter(this);
+    // After the window's own activation and its control's focus have been reported.
+    AnnounceLater(std::exchange(waiting_, QString()));
+  }
+  return QWidget::eventFilter(watched, e);
 }
 
 void ResultWatch::Watch(QWidget* window, std::vector<QWidget*> results) {

@@ -23,8 +23,16 @@ class Announcer : public QWidget {
  public:
   explicit Announcer(QWidget* window);
   void Announce(const QString& text);
-  // Announces `text` once the events queued now (focus changes) have been handled.
+  // Announces `text` once the events queued now (focus changes) have been handled and the
+  // window is active again: a reader drops what an inactive window says, and a window comes
+  // back from a closed dialog only when the desktop has activated it.
   void AnnounceLater(const QString& text);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  QString waiting_;  // said when the window is next activated
 };
 
 // The controls that show a window's results (answer fields, result lines): what a command

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -226,6 +228,80 @@ class SharedProgress : public DecodeProgress {
 constexpr int kDialogDelayMs = 500;
 constexpr int kDialogUpdateMs = 50;
 
+// While a picture is read the program's windows take no input: keys and clicks meant for them
+// are dropped, never kept for later, where they would run commands nobody wants any more. The
+// progress dialog alone takes input once it shows. Escape stops the reading from the first
+// moment, also before the dialog shows, as «Отмена» does; a close of the window asked meanwhile
+// (by the window manager, Alt+F4, the session's end) stops it and is made once it has ended.
+class ReadingInput : public QObject {
+ public:
+  ReadingInput(QWidget* window, QWidget* dialog, SharedProgress& progress)
+      : window_(window), dialog_(dialog), progress_(progress) {
+    qApp->installEventFilter(this);
+  }
+  ~ReadingInput() override { qApp->removeEventFilter(this); }
+  ReadingInput(const ReadingInput&) = delete;
+  ReadingInput& operator=(const ReadingInput&) = delete;
+
+  bool CloseAsked() const { return close_asked_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Close && watched == window_) {
+      e->ignore();
+      close_asked_ = true;
+      progress_.Stop();
+      return true;
+    }
+    if (!IsInput(e->type())) return false;
+    // Escape stops wherever it lands: the dialog itself, when it is not the active window (no
+    // window manager made it so), only hides on it.
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+      progress_.Stop();
+    return !InDialog(watched);
+  }
+
+ private:
+  static bool IsInput(QEvent::Type type) {
+    switch (type) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+      case QEvent::TabletPress:
+      case QEvent::TabletRelease:
+      case QEvent::TabletMove:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // Whether the event's receiver belongs to the dialog: a control of it, its window, or a
+  // shortcut it owns (its Escape is one).
+  bool InDialog(QObject* watched) const {
+    if (!dialog_->isVisible()) return false;
+    if (watched == static_cast<QObject*>(dialog_->windowHandle())) return true;
+    for (QObject* o = watched; o != nullptr; o = o->parent())
+      if (auto* widget = qobject_cast<QWidget*>(o)) return widget->window() == dialog_;
+    return false;
+  }
+
+  QWidget* window_;
+  QWidget* dialog_;
+  SharedProgress& progress_;
+  bool close_asked_ = false;
+};
+
 }  // namespace
 
 QImage LoadPicture(const QString& path, QSize minimum, uint32_t background, QWidget* window) {
@@ -253,36 +329,45 @@ QImage ReadOffTheWindowsThread(QWidget* window,
   QProgressDialog dialog(QStringLiteral("Загрузка картинки…"), QStringLiteral("Отмена"), 0, 1000,
                          window);
   dialog.setWindowTitle(QStringLiteral("Tallymate 3.1"));
-  dialog.setWindowModality(Qt::ApplicationModal);
+  // Not modal: the desktop would then hold back a close of the window, which must stop the
+  // reading. The input the other windows would get is dropped meanwhile instead.
+  dialog.setWindowModality(Qt::NonModal);
   dialog.setAutoClose(false);
   dialog.setAutoReset(false);
   // The dialog shows when this function says, not by its own estimate.
   dialog.setMinimumDuration(std::numeric_limits<int>::max());
+  // A screen reader says a dialog's title and its focused button; the text is said with the
+  // dialog as its description.
+  dialog.setAccessibleDescription(dialog.labelText());
   QObject::connect(&dialog, &QProgressDialog::canceled, [&progress] { progress.Stop(); });
+  QObject::connect(&dialog, &QDialog::rejected, [&progress] { progress.Stop(); });
   QTimer update;
   QObject::connect(&update, &QTimer::timeout, &dialog,
                    [&] { dialog.setValue(progress.PerMille()); });
   QTimer show;
   show.setSingleShot(true);
-  // A screen reader says a dialog's title and its focused button; the text is said with the
-  // dialog as its description.
-  dialog.setAccessibleDescription(dialog.labelText());
-  QObject::connect(&show, &QTimer::timeout, &loop, [&] {
+  QObject::connect(&show, &QTimer::timeout, &dialog, [&] {
     dialog.setValue(progress.PerMille());
     dialog.show();
     update.start(kDialogUpdateMs);
-    loop.exit(1);
   });
 
-  reader->start();
-  show.start(kDialogDelayMs);
-  // Until the dialog shows, keys and clicks wait: no command runs while the picture is read.
-  // Once it shows, it is modal and the other windows take no input.
-  if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !reader->isFinished()) loop.exec();
-  reader->wait();
-  show.stop();
-  update.stop();
-  dialog.hide();
+  bool close_asked = false;
+  {
+    const ReadingInput input(window, &dialog, progress);
+    reader->start();
+    show.start(kDialogDelayMs);
+    if (!reader->isFinished()) loop.exec();
+    reader->wait();
+    show.stop();
+    update.stop();
+    dialog.hide();
+    // Keys and clicks the desktop had queued for the program until now came during the reading:
+    // they are dropped with the rest.
+    QGuiApplication::sync();
+    close_asked = input.CloseAsked();
+  }
+  if (close_asked) QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
   if (failure) std::rethrow_exception(failure);
   return image;
 }
