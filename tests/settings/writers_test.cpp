@@ -287,8 +287,8 @@ INSTANTIATE_TEST_SUITE_P(
 std::string RecordText(int32_t value, bool tips) {
   const std::string v = std::to_string(value);
   std::string text = "[Color]\r\nFormColor=" + v + "\r\nEdit=" + v + "\r\n[Trackbar]\r\nmax=" + v +
-                     "\r\nmin=" + v + "\r\n[Calendar]\r\ncolor=" + v + "\r\n[var]\r\nc=" +
-                     (tips ? "1" : "0") + "\r\n[Other]\r\n";
+                     "\r\nmin=" + v + "\r\n[Calendar]\r\ncolor=" + v +
+                     "\r\n[var]\r\nc=" + (tips ? "1" : "0") + "\r\n[Other]\r\n";
   // Lines of no interest to the program, so that each write takes a moment.
   for (int i = 0; i < 200; ++i) text += "line" + std::to_string(i) + "=kept as it is\r\n";
   return text;
