@@ -51,7 +51,7 @@ expect_centred_box() { # what
     fail "$1: no box"
     return
   fi
-  check "$1 at the centre of the screen (off by $(off_centre "$box"))" wait_for 3 centred "$box"
+  check "$1 at the centre of the screen (off by $(off_centre "$box"))" wait_for 10 centred "$box"
   key Return
   check "$1 closes" wait_for 5 bash -c "! xwininfo -id $box 2>/dev/null | grep -q IsViewable"
 }
@@ -60,7 +60,7 @@ export LC_ALL=ru_RU.UTF-8
 e2e_start
 main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
 check "the main window at the centre of the screen (off by $(off_centre "$main"))" \
-  wait_for 3 centred "$main"
+  wait_for 10 centred "$main"
 focus_window "$main"
 sleep 0.3
 type_text 'a'  # refused by the first field: the information message

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QMargins>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -105,11 +104,9 @@ void CentreOnScreenWhenShown(QWidget* window, std::function<void(QPoint)> move) 
   QWindow* handle = window->windowHandle();
   if (handle == nullptr) return;
   auto* centring = new Centring(window, std::move(move));
+  // Placing ends once the frame stands where it belongs (or after a few corrections), however
+  // late the window manager draws the frame on a busy machine: a user cannot move a window
+  // before it has a frame, so no move of theirs is undone.
   handle->installEventFilter(centring);
-  // Placing ends with the start-up: a move after that is the user's.
-  QTimer::singleShot(3000, centring, [centring, handle] {
-    handle->removeEventFilter(centring);
-    centring->deleteLater();
-  });
   if (window->isVisible()) centring->Request(centring->Wanted());
 }
