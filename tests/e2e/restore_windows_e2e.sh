@@ -17,8 +17,14 @@ hidden() { ! viewable "$1"; }
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # The window manager has taken the window on (a request to minimise before that is lost).
 managed() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Normal'; }
+# The menu "Помощь" opened by a click: its popup is a window of the program beside the main one.
+open_help_menu() {
+  xdotool mousemove --window "$main" 160 9 click 1
+  wait_for 10 menu_open || fail "the menu does not open"
+}
+menu_open() { [ "$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | grep -cvx "$main")" -gt 0 ]; }
 minimise() { # window
-  wait_for 5 managed "$1" || fail "the window manager never took on window $1"
+  wait_for 10 managed "$1" || fail "the window manager never took on window $1"
   xdotool windowminimize "$1"
 }
 
@@ -31,46 +37,44 @@ for shortcut in ctrl+d:'Степени и корни' ctrl+k:'Квадратны
   title=${shortcut#*:}
   focus_window "$main"
   key "$keys"
-  win=$(wait_window "$title" 5 "$E2E_PID") || { fail "$keys opens no window \"$title\""; continue; }
+  win=$(wait_window "$title" 10 "$E2E_PID") || { fail "$keys opens no window \"$title\""; continue; }
   minimise "$win"
-  check "\"$title\" is minimised" wait_for 5 hidden "$win"
+  check "\"$title\" is minimised" wait_for 10 hidden "$win"
   focus_window "$main"
   key "$keys"
-  check "$keys brings the minimised \"$title\" back" wait_for 5 viewable "$win"
-  check "\"$title\" is the active window again" wait_for 5 active_is "$win"
+  check "$keys brings the minimised \"$title\" back" wait_for 10 viewable "$win"
+  check "\"$title\" is the active window again" wait_for 10 active_is "$win"
   "$CALC_HELPER" --close "$win"
-  check "\"$title\" closes" wait_for 5 hidden "$win"
+  check "\"$title\" closes" wait_for 10 hidden "$win"
 done
 
 # The About window through the menu "Помощь", its first item "О программе".
 focus_window "$main"
-xdotool mousemove --window "$main" 160 9 click 1
-sleep 0.5
+open_help_menu
 key Down Return
-about=$(wait_window 'О программе Tallymate 3.1' 5 "$E2E_PID") || { fail "no About window"; e2e_finish; }
+about=$(wait_window 'О программе Tallymate 3.1' 10 "$E2E_PID") || { fail "no About window"; e2e_finish; }
 minimise "$about"
-check "the About window is minimised" wait_for 5 hidden "$about"
+check "the About window is minimised" wait_for 10 hidden "$about"
 # The user clicks the main window, which the window manager may have activated already.
 xdotool mousemove --window "$main" 300 200 click 1
-check "a click on the main window brings the About window back" wait_for 5 viewable "$about"
-check "the About window is the active window" wait_for 5 active_is "$about"
+check "a click on the main window brings the About window back" wait_for 10 viewable "$about"
+check "the About window is the active window" wait_for 10 active_is "$about"
 "$CALC_HELPER" --close "$about"
-check "the About window closes" wait_for 5 hidden "$about"
+check "the About window closes" wait_for 10 hidden "$about"
 
 # Hidden by another client without being minimised (unmapped): a click on the blocked main window
 # brings it back as well.
 focus_window "$main"
-xdotool mousemove --window "$main" 160 9 click 1
-sleep 0.5
+open_help_menu
 key Down Return
-about=$(wait_window 'О программе Tallymate 3.1' 5 "$E2E_PID") || { fail "no About window"; e2e_finish; }
-wait_for 5 managed "$about" || fail "the window manager never took on the About window"
+about=$(wait_window 'О программе Tallymate 3.1' 10 "$E2E_PID") || { fail "no About window"; e2e_finish; }
+wait_for 10 managed "$about" || fail "the window manager never took on the About window"
 xdotool windowunmap "$about"
-check "the About window is unmapped" wait_for 5 hidden "$about"
+check "the About window is unmapped" wait_for 10 hidden "$about"
 xdotool mousemove --window "$main" 300 200 click 1
-check "a click on the main window brings the unmapped About window back" wait_for 5 viewable "$about"
+check "a click on the main window brings the unmapped About window back" wait_for 10 viewable "$about"
 "$CALC_HELPER" --close "$about"
-check "the About window closes again" wait_for 5 hidden "$about"
+check "the About window closes again" wait_for 10 hidden "$about"
 
 focus_window "$main"
 key ctrl+q
