@@ -2,11 +2,15 @@
 # Choosing a picture that takes seconds to read, through the real file dialog: the main window
 # goes on answering the window manager's pings, a progress dialog with its Russian texts appears,
 # Escape stops the reading at once and the old picture stays. A small picture shows no dialog.
-# Options: those of lib.sh (--helper is the X client that pings).
+# Escape before the dialog shows stops the reading too, and a close of the window while it is
+# read ends the program as a close does.
+# Options: those of lib.sh (--helper is the X client that pings, --calc-helper closes a window
+# as its close box does).
 . "$(dirname "$0")/lib.sh"
 
 e2e_init "$@"
 [ -x "$E2E_HELPER" ] || { echo "needs --helper x_title_window" >&2; exit 2; }
+[ -x "$E2E_CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
 e2e_copy_program
 export LANG=ru_RU.UTF-8
 
@@ -115,7 +119,7 @@ for when in before with; do
   focus_window "$main"
   choose "$slow"
   [ "$when" = with ] && check "the progress dialog appears" wait_for 5 has_other_window
-  "$E2E_HELPER" --close "$main"
+  "$E2E_CALC_HELPER" --close "$main"
   wait_exit "$E2E_PID" 3
   check "closed $when the dialog: the program ends at once (exit $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
   check "closed $when the dialog: the settings are written" [ -s "$E2E_TMP/prog/Tallymate.ini" ]

@@ -4,7 +4,6 @@
 //   x_title_window TITLE [--mapped] [--net-only] [--transient]
 //   x_title_window --watch-maps
 //   x_title_window --ping WINDOW MILLISECONDS
-//   x_title_window --close WINDOW
 //
 // --mapped     map the window (otherwise it stays unmapped, like an application window)
 // --net-only   set only _NET_WM_NAME, no WM_NAME
@@ -20,9 +19,6 @@
 // --ping asks WINDOW (a number, 0x... allowed) whether it answers, as a window manager does with
 // _NET_WM_PING, every 20 ms for MILLISECONDS, and prints "pings N answered M longest L": L is
 // the longest time in milliseconds a ping waited for its answer (or until the end, unanswered).
-//
-// --close asks WINDOW to close as a window manager does when its close button is pressed
-// (WM_DELETE_WINDOW), whatever window manager runs or none.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -164,32 +160,8 @@ static int ping(xcb_window_t w, long long milliseconds) {
   return 0;
 }
 
-static int close_window(xcb_window_t w) {
-  xcb_connection_t* c = xcb_connect(NULL, NULL);
-  if (xcb_connection_has_error(c)) {
-    fprintf(stderr, "cannot open the display\n");
-    return 1;
-  }
-  xcb_client_message_event_t e;
-  memset(&e, 0, sizeof e);
-  e.response_type = XCB_CLIENT_MESSAGE;
-  e.format = 32;
-  e.window = w;
-  e.type = atom(c, "WM_PROTOCOLS");
-  e.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
-  e.data.data32[1] = XCB_CURRENT_TIME;
-  xcb_send_event(c, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
-  // A round trip: the message has reached the server before this client goes.
-  free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
-  const bool failed = xcb_connection_has_error(c) != 0;
-  xcb_disconnect(c);
-  return failed ? 1 : 0;
-}
-
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--watch-maps") == 0) return watch_maps();
-  if (argc == 3 && strcmp(argv[1], "--close") == 0)
-    return close_window(static_cast<xcb_window_t>(strtoul(argv[2], NULL, 0)));
   if (argc == 4 && strcmp(argv[1], "--ping") == 0)
     return ping(static_cast<xcb_window_t>(strtoul(argv[2], NULL, 0)), atoll(argv[3]));
   if (argc < 2) {
