@@ -8,7 +8,7 @@
 #include "app/regional_settings.h"
 #include "app/translations.h"
 #include "app/window_set.h"
-#include "ui/base/screen_reader.h"
+#include "ui/controls/screen_reader_support.h"
 #include "ui/windows/adding.h"
 
 namespace {
@@ -42,7 +42,7 @@ int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
   ApplyRegionalDecimalSeparator();
-  InstallFocusFirstOrder();
+  InstallScreenReaderSupport();
 
   QtDesktop desktop;
   {

@@ -9,6 +9,7 @@
 
 #include "core/number_text.h"
 #include "tests/support/modal_watchdog.h"
+#include "ui/controls/screen_reader_support.h"
 
 namespace {
 
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
   // Test discovery reads the list of tests without the tests' environment: headless there too.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // What a screen reader finds in the controls, as the program installs it; the focus order is
+  // the screen-reader tests' own to install.
+  InstallAccessibleControls();
   // Windows come and go in every test; only a test ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   DialogWatchdog watchdog;

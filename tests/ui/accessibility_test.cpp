@@ -28,7 +28,8 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
-#include "ui/base/screen_reader.h"
+#include "ui/base/announcer.h"
+#include "ui/base/focus_order.h"
 #include "ui/controls/input_field.h"
 #include "ui/controls/model_slider.h"
 #include "ui/controls/month_calendar.h"
@@ -288,9 +289,8 @@ TEST_F(Accessibility, SliderValueIsItsPositionAndItsNameItsRange) {
   EXPECT_EQ(value->currentValue().toInt(), 50);
 }
 
-// The result line is what the window shows. (Each write also sends Qt's NameChanged event to
-// the screen reader; the headless platform has no active accessibility to observe it, so the
-// end-to-end test watches it through AT-SPI.)
+// The result line is what the window shows. (A reader hears it change through the window's
+// notification: ResultsAreAnnouncedWhereTheyAppear.)
 TEST_F(Accessibility, MeanResultLineReadsTheMean) {
   mean().ShowForm();
   for (const char* number : {"1", "2", "4"}) {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/handler_boundary.h"
+#include "ui/base/announcer.h"
 #include "ui/base/colors.h"
 #include "ui/base/context.h"
-#include "ui/base/screen_reader.h"
 
 template <class Widget>
 class CommandWindow : public Widget {

@@ -105,6 +105,10 @@ class FieldAccessible : public QAccessibleWidget,
 
 }  // namespace
 
-QAccessibleInterface* NewFieldAccessible(QLineEdit* field) {
+QAccessibleInterface* FieldAccessibleFactory(const QString& class_name, QObject* object) {
+  if (class_name != QLatin1String("InputField") && class_name != QLatin1String("QLineEdit"))
+    return nullptr;
+  auto* field = static_cast<QLineEdit*>(object);
+  if (field->echoMode() != QLineEdit::Normal) return nullptr;
   return new FieldAccessible(field);
 }

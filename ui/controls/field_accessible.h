@@ -4,7 +4,11 @@
 // the last character ("100" read as "10").
 #pragma once
 
-class QLineEdit;
 class QAccessibleInterface;
+class QObject;
+class QString;
 
-QAccessibleInterface* NewFieldAccessible(QLineEdit* field);
+// The interface of the program's fields, and of every other line edit it shows (Qt's file
+// dialog's name field among them); a line edit that hides what is typed keeps Qt's interface,
+// which hides it too. Nothing for other objects.
+QAccessibleInterface* FieldAccessibleFactory(const QString& class_name, QObject* object);

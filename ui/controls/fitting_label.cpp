@@ -1,6 +1,5 @@
 #include "ui/controls/fitting_label.h"
 
-#include <QAccessible>
 #include <QEvent>
 #include <algorithm>
 
@@ -17,9 +16,6 @@ void FittingLabel::changeEvent(QEvent* e) {
 
 void FittingLabel::SetLine(const QString& text) {
   setText(text);
-  // A result that appears while the focus is elsewhere is still read out by a screen reader.
-  QAccessibleEvent announce(this, QAccessible::NameChanged);
-  QAccessible::updateAccessibility(&announce);
   if (!has_font_) {
     font_ = font();
     has_font_ = true;

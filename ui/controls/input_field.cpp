@@ -9,27 +9,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-#include "ui/base/screen_reader.h"
-#include "ui/controls/field_accessible.h"
-
-namespace {
-
-// The program's fields, and every other line edit it shows (Qt's file dialog's name field among
-// them), read as the field shows them: Qt's own interface loses a text's last character for a
-// reader. A line edit that hides what is typed keeps Qt's interface, which hides it too.
-QAccessibleInterface* FieldFactory(const QString& class_name, QObject* object) {
-  if (class_name != QLatin1String("InputField") && class_name != QLatin1String("QLineEdit"))
-    return nullptr;
-  auto* field = static_cast<QLineEdit*>(object);
-  if (field->echoMode() != QLineEdit::Normal) return nullptr;
-  return NewFieldAccessible(field);
-}
-
-}  // namespace
+#include "ui/base/focus_order.h"
 
 InputField::InputField(QWidget* parent) : QLineEdit(parent) {
-  static const bool factory_installed = (QAccessible::installFactory(&FieldFactory), true);
-  (void)factory_installed;
   setMouseTracking(true);
 }
 

@@ -32,16 +32,14 @@ class LinkAccessible : public QAccessibleWidget {
   }
 };
 
-QAccessibleInterface* LinkFactory(const QString& class_name, QObject* object) {
+}  // namespace
+
+QAccessibleInterface* LinkAccessibleFactory(const QString& class_name, QObject* object) {
   if (class_name != QLatin1String("LinkLabel")) return nullptr;
   return new LinkAccessible(static_cast<LinkLabel*>(object));
 }
 
-}  // namespace
-
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
-  static const bool factory_installed = (QAccessible::installFactory(&LinkFactory), true);
-  (void)factory_installed;
   setCursor(Qt::PointingHandCursor);
 }
 

@@ -11,6 +11,11 @@
 
 #include "ui/controls/click_tracker.h"
 
+class QAccessibleInterface;
+
+// A screen reader hears a link label as a link, named by its text, that opens with its press.
+QAccessibleInterface* LinkAccessibleFactory(const QString& class_name, QObject* object);
+
 class LinkLabel : public QLabel {
   Q_OBJECT
   // Whether Tab and a click give the label the focus (Qt::StrongFocus), or never (Qt::NoFocus).

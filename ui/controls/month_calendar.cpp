@@ -13,9 +13,9 @@
 #include <QToolButton>
 #include <functional>
 
+#include "ui/base/announcer.h"
 #include "ui/base/colors.h"
 #include "ui/base/fonts.h"
-#include "ui/base/screen_reader.h"
 
 namespace {
 

@@ -4,19 +4,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
-
-// Screen readers announce the control as a picture, not as an empty pane.
-QAccessibleInterface* PictureAccessible(const QString& class_name, QObject* object) {
+QAccessibleInterface* PictureAccessibleFactory(const QString& class_name, QObject* object) {
   if (class_name != QLatin1String("PictureBox") || !object->isWidgetType()) return nullptr;
   return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
 }
 
-}  // namespace
-
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
-  [[maybe_unused]] static const bool factory =
-      (QAccessible::installFactory(PictureAccessible), true);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

@@ -7,6 +7,11 @@
 
 #include "ui/controls/click_tracker.h"
 
+class QAccessibleInterface;
+
+// A screen reader hears the picture as a picture, not as an empty pane.
+QAccessibleInterface* PictureAccessibleFactory(const QString& class_name, QObject* object);
+
 class PictureBox : public QWidget {
   Q_OBJECT
  public:

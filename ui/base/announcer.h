@@ -1,20 +1,15 @@
-// What a screen reader hears beyond what Qt reports by itself: a field's focus before its caret,
-// and the results a command shows away from the focus.
+// How a screen reader hears what appears away from the focus: a window's notification object,
+// and the watch over the controls that show a window's results.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 #include <vector>
 
-// Puts Qt's report of a field taking the focus ahead of the caret and selection the field sets
-// as it takes it. Qt reports the focus only after the field's focus-in handler, and a reader
-// that first hears the caret move into a field takes the field as focused already and never
-// says its name. Installed once, before the first window; events go on to whatever update
-// handler was installed before.
-void InstallFocusFirstOrder();
-void RemoveFocusFirstOrder();
-// Called by a field as it starts handling its focus-in event.
-void FieldTakesFocus(QWidget* field);
+class QAccessibleInterface;
+
+// The accessible interface of an Announcer (a notification); nothing for other objects.
+QAccessibleInterface* NotificationAccessibleFactory(const QString& class_name, QObject* object);
 
 // An object of a window that screen readers hear as a notification: how a result that appears
 // away from the focus is said (Qt has no announcement of its own here).
