@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QtGlobal>
 
+#include "app/end_requests.h"
 #include "app/qt_desktop.h"
 #include "app/regional_settings.h"
 #include "app/translations.h"
@@ -33,6 +34,8 @@ bool ChoosePlatform() {
 int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
   if (!qEnvironmentVariableIsSet("TALLYMATE_DEBUG")) qInstallMessageHandler(DropMessage);
   const bool chose_platform = ChoosePlatform();
+  // First of all, so that a logout while Qt starts ends the program rather than killing it.
+  EndRequests end_requests;
 
   QApplication app(argc, argv);
   // The choice was the program's own: the editor or browser it starts picks its own platform.
@@ -52,7 +55,11 @@ int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
     // keeps it running), so closing the last visible window must not end it by itself.
     QApplication::setQuitOnLastWindowClosed(false);
     if (watch.before_show) watch.before_show(windows.Main());
+    // The showing reads the settings: from now on an end of the session writes them.
+    end_requests.Hold();
     windows.ShowMainAndCreateOthers();
+    end_requests.Listen([&windows] { windows.SaveForSession(); },
+                        [&windows] { return windows.EndSession(); });
     if (watch.before_loop) watch.before_loop();
     QApplication::exec();
   }

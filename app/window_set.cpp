@@ -50,7 +50,22 @@ bool ApplicationWindows::CreateMainWindow() {
     return false;
   // The main window's close handler announces when it has closed for good.
   QObject::connect(form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  QObject::connect(form1, &TForm1::Closed, form1, [this] { main_closed_ = true; });
   return true;
+}
+
+bool ApplicationWindows::EndSession() {
+  if (main_closed_) return false;
+  main_closed_ = true;
+  Main().WriteSettingsAtSessionEnd();
+  // Ends the loops of a message box, the About window or a picture reading as well; the reading
+  // stops when its loop ends. A loop started later returns at once.
+  QCoreApplication::exit(0);
+  return true;
+}
+
+void ApplicationWindows::SaveForSession() {
+  if (!main_closed_) Main().WriteSettingsAtSessionEnd();
 }
 
 void ApplicationWindows::ShowMainAndCreateOthers() {

@@ -38,6 +38,15 @@ class ApplicationWindows {
   // creates the other five windows hidden, in the program's order.
   void ShowMainAndCreateOthers();
 
+  // The desktop ends the session (a signal or the session manager): the main window writes the
+  // settings as its close does, and the program ends even when that fails, as nobody is there to
+  // answer a box; every event loop ends, a modal window's too. False when the main window has
+  // closed already and the program is ending by itself.
+  bool EndSession();
+  // The session manager asks for the program's data: the settings written as at a close,
+  // quietly; the program goes on.
+  void SaveForSession();
+
   TForm1& Main() const { return *context_.windows.Form1; }
   AppContext& Context() { return context_; }
 
@@ -46,4 +55,5 @@ class ApplicationWindows {
 
   AppContext context_;
   std::unique_ptr<HiddenApplicationWindow> hidden_;
+  bool main_closed_ = false;
 };

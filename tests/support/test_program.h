@@ -31,6 +31,7 @@ class TestProgram {
 
   TForm1& main() const { return windows_->Main(); }
   WindowSet& windows() const { return windows_->Context().windows; }
+  ApplicationWindows& window_set() const { return *windows_; }
 
   void WriteFile(const std::string& content) const {
     QFile file(path);

@@ -358,6 +358,9 @@ QImage ReadOffTheWindowsThread(QWidget* window,
     reader->start();
     show.start(kDialogDelayMs);
     if (!reader->isFinished()) loop.exec();
+    // A loop that ends before the reading does was ended by the program's end (the desktop's
+    // session is over): the reading stops as with "Отмена".
+    if (!reader->isFinished()) progress.Stop();
     reader->wait();
     show.stop();
     update.stop();

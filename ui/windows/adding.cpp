@@ -406,6 +406,15 @@ void TForm1::FormClose() {
                       StoredSettings::kAppearance | StoredSettings::kSliderRange);
 }
 
+void TForm1::WriteSettingsAtSessionEnd() {
+  if (!shown_once_) return;
+  try {
+    FormClose();
+  } catch (...) {
+    // Nobody would answer the box, and the program ends all the same: the file stays as it was.
+  }
+}
+
 uint32_t TForm1::WindowColour() const {
   return ::WindowColour(this);
 }

@@ -50,6 +50,11 @@ class TForm1 : public CommandWindow<QMainWindow>, public Ui::TForm1, public Main
   void ApplyTips(bool on) override;
   // The settings file of this run (AppContext::settings_path, or beside the executable).
   std::string SettingsPath() const override;
+  // The desktop's session ends (a logout, a shutdown, SIGTERM) and nobody is there to answer a
+  // box: the settings are written as at a close, and a failed write is not shown. Before the
+  // first showing has read the settings nothing is written: the form's values would replace
+  // the user's.
+  void WriteSettingsAtSessionEnd();
 
   // Colours, picture and default settings (adding_appearance.cpp).
   void N10Click();     // field colour
