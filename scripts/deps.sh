@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format ccache
-  qt6-base-dev libxcb1-dev qt6-tools-dev-tools
+  qt6-base-dev libxcb1-dev qt6-tools-dev-tools libsm-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-fantasque-sans fonts-comic-neue

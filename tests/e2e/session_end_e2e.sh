@@ -3,9 +3,20 @@
 # write the settings as a close does and end the program with code 0 at once, also while an
 # error box or a picture reading waits, also when the write fails (no box then: nobody would
 # answer it), also with a second signal on the way. A signal before the settings are read
-# leaves the file as it was.
+# leaves the file as it was. A session manager's end of the session (save, then die) does the
+# same, and its checkpoint writes the settings while the program goes on.
+#   session_end_e2e.sh --manager PATH (tests/e2e/xsmp_manager.cpp) and the options of lib.sh
+manager=""
+args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --manager) manager=$2; shift 2 ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
 . "$(dirname "$0")/lib.sh"
-e2e_init "$@"
+e2e_init "${args[@]}"
+[ -x "$manager" ] || { echo "needs --manager xsmp_manager" >&2; exit 2; }
 e2e_copy_program
 export LANG=ru_RU.UTF-8
 ini="$E2E_TMP/prog/Tallymate.ini"
@@ -27,19 +38,22 @@ start_program() {
 }
 
 # The first slider's range through the settings window (Ctrl+E): its OK writes only the tips
-# switch; the range reaches the file at the close.
+# switch; the range reaches the file at the close. The window keeps the focus where it was when
+# it last closed: the fields and the button are clicked.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 set_range() { # min max
   local form
   focus_window "$main"
   key ctrl+e
   form=$(wait_window 'Настройки' 10 "$E2E_PID") || { fail "the settings window did not open"; return 1; }
   focus_window "$form"
-  # Each field's text is selected when it takes the focus; typing replaces it. (Ctrl+A would
-  # be a character the field refuses, with its box.)
+  click_at "$form" 88 35
+  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   type_text "$1"
-  key Tab
+  click_at "$form" 256 35
+  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   type_text "$2"
-  key Tab Return
+  click_at "$form" 173 68
   wait_for 5 test -z "$(visible_windows 'Настройки' "$E2E_PID")" || fail "the settings window stayed"
 }
 
@@ -136,8 +150,9 @@ cp "$E2E_TMP/saved.ini" "$ini"
 
 # 7. A signal as soon as the program catches it, before its main window shows: the settings were
 # not read, and the file stays as it was (not the form's values).
-catches_term() { # pid: SIGTERM (15) is in the caught mask
+catches_term() { # pid: the program itself (not the shell that starts it) catches SIGTERM (15)
   local mask
+  [ "$(readlink "/proc/$1/exe")" = "$E2E_PROG" ] || return 1
   mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null)
   [ -n "$mask" ] && (((0x$mask >> 14) & 1))
 }
@@ -147,6 +162,56 @@ if wait_for 10 catches_term "$E2E_PID"; then
   check "before the window shows, the file stays as it was" cmp -s "$ini" "$E2E_TMP/saved.ini"
 else
   fail "the program never caught SIGTERM"
+fi
+
+# 8. The session manager: a checkpoint, then the end of the session; then an end whose write
+# fails. The program connects to the manager named by SESSION_MANAGER when it starts.
+mkfifo "$E2E_TMP/sm-commands"
+# Held open for reading and writing: a command never waits for the manager to open its end.
+exec 7<>"$E2E_TMP/sm-commands"
+"$manager" "$E2E_TMP/sm-address" "$E2E_TMP/sm-commands" >"$E2E_TMP/sm.log" 2>&1 &
+e2e_track $!
+said() { grep -c -x "$1" "$E2E_TMP/sm.log"; }
+said_times() { [ "$(said "$1")" -ge "$2" ]; }
+if wait_for 10 test -s "$E2E_TMP/sm-address"; then
+  SESSION_MANAGER=$(cat "$E2E_TMP/sm-address")
+  export SESSION_MANAGER
+  if start_program "session manager"; then
+    check "the program registers with the session manager" wait_for 10 said_times registered 1
+    # The first save the protocol asks of every new client.
+    wait_for 10 said_times "saved ok" 1
+    set_range 6 60
+    echo checkpoint >&7
+    check "a checkpoint is answered" wait_for 10 said_times "saved ok" 2
+    check "a checkpoint writes the range (got: $(keys_of_file))" \
+      [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=60 min=6" ]
+    check "after a checkpoint the program goes on" kill -0 "$E2E_PID"
+    set_range 3 30
+    sent=$(now_ms)
+    echo end >&7
+    wait_exit "$E2E_PID" 15
+    took=$(($(now_ms) - sent))
+    check "the end of the session ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+    check "the end of the session ends it at once (${took} ms)" [ "$took" -lt "$prompt_ms" ]
+    check "the end of the session wrote the range (got: $(keys_of_file))" \
+      [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=30 min=3" ]
+  fi
+  rm -f "$ini"
+  mkdir "$ini"
+  if start_program "session manager, failing write"; then
+    check "the program registers again" wait_for 10 said_times registered 2
+    wait_for 10 said_times "saved ok" 4
+    sent=$(now_ms)
+    echo end >&7
+    wait_exit "$E2E_PID" 15
+    took=$(($(now_ms) - sent))
+    check "a failing write at the session's end: code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+    check "a failing write at the session's end: at once (${took} ms)" [ "$took" -lt "$prompt_ms" ]
+  fi
+  rmdir "$ini"
+  unset SESSION_MANAGER
+else
+  fail "the session manager did not start: $(cat "$E2E_TMP/sm.log")"
 fi
 
 e2e_finish
