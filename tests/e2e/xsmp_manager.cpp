@@ -8,7 +8,7 @@
 // Writes the SESSION_MANAGER value to ADDRESS_FILE, then one line on standard output for each
 // thing that happens: "registered", "saved ok" or "saved failed", "closed". Reads "end" or
 // "checkpoint" lines from COMMAND_FIFO; an "end" ends the session of the clients connected
-// then, and later clients begin a new one. Runs until it is ended, or for 300 s.
+// then, and later clients begin a new one. Runs until SIGTERM, or for 300 s.
 #include <X11/ICE/ICElib.h>
 #include <X11/SM/SMlib.h>
 #include <fcntl.h>
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,7 @@ struct Client {
 };
 
 std::vector<Client*> g_clients;
+volatile std::sig_atomic_t g_stop = 0;  // SIGTERM: the test is over
 
 void Say(const char* what) {
   std::printf("%s\n", what);
@@ -189,8 +191,13 @@ int main(int argc, char** argv) {
   if (commands < 0) return 1;
   std::string pending;
 
+  // Ended by the test, the listening socket goes with the manager.
+  struct sigaction stop {};
+  stop.sa_handler = [](int) { g_stop = 1; };
+  sigemptyset(&stop.sa_mask);
+  ::sigaction(SIGTERM, &stop, nullptr);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-  while (std::chrono::steady_clock::now() < deadline) {
+  while (g_stop == 0 && std::chrono::steady_clock::now() < deadline) {
     std::vector<pollfd> fds;
     for (int i = 0; i < count; ++i)
       fds.push_back({IceGetListenConnectionNumber(listeners[i]), POLLIN, 0});
