@@ -303,6 +303,11 @@ TEST(Ico, TheLargestEntryThenTheDeepestIsShown) {
   // A directory size of 0 stands for 256.
   const Picture largest = Ico(WriteIco({SolidEntry(48, 32, kA), SolidEntry(256, 1, kC)}), 1, 1);
   EXPECT_EQ(largest.pixels, Opaque({kC}));
+  // Of entries alike in both, the first listed.
+  const Picture first = Ico(WriteIco({SolidEntry(8, 32, kC), SolidEntry(16, 24, kA),
+                                      SolidEntry(16, 24, kD), SolidEntry(16, 8, kC)}),
+                            1, 1);
+  EXPECT_EQ(first.pixels, Opaque({kA}));
 }
 
 // ---- limits and damage --------------------------------------------------------------------
@@ -495,7 +500,7 @@ struct ProgressCase {
   const char* name;
   std::function<Bytes()> make;
   bool icon;
-  int rows;  // reported at least once each
+  int reports;  // at least: once for every row, and now and then within a long one
 };
 
 void PrintTo(const ProgressCase& c, std::ostream* os) {
@@ -520,6 +525,16 @@ const ProgressCase kProgressCases[] = {
        return Rle8(300, 400, {0x05, 0x00, 0x00, 0x01});
      },
      false, 400},
+    // 100,000 runs of one pixel in the first of two rows of 16, all but 16 past its end: the
+    // caller hears of them (and may stop) long before the row ends.
+    {"RleCommandsWithinOneRow",
+     [] {
+       Bytes stream;
+       for (int i = 0; i < 100000; ++i) stream.insert(stream.end(), {0x01, 0x00});
+       stream.insert(stream.end(), {0x00, 0x01});
+       return Rle8(16, 2, stream);
+     },
+     false, 10},
     {"IconBitmap", [] { return WriteIco({SolidEntry(16, 24, kA)}); }, true, 16},
     {"IconPng",
      [] {
@@ -539,7 +554,7 @@ TEST_P(BmpProgress, EveryRowIsReportedAndAnyCallCanStop) {
   const Bytes bytes = GetParam().make();
   Recorder whole;
   Run(bytes, &whole);
-  EXPECT_GE(whole.calls, GetParam().rows);
+  EXPECT_GE(whole.calls, GetParam().reports);
   EXPECT_EQ(whole.last_done, whole.last_total);
   for (const int64_t stop_at : {int64_t{1}, whole.calls / 2, whole.calls}) {
     Recorder stopping(stop_at);

@@ -18,6 +18,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -640,28 +641,55 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   EXPECT_EQ(ReadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
 }
 
-// A valid bitmap of 282 MB as 32-bit pixels is shown, not called invalid, shrunk while it is
-// read. Written row by row, red left half, blue right half.
-TEST(LoadPicture, LargeBitmapLoads) {
+// Valid pictures too big for a reader that builds them whole at four bytes a pixel under Qt's
+// own limit of 256 MB are shown, not called invalid: a bitmap of 282 MB as 32-bit pixels, which
+// the program's decoder shrinks while it reads, and a PPM of 324 MB without extension, which Qt's
+// reader builds whole. Written row by row, red left half, blue right half.
+struct LargeCase {
+  const char* name;
+  const char* file;
+  int side;
+  bool ppm;     // else a bottom-up 24-bit bitmap
+  QSize shown;  // at least the area: 209 x 145
+};
+
+void PrintTo(const LargeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LargePictureTest : public ::testing::TestWithParam<LargeCase> {};
+
+TEST_P(LargePictureTest, Loads) {
+  const LargeCase& c = GetParam();
   QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("big.bmp"));
-  constexpr int kSide = 8400;  // 70 megapixels, 282 MB as 32-bit pixels
+  const QString path = dir.filePath(QString::fromLatin1(c.file));
   {
     std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
-    const QByteArray header = BmpHeader(kSide, kSide);
+    const QByteArray header = c.ppm ? QByteArray("P6\n") + QByteArray::number(c.side) + ' ' +
+                                          QByteArray::number(c.side) + "\n255\n"
+                                    : BmpHeader(c.side, c.side);
     out.write(header.constData(), header.size());
-    std::string row(static_cast<size_t>(kSide) * 3, '\0');
-    for (int x = 0; x < kSide; ++x)
-      row[static_cast<size_t>(x) * 3 + (x < kSide / 2 ? 2 : 0)] = '\xFF';
-    for (int y = 0; y < kSide; ++y) out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    // Red is the first byte of a PPM pixel and the last of a bitmap's.
+    std::string row(static_cast<size_t>(c.side) * 3, '\0');
+    for (int x = 0; x < c.side; ++x)
+      row[static_cast<size_t>(x) * 3 + ((x < c.side / 2) == c.ppm ? 0 : 2)] = '\xFF';
+    for (int y = 0; y < c.side; ++y)
+      out.write(row.data(), static_cast<std::streamsize>(row.size()));
     ASSERT_TRUE(out.flush());
   }
   const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
-  // At least the area, by whole factors: 8400 / 40 = 210 columns, 8400 / 57 = 147 rows.
-  ASSERT_EQ(loaded.size(), QSize(210, 147));
+  ASSERT_EQ(loaded.size(), c.shown);
   EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
-  EXPECT_TRUE(Near(loaded.pixelColor(204, 70), Qt::blue));
+  EXPECT_TRUE(Near(loaded.pixelColor(c.shown.width() - 6, 70), Qt::blue));
 }
+
+INSTANTIATE_TEST_SUITE_P(LoadPicture, LargePictureTest,
+                         ::testing::Values(
+                             // By whole factors: 8400 / 40 = 210 columns, 8400 / 57 = 147 rows.
+                             LargeCase{"Bitmap", "big.bmp", 8400, false, QSize(210, 147)},
+                             // Qt's reader, then scaling to the area itself.
+                             LargeCase{"PpmWithoutExtension", "big", 9000, true, QSize(209, 145)}),
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // The busy cursor shows only while the picture loads: it is gone after a picture, an error
 // and a cancel alike.
@@ -800,6 +828,34 @@ TEST(PictureReading, AQuickOneShowsNoDialog) {
   EXPECT_TRUE(reading.title.isEmpty());
   EXPECT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::red));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The bar of the progress dialog shows the share of the work done: at half of it, half.
+TEST(PictureReading, TheBarAtHalfTheWorkShowsHalf) {
+  Windows app;
+  const AllowDialogs dialogs;
+  std::atomic<bool> seen = false;
+  double shown = -1;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QProgressDialog* dialog = ShownProgress();
+    auto* bar = dialog != nullptr ? dialog->findChild<QProgressBar*>() : nullptr;
+    if (bar == nullptr || seen) return;
+    shown = double(bar->value() - bar->minimum()) / (bar->maximum() - bar->minimum());
+    seen = true;
+  });
+  poll.start(20);
+  ReadOffTheWindowsThread(&app.main(), [&seen](DecodeProgress& progress) {
+    QElapsedTimer clock;
+    clock.start();
+    // Until the dialog is seen; after 20 s the reading ends by itself and the test fails.
+    while (!seen && clock.elapsed() < 20000) {
+      picture_detail::Report(&progress, 3, 6);
+      QThread::msleep(1);
+    }
+    return QImage(1, 1, QImage::Format_RGB32);
+  });
+  EXPECT_NEAR(shown, 0.5, 0.01);
 }
 
 // What the user does while a picture is read, before its dialog shows and after: Escape stops
