@@ -22,11 +22,13 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
+#include "pictures/picture_format.h"
 
 #ifdef TALLYMATE_BENCH_QT
 #include <QImage>
@@ -105,19 +107,17 @@ Result Measure(const Decoder& decode, const std::string& warm_path, const std::s
   return result;
 }
 
-// By the file's first bytes, as the program reads a file without extension.
-Picture DecodeByContent(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  char head[2] = {};
-  in.read(head, 2);
-  if (head[0] == 'B' && head[1] == 'M') return DecodeBmpFile(path, kMinWidth, kMinHeight, 0x808000);
-  if (head[0] == '\x89') return DecodePngFile(path, kMinWidth, kMinHeight, 0x808000);
-  return DecodeJpegFile(path, kMinWidth, kMinHeight);
+// As the program chooses the decoder: by the extension, or by the first bytes without one.
+Picture DecodeAsTheProgram(const std::string& path) {
+  std::optional<Picture> picture = DecodePictureFile(
+      path, {.min_width = kMinWidth, .min_height = kMinHeight, .background = 0x808000});
+  if (!picture) throw PictureError("not a format of the program's decoders");
+  return std::move(*picture);
 }
 
 bool Ours(const std::string& path, int* width, int* height, std::string* error) {
   try {
-    const Picture picture = DecodeByContent(path);
+    const Picture picture = DecodeAsTheProgram(path);
     *width = picture.width;
     *height = picture.height;
     return true;

@@ -27,6 +27,7 @@
 
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
+#include "pictures/picture_format.h"
 #include "pictures/progress.h"
 #include "pictures/source_file.h"
 
@@ -672,10 +673,11 @@ Picture DecodeIco(const Job& job) {
   }
   if (uint64_t{offset} + size > source.Size()) throw NotValid();
 
-  static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  using picture_detail::kPngSignature;
   unsigned char start[24] = {};
-  const bool png = source.Read(offset, start, std::min<size_t>(size, sizeof start)) && size >= 8 &&
-                   std::memcmp(start, kPngSignature, 8) == 0;
+  const bool png = source.Read(offset, start, std::min<size_t>(size, sizeof start)) &&
+                   size >= kPngSignature.size() &&
+                   std::memcmp(start, kPngSignature.data(), kPngSignature.size()) == 0;
   if (!png)
     return DecodeDib(ReadDib(source, offset, std::nullopt, uint64_t{offset} + size, true), job,
                      true);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
@@ -15,7 +14,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -26,6 +24,7 @@
 #include "core/faults.h"
 #include "pictures/baked_picture.h"
 #include "pictures/picture.h"
+#include "pictures/picture_format.h"
 #include "pictures/progress.h"
 #include "pictures/source_file.h"
 
@@ -82,24 +81,6 @@ QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background) {
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
-enum class Kind { kJpeg, kPng, kBmp, kIco, kOther };
-
-// What a file without extension holds, by its first bytes. Opened as the decoders open it: a
-// FIFO or a device is refused at once with the program's message.
-Kind KindByContent(const QString& path) {
-  const picture_detail::SourceFile source(LocalName(path), path.toStdString());
-  unsigned char head[8] = {};
-  const size_t got = std::fread(head, 1, sizeof head, source.get());
-  if (got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return Kind::kJpeg;
-  static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (got == 8 && std::memcmp(head, kPngSignature, 8) == 0) return Kind::kPng;
-  if (got >= 2 && head[0] == 'B' && head[1] == 'M') return Kind::kBmp;
-  // An icon (type 1) or a cursor (type 2) directory.
-  if (got >= 4 && head[0] == 0 && head[1] == 0 && (head[2] == 1 || head[2] == 2) && head[3] == 0)
-    return Kind::kIco;
-  return Kind::kOther;
-}
-
 // The desktop's busy cursor while a picture loads, back on every way out.
 class BusyCursor {
  public:
@@ -152,53 +133,12 @@ QImage BuiltInPicture(const QString& resource, QSize size) {
 QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
                    DecodeProgress* progress) {
   minimum = minimum.expandedTo(QSize(1, 1));
-  // The extension is what follows the last "." of the file's own name, not of a folder.
-  const QString name = QFileInfo(path).fileName();
-  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-  const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
-  const auto is = [&extension](const char* known) {
-    return extension.compare(QLatin1String(known), Qt::CaseInsensitive) == 0;
-  };
-
-  if (is("jpg") || is("jpeg"))
-    return ToImage(DecodeJpegFile(LocalName(path), minimum.width(), minimum.height(), progress));
-  if (is("png"))
-    return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
-                                 background & 0xFFFFFFu, progress));
-  if (is("bmp"))
-    return ToImage(DecodeBmpFile(LocalName(path), minimum.width(), minimum.height(),
-                                 background & 0xFFFFFFu, progress));
-  if (is("ico"))
-    return ToImage(DecodeIcoFile(LocalName(path), minimum.width(), minimum.height(),
-                                 background & 0xFFFFFFu, progress));
-  if (is("wmf") || is("emf")) {
-    const picture_detail::SourceFile opens(LocalName(path), path.toStdString());
-    throw PictureError("Windows metafiles cannot be shown on this desktop");
-  }
-  if (extension.isEmpty()) {
-    // The program's own decoders read what they know, so that the reading can be followed and
-    // stopped; Qt's readers take the rest.
-    switch (KindByContent(path)) {
-      case Kind::kJpeg:
-        return ToImage(
-            DecodeJpegFile(LocalName(path), minimum.width(), minimum.height(), progress));
-      case Kind::kPng:
-        return ToImage(DecodePngFile(LocalName(path), minimum.width(), minimum.height(),
-                                     background & 0xFFFFFFu, progress));
-      case Kind::kBmp:
-        return ToImage(DecodeBmpFile(LocalName(path), minimum.width(), minimum.height(),
-                                     background & 0xFFFFFFu, progress));
-      case Kind::kIco:
-        return ToImage(DecodeIcoFile(LocalName(path), minimum.width(), minimum.height(),
-                                     background & 0xFFFFFFu, progress));
-      case Kind::kOther:
-        break;
-    }
-    QImage image = ReadWithQt(path, minimum, background);
-    picture_detail::Report(progress, 1, 1);
-    return image;
-  }
-  throw MessageError("Unknown picture file extension (." + extension.toStdString() + ")");
+  const DecodeRequest request{minimum.width(), minimum.height(), background & 0xFFFFFFu, progress};
+  if (std::optional<Picture> picture = DecodePictureFile(LocalName(path), request))
+    return ToImage(*picture);
+  QImage image = ReadWithQt(path, minimum, background);
+  picture_detail::Report(progress, 1, 1);
+  return image;
 }
 
 namespace {
