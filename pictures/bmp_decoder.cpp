@@ -317,11 +317,6 @@ struct Dib {
   uint64_t stride = 0;                  // bytes a stored row takes
 };
 
-std::string TooLarge(int64_t width, int64_t height) {
-  return "The picture is too large to be shown (" + std::to_string(width) + " x " +
-         std::to_string(height) + " pixels)";
-}
-
 void ReadOrFail(const Source& source, uint64_t offset, unsigned char* out, size_t count) {
   if (!source.Read(offset, out, count)) throw NotValid();
 }
@@ -359,7 +354,7 @@ Dib ReadDib(const Source& source, uint64_t at, std::optional<uint64_t> pixels_at
   if (icon) height /= 2;  // the AND mask's rows follow the picture's
   if (width <= 0 || height <= 0) throw NotValid();
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    throw PictureError(TooLarge(width, height));
+    throw TooLarge(width, height);
   dib.width = static_cast<int>(width);
   dib.height = static_cast<int>(height);
 
@@ -691,7 +686,7 @@ Picture DecodeIco(const Job& job) {
   };
   const int64_t width = big_endian(16), height = big_endian(20);
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    throw PictureError(TooLarge(width, height));
+    throw TooLarge(width, height);
   std::vector<unsigned char> copy;
   const unsigned char* data = source.Memory();
   if (data != nullptr) {

@@ -16,6 +16,12 @@ class PictureError : public MessageError {
   using MessageError::MessageError;
 };
 
+// A picture refused for its size before any pixel is decoded, whatever reads it.
+inline PictureError TooLarge(int64_t width, int64_t height) {
+  return PictureError("The picture is too large to be shown (" + std::to_string(width) + " x " +
+                      std::to_string(height) + " pixels)");
+}
+
 // Opaque pixels 0xFFRRGGBB, row by row from the top left.
 struct Picture {
   int width = 0;

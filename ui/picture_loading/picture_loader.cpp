@@ -55,8 +55,7 @@ QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background) {
   QImageReader reader(&file);
   const QSize size = reader.size();
   if (size.isValid() && qint64{size.width()} * size.height() * 4 > kMaxQtPictureBytes)
-    throw PictureError("The picture is too large to be shown (" + std::to_string(size.width()) +
-                       " x " + std::to_string(size.height()) + " pixels)");
+    throw TooLarge(size.width(), size.height());
   // Qt's own limit (256 MB) would call a valid 9000 x 9000 picture invalid.
   reader.setAllocationLimit(static_cast<int>(kMaxQtPictureBytes >> 20) + 1);
   QImage image = reader.read();
