@@ -34,6 +34,7 @@
 namespace {
 
 using picture_detail::Report;
+using picture_detail::RowShrinker;
 
 constexpr int64_t kMaxSide = 65535;
 constexpr int64_t kMaxPixels = int64_t{1} << 28;
@@ -154,128 +155,6 @@ class Reader {
   std::vector<unsigned char> buffer_;
   const unsigned char* next_ = nullptr;
   const unsigned char* limit_ = nullptr;
-};
-
-// Box-averages rows into the result in the order the file stores them, as RowShrinker does,
-// and also takes runs of one colour at the cost of the result columns they cover, not of their
-// length: an RLE bitmap claims 2^28 pixels in a few bytes, all of them the background. Colours
-// are 0xRRGGBB; the top byte is ignored. A bottom-up source fills the result from its last row;
-// each result row still averages one whole box of source rows.
-class RunShrinker {
- public:
-  RunShrinker(int width, int height, bool bottom_up, Picture& out)
-      : out_(out),
-        width_(width),
-        bottom_up_(bottom_up),
-        column_starts_(BoxStarts(width, out.width)),
-        row_starts_(BoxStarts(height, out.height)),
-        sums_(size_t{3} * static_cast<size_t>(out.width)) {}
-
-  // The column the next pixel of the current row goes to.
-  int x() const { return x_; }
-
-  // Pixels from the current column on; those past the end of the row are dropped.
-  void Add(const uint32_t* colours, int count) {
-    count = std::min(count, width_ - x_);
-    while (count > 0) {
-      const int stop = std::min(x_ + count, column_starts_[column_ + 1]);
-      uint64_t r = 0, g = 0, b = 0;
-      for (int x = x_; x < stop; ++x, ++colours) {
-        r += *colours >> 16 & 0xFF;
-        g += *colours >> 8 & 0xFF;
-        b += *colours & 0xFF;
-      }
-      AddToColumn(r, g, b);
-      count -= stop - x_;
-      Advance(stop);
-    }
-  }
-
-  void AddRun(int64_t count, uint32_t colour) {
-    count = std::min<int64_t>(count, width_ - x_);
-    while (count > 0) {
-      const int stop = std::min(x_ + static_cast<int>(count), column_starts_[column_ + 1]);
-      const uint64_t n = static_cast<uint64_t>(stop - x_);
-      AddToColumn(n * (colour >> 16 & 0xFF), n * (colour >> 8 & 0xFF), n * (colour & 0xFF));
-      count -= stop - x_;
-      Advance(stop);
-    }
-  }
-
-  // Fills the rest of the current row with `colour` and goes on to the next row.
-  void EndRow(uint32_t colour) {
-    AddRun(width_ - x_, colour);
-    x_ = 0;
-    column_ = 0;
-    ++row_;
-    if (out_row_ < out_.height && row_ == row_starts_[out_row_ + 1]) Emit();
-  }
-
-  // `count` whole rows of one colour, from the start of a row.
-  void AddRows(int64_t count, uint32_t colour) {
-    const uint64_t rgb[3] = {colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF};
-    while (count > 0 && out_row_ < out_.height) {
-      const int64_t rows = std::min<int64_t>(count, row_starts_[out_row_ + 1] - row_);
-      uint64_t* sum = sums_.data();
-      for (int c = 0; c < out_.width; ++c, sum += 3) {
-        const uint64_t n = static_cast<uint64_t>(rows) *
-                           static_cast<uint64_t>(column_starts_[c + 1] - column_starts_[c]);
-        for (int i = 0; i < 3; ++i) sum[i] += n * rgb[i];
-      }
-      row_ += static_cast<int>(rows);
-      count -= rows;
-      if (row_ == row_starts_[out_row_ + 1]) Emit();
-    }
-  }
-
- private:
-  // Result index i covers source indices [starts[i], starts[i + 1]), as in RowShrinker.
-  static std::vector<int> BoxStarts(int source, int out) {
-    std::vector<int> starts(static_cast<size_t>(out) + 1);
-    for (int i = 0; i <= out; ++i)
-      starts[static_cast<size_t>(i)] = static_cast<int>(int64_t{i} * source / out);
-    return starts;
-  }
-
-  void AddToColumn(uint64_t r, uint64_t g, uint64_t b) {
-    uint64_t* sum = sums_.data() + size_t{3} * static_cast<size_t>(column_);
-    sum[0] += r;
-    sum[1] += g;
-    sum[2] += b;
-  }
-
-  void Advance(int x) {
-    x_ = x;
-    if (x_ == column_starts_[column_ + 1]) ++column_;
-  }
-
-  void Emit() {
-    const uint64_t box_rows =
-        static_cast<uint64_t>(row_starts_[out_row_ + 1] - row_starts_[out_row_]);
-    const int y = bottom_up_ ? out_.height - 1 - out_row_ : out_row_;
-    uint32_t* pixel = out_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out_.width);
-    const uint64_t* sum = sums_.data();
-    for (int x = 0; x < out_.width; ++x, sum += 3) {
-      const uint64_t count =
-          box_rows * static_cast<uint64_t>(column_starts_[x + 1] - column_starts_[x]);
-      const uint64_t half = count / 2;
-      pixel[x] = 0xFF000000u | static_cast<uint32_t>((sum[0] + half) / count) << 16 |
-                 static_cast<uint32_t>((sum[1] + half) / count) << 8 |
-                 static_cast<uint32_t>((sum[2] + half) / count);
-    }
-    std::fill(sums_.begin(), sums_.end(), 0);
-    ++out_row_;
-  }
-
-  Picture& out_;
-  int width_;
-  bool bottom_up_;
-  std::vector<int> column_starts_, row_starts_;
-  std::vector<uint64_t> sums_;  // R, G, B per result column
-  int x_ = 0;
-  int column_ = 0;  // the result column of x_
-  int row_ = 0;     // source rows done, in the file's order
-  int out_row_ = 0;
 };
 
 // One colour channel of a 16- or 32-bit pixel: a contiguous mask, scaled to 8 bits.
@@ -521,7 +400,7 @@ void Compose(uint32_t* pixels, int count, uint32_t background) {
 
 // Uncompressed rows; an icon's AND mask makes the pixels whose bit is 1 transparent, unless the
 // picture has alpha of its own.
-void DecodeRows(const Dib& dib, const Job& job, bool icon, RunShrinker& shrinker) {
+void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker) {
   const bool has_alpha = dib.alpha.mask != 0 && AnyAlpha(dib, job);
   const int64_t total = dib.alpha.mask != 0 ? 2 * int64_t{dib.height} : dib.height;
   const int64_t done = total - dib.height;
@@ -553,7 +432,7 @@ void DecodeRows(const Dib& dib, const Job& job, bool icon, RunShrinker& shrinker
 
 // RLE8 or RLE4: runs of one index (two alternating ones for RLE4) and absolute runs, with end of
 // line, end of bitmap and delta moves; a stream only ever moves on, right or to later rows.
-void DecodeRle(const Dib& dib, const Job& job, RunShrinker& shrinker) {
+void DecodeRle(const Dib& dib, const Job& job, RowShrinker& shrinker) {
   const bool four = dib.bits == 4;
   const uint32_t back = job.background;
   const int64_t height = dib.height;
@@ -625,7 +504,7 @@ void DecodeRle(const Dib& dib, const Job& job, RunShrinker& shrinker) {
 Picture DecodeDib(const Dib& dib, const Job& job, bool icon) {
   Picture out = picture_detail::MakePicture(
       picture_detail::ShrunkSize(dib.width, dib.height, job.min_width, job.min_height));
-  RunShrinker shrinker(dib.width, dib.height, !dib.top_down, out);
+  RowShrinker shrinker(dib.width, dib.height, out, !dib.top_down);
   if (dib.compression == kRle8 || dib.compression == kRle4) {
     DecodeRle(dib, job, shrinker);
   } else {

@@ -57,19 +57,21 @@ Picture MakePicture(Size size) {
   return picture;
 }
 
-RowShrinker::RowShrinker(int source_width, int source_height, Picture& out)
+RowShrinker::RowShrinker(int source_width, int source_height, Picture& out, bool bottom_up)
     : out_(out),
-      columnStarts_(BoxStarts(source_width, out.width)),
-      rowStarts_(BoxStarts(source_height, out.height)),
+      width_(source_width),
+      bottom_up_(bottom_up),
+      column_starts_(BoxStarts(source_width, out.width)),
+      row_starts_(BoxStarts(source_height, out.height)),
       sums_(static_cast<size_t>(out.width) * 3) {}
 
 void RowShrinker::AddRow(const unsigned char* rgb) {
-  if (outRow_ >= out_.height) return;  // a decoder that delivers too many rows
+  if (out_row_ >= out_.height) return;  // a decoder that delivers too many rows
   uint64_t* sum = sums_.data();
   for (int x = 0; x < out_.width; ++x, sum += 3) {
     uint64_t r = 0, g = 0, b = 0;
-    const unsigned char* p = rgb + size_t{3} * static_cast<size_t>(columnStarts_[x]);
-    const unsigned char* end = rgb + size_t{3} * static_cast<size_t>(columnStarts_[x + 1]);
+    const unsigned char* p = rgb + size_t{3} * static_cast<size_t>(column_starts_[x]);
+    const unsigned char* end = rgb + size_t{3} * static_cast<size_t>(column_starts_[x + 1]);
     for (; p != end; p += 3) {
       r += p[0];
       g += p[1];
@@ -79,29 +81,99 @@ void RowShrinker::AddRow(const unsigned char* rgb) {
     sum[1] += g;
     sum[2] += b;
   }
-  if (++sourceRow_ < rowStarts_[outRow_ + 1]) return;
+  RowDone();
+}
 
-  const uint64_t box_rows = static_cast<uint64_t>(rowStarts_[outRow_ + 1] - rowStarts_[outRow_]);
-  uint32_t* pixel =
-      out_.pixels.data() + static_cast<size_t>(outRow_) * static_cast<size_t>(out_.width);
-  sum = sums_.data();
+void RowShrinker::Add(const uint32_t* colours, int count) {
+  count = std::min(count, width_ - x_);
+  while (count > 0) {
+    const int stop = std::min(x_ + count, column_starts_[column_ + 1]);
+    uint64_t r = 0, g = 0, b = 0;
+    for (int x = x_; x < stop; ++x, ++colours) {
+      r += *colours >> 16 & 0xFF;
+      g += *colours >> 8 & 0xFF;
+      b += *colours & 0xFF;
+    }
+    AddToColumn(r, g, b);
+    count -= stop - x_;
+    MoveTo(stop);
+  }
+}
+
+void RowShrinker::AddRun(int64_t count, uint32_t colour) {
+  count = std::min<int64_t>(count, width_ - x_);
+  while (count > 0) {
+    const int stop = std::min(x_ + static_cast<int>(count), column_starts_[column_ + 1]);
+    const uint64_t n = static_cast<uint64_t>(stop - x_);
+    AddToColumn(n * (colour >> 16 & 0xFF), n * (colour >> 8 & 0xFF), n * (colour & 0xFF));
+    count -= stop - x_;
+    MoveTo(stop);
+  }
+}
+
+void RowShrinker::EndRow(uint32_t colour) {
+  AddRun(width_ - x_, colour);
+  x_ = 0;
+  column_ = 0;
+  RowDone();
+}
+
+void RowShrinker::AddRows(int64_t count, uint32_t colour) {
+  const uint64_t rgb[3] = {colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF};
+  while (count > 0 && out_row_ < out_.height) {
+    const int64_t rows = std::min<int64_t>(count, row_starts_[out_row_ + 1] - source_row_);
+    uint64_t* sum = sums_.data();
+    for (int c = 0; c < out_.width; ++c, sum += 3) {
+      const uint64_t n = static_cast<uint64_t>(rows) *
+                         static_cast<uint64_t>(column_starts_[c + 1] - column_starts_[c]);
+      for (int i = 0; i < 3; ++i) sum[i] += n * rgb[i];
+    }
+    source_row_ += static_cast<int>(rows);
+    count -= rows;
+    if (source_row_ == row_starts_[out_row_ + 1]) Emit();
+  }
+}
+
+void RowShrinker::AddToColumn(uint64_t r, uint64_t g, uint64_t b) {
+  uint64_t* sum = sums_.data() + size_t{3} * static_cast<size_t>(column_);
+  sum[0] += r;
+  sum[1] += g;
+  sum[2] += b;
+}
+
+void RowShrinker::MoveTo(int x) {
+  x_ = x;
+  if (x_ == column_starts_[column_ + 1]) ++column_;
+}
+
+void RowShrinker::RowDone() {
+  ++source_row_;
+  if (out_row_ < out_.height && source_row_ == row_starts_[out_row_ + 1]) Emit();
+}
+
+void RowShrinker::Emit() {
+  const uint64_t box_rows =
+      static_cast<uint64_t>(row_starts_[out_row_ + 1] - row_starts_[out_row_]);
+  const int y = bottom_up_ ? out_.height - 1 - out_row_ : out_row_;
+  uint32_t* pixel = out_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out_.width);
+  const uint64_t* sum = sums_.data();
   for (int x = 0; x < out_.width; ++x, sum += 3) {
     const uint64_t count =
-        box_rows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
+        box_rows * static_cast<uint64_t>(column_starts_[x + 1] - column_starts_[x]);
     pixel[x] = Average(sum[0], sum[1], sum[2], count);
   }
   std::fill(sums_.begin(), sums_.end(), 0);
-  ++outRow_;
+  ++out_row_;
 }
 
 ScatterShrinker::ScatterShrinker(int source_width, int source_height, Size out)
     : out_(out),
-      columnStarts_(BoxStarts(source_width, out.width)),
-      rowStarts_(BoxStarts(source_height, out.height)),
-      columnBox_(BoxOfIndex(columnStarts_)),
-      rowBox_(BoxOfIndex(rowStarts_)) {
+      column_starts_(BoxStarts(source_width, out.width)),
+      row_starts_(BoxStarts(source_height, out.height)),
+      column_box_(BoxOfIndex(column_starts_)),
+      row_box_(BoxOfIndex(row_starts_)) {
   const size_t sums = static_cast<size_t>(out.width) * static_cast<size_t>(out.height) * 3;
-  const uint64_t largest = uint64_t(LargestBox(columnStarts_)) * uint64_t(LargestBox(rowStarts_));
+  const uint64_t largest = uint64_t(LargestBox(column_starts_)) * uint64_t(LargestBox(row_starts_));
   if (largest * 255 <= std::numeric_limits<uint32_t>::max()) {
     narrow_.resize(sums);
   } else {
@@ -112,10 +184,10 @@ ScatterShrinker::ScatterShrinker(int source_width, int source_height, Size out)
 template <typename Sum>
 void ScatterShrinker::Add(std::vector<Sum>& sums, int y, int x0, int step, const unsigned char* rgb,
                           int count) {
-  Sum* row = sums.data() + size_t{3} * static_cast<size_t>(rowBox_[static_cast<size_t>(y)]) *
+  Sum* row = sums.data() + size_t{3} * static_cast<size_t>(row_box_[static_cast<size_t>(y)]) *
                                static_cast<size_t>(out_.width);
   for (int i = 0, x = x0; i < count; ++i, x += step, rgb += 3) {
-    Sum* sum = row + size_t{3} * static_cast<size_t>(columnBox_[static_cast<size_t>(x)]);
+    Sum* sum = row + size_t{3} * static_cast<size_t>(column_box_[static_cast<size_t>(x)]);
     sum[0] += rgb[0];
     sum[1] += rgb[1];
     sum[2] += rgb[2];
@@ -123,8 +195,8 @@ void ScatterShrinker::Add(std::vector<Sum>& sums, int y, int x0, int step, const
 }
 
 void ScatterShrinker::AddPixels(int y, int x0, int step, const unsigned char* rgb, int count) {
-  if (y < 0 || y >= static_cast<int>(rowBox_.size()) || x0 < 0 || count <= 0 ||
-      int64_t{x0} + int64_t{step} * (count - 1) >= static_cast<int64_t>(columnBox_.size())) {
+  if (y < 0 || y >= static_cast<int>(row_box_.size()) || x0 < 0 || count <= 0 ||
+      int64_t{x0} + int64_t{step} * (count - 1) >= static_cast<int64_t>(column_box_.size())) {
     return;  // outside the source: a decoder fault, not worth a crash
   }
   if (wide_.empty()) {
@@ -138,10 +210,10 @@ Picture ScatterShrinker::Finish() const {
   Picture picture = MakePicture(out_);
   size_t i = 0;
   for (int y = 0; y < out_.height; ++y) {
-    const uint64_t box_rows = static_cast<uint64_t>(rowStarts_[y + 1] - rowStarts_[y]);
+    const uint64_t box_rows = static_cast<uint64_t>(row_starts_[y + 1] - row_starts_[y]);
     for (int x = 0; x < out_.width; ++x, ++i) {
       const uint64_t count =
-          box_rows * static_cast<uint64_t>(columnStarts_[x + 1] - columnStarts_[x]);
+          box_rows * static_cast<uint64_t>(column_starts_[x + 1] - column_starts_[x]);
       const size_t s = 3 * i;
       picture.pixels[i] = wide_.empty() ? Average(narrow_[s], narrow_[s + 1], narrow_[s + 2], count)
                                         : Average(wide_[s], wide_[s + 1], wide_[s + 2], count);

@@ -24,19 +24,45 @@ Size ShrunkSize(int width, int height, int min_width, int min_height);
 // Picture of the given size with every pixel allocated.
 Picture MakePicture(Size size);
 
-// Takes full source rows of RGB bytes top to bottom; keeps only one result row of sums.
+// Takes the source rows in the order they are stored and keeps only one result row of sums:
+// whole rows of RGB bytes (AddRow), a row in pieces from left to right (Add and AddRun, then
+// EndRow), or whole rows of one colour (AddRows). A run of one colour costs the result columns it
+// covers, not its length: an RLE bitmap claims 2^28 pixels in a few bytes. Colours are 0xRRGGBB;
+// their top byte is ignored. Rows stored bottom-up fill the result from its last row; each
+// result row still averages one whole box of source rows.
 class RowShrinker {
  public:
-  RowShrinker(int source_width, int source_height, Picture& out);
+  RowShrinker(int source_width, int source_height, Picture& out, bool bottom_up = false);
+
+  // A whole row of `source_width` pixels, three bytes each, red first.
   void AddRow(const unsigned char* rgb);
 
+  // The column the next pixel of the current row goes to.
+  int x() const { return x_; }
+  // Pixels from the current column on; those past the end of the row are dropped.
+  void Add(const uint32_t* colours, int count);
+  void AddRun(int64_t count, uint32_t colour);
+  // Fills the rest of the current row with `colour` and goes on to the next row.
+  void EndRow(uint32_t colour);
+  // `count` whole rows of one colour, from the start of a row.
+  void AddRows(int64_t count, uint32_t colour);
+
  private:
+  void AddToColumn(uint64_t r, uint64_t g, uint64_t b);
+  void MoveTo(int x);
+  void RowDone();
+  void Emit();
+
   Picture& out_;
-  std::vector<int> columnStarts_;  // result column x averages source columns [x], [x + 1)
-  std::vector<int> rowStarts_;
+  int width_;
+  bool bottom_up_;
+  std::vector<int> column_starts_;  // result column x averages source columns [x], [x + 1)
+  std::vector<int> row_starts_;
   std::vector<uint64_t> sums_;  // R, G, B per result column
-  int sourceRow_ = 0;
-  int outRow_ = 0;
+  int x_ = 0;
+  int column_ = 0;      // the result column of x_
+  int source_row_ = 0;  // rows done, in the order stored
+  int out_row_ = 0;     // result rows done, counted from the first stored
 };
 
 // Takes source pixels in any order, as the passes of an interlaced PNG deliver them; keeps
@@ -53,8 +79,8 @@ class ScatterShrinker {
   void Add(std::vector<Sum>& sums, int y, int x0, int step, const unsigned char* rgb, int count);
 
   Size out_;
-  std::vector<int> columnStarts_, rowStarts_;
-  std::vector<int> columnBox_, rowBox_;  // source index -> result index
+  std::vector<int> column_starts_, row_starts_;
+  std::vector<int> column_box_, row_box_;  // source index -> result index
   // Narrow sums unless a box is so big that 255 * its pixels would not fit in 32 bits.
   std::vector<uint32_t> narrow_;
   std::vector<uint64_t> wide_;
