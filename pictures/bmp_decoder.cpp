@@ -382,22 +382,6 @@ void DecodeRow(const Dib& dib, bool use_alpha, const unsigned char* row, uint32_
   }
 }
 
-// 0xAARRGGBB over the background, as 0xRRGGBB.
-void Compose(uint32_t* pixels, int count, uint32_t background) {
-  const unsigned int back[3] = {background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF};
-  for (int i = 0; i < count; ++i) {
-    const uint32_t p = pixels[i];
-    const unsigned int a = p >> 24;
-    if (a == 255) continue;
-    uint32_t mixed = 0;
-    for (int c = 0; c < 3; ++c) {
-      const unsigned int v = p >> (16 - 8 * c) & 0xFF;
-      mixed |= (v * a + back[c] * (255 - a) + 127) / 255 << (16 - 8 * c);
-    }
-    pixels[i] = mixed;
-  }
-}
-
 // Uncompressed rows; an icon's AND mask makes the pixels whose bit is 1 transparent, unless the
 // picture has alpha of its own.
 void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker) {
@@ -411,6 +395,7 @@ void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker
     mask.emplace(job.source, dib.pixels + dib.stride * static_cast<uint64_t>(dib.height), dib.end,
                  static_cast<size_t>(mask_stride));
   }
+  const picture_detail::Backdrop backdrop(job.background);
   std::vector<uint32_t> line(static_cast<size_t>(dib.width));
   for (int y = 0; y < dib.height; ++y) {
     const unsigned char* row = reader.Take(static_cast<size_t>(dib.stride));
@@ -423,7 +408,7 @@ void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker
         if (bits[x / 8] >> (7 - x % 8) & 1) line[static_cast<size_t>(x)] = 0;
       }
     }
-    Compose(line.data(), dib.width, job.background);
+    for (uint32_t& pixel : line) pixel = backdrop.Over(pixel);
     shrinker.Add(line.data(), dib.width);
     shrinker.EndRow(job.background);
     Report(job.progress, done + y + 1, total);

@@ -1,5 +1,5 @@
-// Box-filter shrinking of decoded pixels as they arrive, so that no decoder holds a whole
-// source picture.
+// Decoded pixels on their way into the result: composed over the background, and shrunk by box
+// filtering as they arrive, so that no decoder holds a whole source picture.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,36 @@ Size ShrunkSize(int width, int height, int min_width, int min_height);
 
 // Picture of the given size with every pixel allocated.
 Picture MakePicture(Size size);
+
+// Pixels with alpha composed over the opaque background colour 0xRRGGBB, rounded per channel.
+class Backdrop {
+ public:
+  explicit Backdrop(uint32_t rgb) : rgb_{rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF} {}
+
+  // 0xAARRGGBB as 0xRRGGBB (an opaque one keeps its alpha byte).
+  uint32_t Over(uint32_t argb) const {
+    const unsigned int alpha = argb >> 24;
+    if (alpha == 255) return argb;
+    uint32_t rgb = 0;
+    for (int c = 0; c < 3; ++c)
+      rgb |= Channel(argb >> (16 - 8 * c) & 0xFF, alpha, c) << (16 - 8 * c);
+    return rgb;
+  }
+
+  // `count` pixels of four bytes, red first and alpha last, as three.
+  void Over(const unsigned char* rgba, int count, unsigned char* rgb) const {
+    for (int i = 0; i < count; ++i, rgba += 4, rgb += 3) {
+      for (int c = 0; c < 3; ++c) rgb[c] = static_cast<unsigned char>(Channel(rgba[c], rgba[3], c));
+    }
+  }
+
+ private:
+  uint32_t Channel(unsigned int value, unsigned int alpha, int c) const {
+    return (value * alpha + rgb_[c] * (255 - alpha) + 127) / 255;
+  }
+
+  unsigned int rgb_[3];
+};
 
 // Takes the source rows in the order they are stored and keeps only one result row of sums:
 // whole rows of RGB bytes (AddRow), a row in pieces from left to right (Add and AddRun, then

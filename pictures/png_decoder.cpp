@@ -277,7 +277,7 @@ void RunPng(PngJob* job) {
 struct Sink {
   int min_width = 1;
   int min_height = 1;
-  uint32_t background = 0;
+  picture_detail::Backdrop backdrop{0};
   int channels = 3;
   Picture picture;
   std::optional<RowShrinker> rows;
@@ -308,16 +308,7 @@ bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples,
   auto* sink = static_cast<Sink*>(opaque);
   const unsigned char* rgb = samples;
   if (sink->channels == 4) {
-    const unsigned int back[3] = {sink->background >> 16 & 0xFFu, sink->background >> 8 & 0xFFu,
-                                  sink->background & 0xFFu};
-    unsigned char* out = sink->rgb.data();
-    for (int i = 0; i < count; ++i, samples += 4, out += 3) {
-      const unsigned int alpha = samples[3];
-      for (int c = 0; c < 3; ++c) {
-        out[c] =
-            static_cast<unsigned char>((samples[c] * alpha + back[c] * (255 - alpha) + 127) / 255);
-      }
-    }
+    sink->backdrop.Over(samples, count, sink->rgb.data());
     rgb = sink->rgb.data();
   }
   if (sink->scatter) {
@@ -352,7 +343,7 @@ Picture Decode(PngJob& job, const std::string* path, int min_width, int min_heig
   Sink sink;
   sink.min_width = std::max(1, min_width);
   sink.min_height = std::max(1, min_height);
-  sink.background = background;
+  sink.backdrop = picture_detail::Backdrop(background);
   job.sink = &sink;
   job.begin = Begin;
   job.pixels = Pixels;
