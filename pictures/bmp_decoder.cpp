@@ -59,9 +59,6 @@ uint32_t U16(const unsigned char* p) {
 uint32_t U32(const unsigned char* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
-int64_t I32(const unsigned char* p) {
-  return static_cast<int32_t>(U32(p));
-}
 
 // The bytes of the file or of the memory, read at any offset.
 class Source {
@@ -200,120 +197,174 @@ void ReadOrFail(const Source& source, uint64_t offset, unsigned char* out, size_
   if (!source.Read(offset, out, count)) throw NotValid();
 }
 
-// The header at `at`, its masks and palette. A BMP file says where its pixel data starts
-// (`pixels_at`); in an icon it follows the palette, and an AND mask follows it.
-Dib ReadDib(const Source& source, uint64_t at, std::optional<uint64_t> pixels_at, uint64_t end,
-            bool icon) {
-  unsigned char h[124] = {};
-  ReadOrFail(source, at, h, 4);
-  const uint32_t header_size = U32(h);
-  if (header_size != 12 && header_size != 40 && header_size != 52 && header_size != 56 &&
-      header_size != 108 && header_size != 124) {
+// Little-endian fields read one after the other from bytes known to hold them.
+class Fields {
+ public:
+  explicit Fields(const unsigned char* at) : at_(at) {}
+  uint32_t U8() { return *at_++; }
+  uint32_t U16() { return Take(2, ::U16(at_)); }
+  uint32_t U32() { return Take(4, ::U32(at_)); }
+  int32_t I32() { return static_cast<int32_t>(U32()); }
+  void Skip(size_t count) { at_ += count; }
+
+ private:
+  uint32_t Take(size_t count, uint32_t value) {
+    at_ += count;
+    return value;
+  }
+
+  const unsigned char* at_;
+};
+
+// The info header of a bitmap, as stored. The OS/2 core header (12 bytes) holds only the sizes,
+// in 16 bits, the planes and the bits; Windows headers (40 bytes) go on to the number of
+// palette entries; bigger ones hold the masks too (52 bytes three, from 56 bytes four), and
+// after them colour space details the decoder has no use for.
+struct InfoHeader {
+  uint32_t size = 0;
+  int64_t width = 0;
+  int64_t height = 0;  // negative: the rows are stored top-down
+  uint32_t planes = 0;
+  uint32_t bits = 0;
+  uint32_t compression = kRgb;
+  uint32_t image_bytes = 0;
+  int32_t x_pixels_per_metre = 0;
+  int32_t y_pixels_per_metre = 0;
+  uint32_t colours_used = 0;  // palette entries; 0: all an index can reach
+  uint32_t colours_important = 0;
+  std::array<uint32_t, 4> masks{};  // red, green, blue, alpha
+
+  bool Core() const { return size == 12; }
+};
+
+InfoHeader ReadInfoHeader(const Source& source, uint64_t at, uint64_t end) {
+  unsigned char bytes[124] = {};
+  ReadOrFail(source, at, bytes, 4);
+  InfoHeader h;
+  h.size = U32(bytes);
+  if (h.size != 12 && h.size != 40 && h.size != 52 && h.size != 56 && h.size != 108 &&
+      h.size != 124) {
     throw NotValid();
   }
-  if (at + header_size > end) throw NotValid();
-  ReadOrFail(source, at, h, header_size);
-  const bool core = header_size == 12;
-  Dib dib;
-  int64_t width = 0, height = 0;
-  uint32_t colours_used = 0;
-  if (core) {
-    width = U16(h + 4);
-    height = U16(h + 6);
-    dib.bits = static_cast<int>(U16(h + 10));
-  } else {
-    width = I32(h + 4);
-    height = I32(h + 8);
-    dib.bits = static_cast<int>(U16(h + 14));
-    dib.compression = U32(h + 16);
-    colours_used = U32(h + 32);
+  if (at + h.size > end) throw NotValid();
+  ReadOrFail(source, at, bytes, h.size);
+  Fields in(bytes + 4);
+  if (h.Core()) {
+    h.width = in.U16();
+    h.height = in.U16();
+    h.planes = in.U16();
+    h.bits = in.U16();
+    return h;
   }
-  dib.top_down = height < 0;
-  height = height < 0 ? -height : height;
+  h.width = in.I32();
+  h.height = in.I32();
+  h.planes = in.U16();
+  h.bits = in.U16();
+  h.compression = in.U32();
+  h.image_bytes = in.U32();
+  h.x_pixels_per_metre = in.I32();
+  h.y_pixels_per_metre = in.I32();
+  h.colours_used = in.U32();
+  h.colours_important = in.U32();
+  for (uint32_t i = 0, held = (h.size - 40) / 4; i < 4 && i < held; ++i) h.masks[i] = in.U32();
+  return h;
+}
+
+bool Supported(const InfoHeader& h, bool icon) {
+  switch (h.compression) {
+    case kRgb:
+      return h.bits == 1 || h.bits == 4 || h.bits == 8 || h.bits == 24 ||
+             (!h.Core() && (h.bits == 16 || h.bits == 32));
+    case kRle8:
+      return h.bits == 8 && !icon;
+    case kRle4:
+      return h.bits == 4 && !icon;
+    case kBitfields:
+    case kAlphaBitfields:
+      return h.bits == 16 || h.bits == 32;
+    default:
+      return false;
+  }
+}
+
+// What uncompressed pixels of 16 and 32 bits mean: 5-5-5, and 8-8-8 with the fourth byte alpha.
+constexpr std::array<uint32_t, 4> kMasks16 = {0x7C00, 0x03E0, 0x001F, 0};
+constexpr std::array<uint32_t, 4> kMasks32 = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+
+// The masks of a bitmap with bit fields: in a header of 52 bytes or more, else right after the
+// header (`after`, then moved past them); the depth's own for the others.
+std::array<uint32_t, 4> Masks(const InfoHeader& h, const Source& source, uint64_t& after,
+                              uint64_t end) {
+  if (h.compression != kBitfields && h.compression != kAlphaBitfields)
+    return h.bits == 16 ? kMasks16 : h.bits == 32 ? kMasks32 : std::array<uint32_t, 4>{};
+  if (h.size != 40) return h.masks;
+  const size_t count = h.compression == kAlphaBitfields ? 4 : 3;
+  if (after + 4 * count > end) throw NotValid();
+  unsigned char bytes[16];
+  ReadOrFail(source, after, bytes, 4 * count);
+  after += 4 * count;
+  std::array<uint32_t, 4> masks{};
+  Fields in(bytes);
+  for (size_t i = 0; i < count; ++i) masks[i] = in.U32();
+  return masks;
+}
+
+// The palette at `at`: as many entries as the header says, else all an index can reach, of three
+// bytes (blue, green, red) after a core header, four after the others. A BMP file says where
+// its pixel data starts (`pixels_at`), and no entry reaches past that; in an icon the pixel data
+// follows the palette. Returns where the pixel data starts.
+uint64_t ReadPalette(const InfoHeader& h, const Source& source, uint64_t at,
+                     std::optional<uint64_t> pixels_at, std::array<uint32_t, 256>& palette) {
+  const uint64_t entry_size = h.Core() ? 3 : 4;
+  uint64_t entries = h.colours_used != 0 ? h.colours_used : h.bits <= 8 ? uint64_t{1} << h.bits : 0;
+  if (pixels_at) {
+    if (*pixels_at < at) throw NotValid();
+    entries = std::min(entries, (*pixels_at - at) / entry_size);
+  }
+  palette.fill(kBlack);
+  if (h.bits <= 8) {
+    const size_t used = static_cast<size_t>(std::min<uint64_t>(entries, 256));
+    unsigned char bytes[256 * 4];
+    ReadOrFail(source, at, bytes, used * entry_size);
+    for (size_t i = 0; i < used; ++i) {
+      const unsigned char* e = bytes + i * entry_size;
+      palette[i] = kBlack | uint32_t{e[2]} << 16 | uint32_t{e[1]} << 8 | e[0];
+    }
+  }
+  return pixels_at ? *pixels_at : at + entries * entry_size;
+}
+
+// The header at `at`, its masks and palette, for a bitmap whose bytes end at `end`; an icon's
+// bitmap is followed by its AND mask.
+Dib ReadDib(const Source& source, uint64_t at, std::optional<uint64_t> pixels_at, uint64_t end,
+            bool icon) {
+  const InfoHeader h = ReadInfoHeader(source, at, end);
+  Dib dib;
+  dib.top_down = h.height < 0;
+  const int64_t width = h.width;
+  int64_t height = h.height < 0 ? -h.height : h.height;
   if (icon) height /= 2;  // the AND mask's rows follow the picture's
   if (width <= 0 || height <= 0) throw NotValid();
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
     throw TooLarge(width, height);
+  if (!Supported(h, icon)) throw NotValid();
   dib.width = static_cast<int>(width);
   dib.height = static_cast<int>(height);
+  dib.bits = static_cast<int>(h.bits);
+  dib.compression = h.compression;
 
-  const int bits = dib.bits;
-  bool supported = false;
-  switch (dib.compression) {
-    case kRgb:
-      supported = bits == 1 || bits == 4 || bits == 8 || bits == 24 ||
-                  (!core && (bits == 16 || bits == 32));
-      break;
-    case kRle8:
-      supported = bits == 8 && !icon;
-      break;
-    case kRle4:
-      supported = bits == 4 && !icon;
-      break;
-    case kBitfields:
-    case kAlphaBitfields:
-      supported = bits == 16 || bits == 32;
-      break;
-    default:
-      break;
-  }
-  if (!supported) throw NotValid();
-
-  uint64_t palette_at = at + header_size;
-  uint32_t masks[4] = {};
-  if (dib.compression == kBitfields || dib.compression == kAlphaBitfields) {
-    if (header_size == 40) {
-      // The masks follow the header; a bigger header holds them.
-      const size_t count = dib.compression == kAlphaBitfields ? 4 : 3;
-      unsigned char m[16];
-      if (palette_at + 4 * count > end) throw NotValid();
-      ReadOrFail(source, palette_at, m, 4 * count);
-      for (size_t i = 0; i < count; ++i) masks[i] = U32(m + 4 * i);
-      palette_at += 4 * count;
-    } else {
-      for (size_t i = 0; i < 4; ++i)
-        if (40 + 4 * i + 4 <= header_size) masks[i] = U32(h + 40 + 4 * i);
-    }
-  } else if (bits == 16) {
-    masks[0] = 0x7C00;
-    masks[1] = 0x03E0;
-    masks[2] = 0x001F;
-  } else if (bits == 32) {
-    masks[0] = 0x00FF0000;
-    masks[1] = 0x0000FF00;
-    masks[2] = 0x000000FF;
-    masks[3] = 0xFF000000;
-  }
+  uint64_t palette_at = at + h.size;
+  const std::array<uint32_t, 4> masks = Masks(h, source, palette_at, end);
   Channel* channels[4] = {&dib.red, &dib.green, &dib.blue, &dib.alpha};
   for (int i = 0; i < 4; ++i) {
-    const std::optional<Channel> channel = Channel::Of(masks[i]);
+    const std::optional<Channel> channel = Channel::Of(masks[static_cast<size_t>(i)]);
     if (!channel) throw NotValid();
     *channels[i] = *channel;
   }
-
-  // The palette: as many entries as the header says, else all an index can reach.
-  const uint64_t entry_size = core ? 3 : 4;
-  uint64_t entries = colours_used != 0 ? colours_used : bits <= 8 ? uint64_t{1} << bits : 0;
-  if (pixels_at) {
-    if (*pixels_at < palette_at) throw NotValid();
-    entries = std::min(entries, (*pixels_at - palette_at) / entry_size);
-    dib.pixels = *pixels_at;
-  } else {
-    dib.pixels = palette_at + entries * entry_size;
-  }
-  dib.palette.fill(kBlack);
-  if (bits <= 8) {
-    const size_t used = static_cast<size_t>(std::min<uint64_t>(entries, 256));
-    unsigned char p[256 * 4];
-    ReadOrFail(source, palette_at, p, used * entry_size);
-    for (size_t i = 0; i < used; ++i) {
-      const unsigned char* e = p + i * entry_size;
-      dib.palette[i] = kBlack | uint32_t{e[2]} << 16 | uint32_t{e[1]} << 8 | e[0];
-    }
-  }
+  dib.pixels = ReadPalette(h, source, palette_at, pixels_at, dib.palette);
 
   dib.end = end;
-  dib.stride = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
+  dib.stride = (static_cast<uint64_t>(width) * h.bits + 31) / 32 * 4;
   if (dib.compression != kRle8 && dib.compression != kRle4) {
     const uint64_t mask_bytes =
         icon ? (static_cast<uint64_t>(width) + 31) / 32 * 4 * static_cast<uint64_t>(height) : 0;
@@ -498,36 +549,51 @@ Picture DecodeDib(const Dib& dib, const Job& job, bool icon) {
   return out;
 }
 
+// The file header: "BM", the file's size, two reserved words and where the pixel data starts;
+// the info header follows.
 Picture DecodeBmp(const Job& job) {
   unsigned char head[14];
   ReadOrFail(job.source, 0, head, sizeof head);
-  if (head[0] != 'B' || head[1] != 'M') throw NotValid();
-  const Dib dib = ReadDib(job.source, sizeof head, U32(head + 10), job.source.Size(), false);
+  Fields in(head);
+  const uint32_t magic = in.U16();
+  in.Skip(8);  // the size and the reserved words, which nothing needs
+  const uint32_t pixels_at = in.U32();
+  if (magic != (uint32_t{'B'} | uint32_t{'M'} << 8)) throw NotValid();
+  const Dib dib = ReadDib(job.source, sizeof head, pixels_at, job.source.Size(), false);
   return DecodeDib(dib, job, false);
 }
 
-// The entry with the most pixels, then the most bits per pixel, as the directory gives them;
-// the first of equals.
+// The directory: a reserved word, the type (1 icon, 2 cursor) and the number of entries, each
+// of 16 bytes. Of the entries, the one with the most pixels, then the most bits per pixel, as the
+// directory gives them; the first of equals.
 Picture DecodeIco(const Job& job) {
   const Source& source = job.source;
   unsigned char head[6];
   ReadOrFail(source, 0, head, sizeof head);
-  const uint32_t count = U16(head + 4);
-  if (U16(head) != 0 || (U16(head + 2) != 1 && U16(head + 2) != 2) || count == 0) throw NotValid();
+  Fields in(head);
+  const uint32_t reserved = in.U16();
+  const uint32_t type = in.U16();
+  const uint32_t count = in.U16();
+  if (reserved != 0 || (type != 1 && type != 2) || count == 0) throw NotValid();
   Reader directory(source, sizeof head, sizeof head + 16 * uint64_t{count}, 16);
   uint64_t best_pixels = 0;
   uint32_t best_bits = 0, offset = 0, size = 0;
   for (uint32_t i = 0; i < count; ++i) {
-    const unsigned char* entry = directory.Take(16);
-    if (entry == nullptr) throw NotValid();
-    const uint64_t pixels =
-        uint64_t{entry[0] != 0 ? entry[0] : 256u} * (entry[1] != 0 ? entry[1] : 256u);
-    const uint32_t bits = U16(entry + 6);
+    const unsigned char* bytes = directory.Take(16);
+    if (bytes == nullptr) throw NotValid();
+    Fields entry(bytes);
+    const uint32_t width = entry.U8();  // 0 stands for 256
+    const uint32_t height = entry.U8();
+    entry.Skip(4);  // colours, a reserved byte, planes
+    const uint32_t bits = entry.U16();
+    const uint32_t entry_size = entry.U32();
+    const uint32_t entry_offset = entry.U32();
+    const uint64_t pixels = uint64_t{width != 0 ? width : 256u} * (height != 0 ? height : 256u);
     if (i == 0 || pixels > best_pixels || (pixels == best_pixels && bits > best_bits)) {
       best_pixels = pixels;
       best_bits = bits;
-      size = U32(entry + 8);
-      offset = U32(entry + 12);
+      size = entry_size;
+      offset = entry_offset;
     }
   }
   if (uint64_t{offset} + size > source.Size()) throw NotValid();
