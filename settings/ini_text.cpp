@@ -88,22 +88,138 @@ std::string_view View(std::string_view text, Span s) {
   return text.substr(s.begin, s.end - s.begin);
 }
 
-// The sections of a batch, each with what one pass over the text found for its keys.
-struct Group {
-  std::string_view section;     // spelled as first named
-  std::vector<size_t> entries;  // indices into the merged entries, in the order written
+// A key of a batch, with what the walk over the text found for it.
+struct Key {
+  std::string_view name;
+  std::string_view value;
+  std::optional<Span> found;  // the value of the first matching key line
+};
+
+struct Section {
+  std::string_view name;     // spelled as first named
+  std::vector<size_t> keys;  // indices into the batch's keys, in the order written
   bool in_section = false;
   bool first_block = false;
   bool first_block_done = false;
   std::optional<size_t> insert_at;  // where a new key goes: the end of the header or last key line
 };
 
-struct Merged {
-  std::string_view key;
-  std::string_view value;
-  size_t group = 0;
-  std::optional<Span> found;  // the value of the first matching key line
+// The keys of a batch, by section.
+struct Batch {
+  std::vector<Section> sections;
+  std::vector<Key> keys;
 };
+
+// An edit of the text: [begin, end) replaced by `text`. At one position a replaced value comes
+// first (rank 0), then new keys of an existing section (1), then new sections (2), each kind in
+// the order written.
+struct Edit {
+  size_t begin = 0;
+  size_t end = 0;
+  int rank = 0;
+  size_t order = 0;
+  std::string text;
+};
+
+bool NamesAKeyTwice(std::span<const Entry> entries) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t j = i + 1; j < entries.size(); ++j) {
+      if (NamesEqual(entries[i].section, entries[j].section) &&
+          NamesEqual(entries[i].key, entries[j].key))
+        return true;
+    }
+  }
+  return false;
+}
+
+// The entries by section, in the order first named; each key is named once.
+Batch BySection(std::span<const Entry> entries) {
+  Batch batch;
+  for (const Entry& e : entries) {
+    auto section = std::find_if(batch.sections.begin(), batch.sections.end(),
+                                [&](const Section& s) { return NamesEqual(s.name, e.section); });
+    if (section == batch.sections.end()) {
+      batch.sections.emplace_back().name = e.section;
+      section = batch.sections.end() - 1;
+    }
+    section->keys.push_back(batch.keys.size());
+    batch.keys.push_back({e.key, e.value, std::nullopt});
+  }
+  return batch;
+}
+
+// One walk over the text for every section of the batch at once: the key lines there are, and
+// where new keys go.
+void FindKeyLines(std::string_view text, Batch& batch) {
+  for (size_t pos = 0; pos < text.size();) {
+    Line line = ParseLine(text, pos);
+    pos = line.end;
+    if (line.kind == Kind::kSection) {
+      for (Section& s : batch.sections) {
+        if (s.first_block) s.first_block_done = true;
+        s.in_section = NamesEqual(View(text, line.name), s.name);
+        s.first_block = s.in_section && !s.first_block_done;
+        if (s.first_block) s.insert_at = line.end;
+      }
+    } else if (line.kind == Kind::kKey) {
+      for (Section& s : batch.sections) {
+        if (!s.in_section) continue;
+        if (s.first_block) s.insert_at = line.end;
+        for (size_t i : s.keys) {
+          Key& key = batch.keys[i];
+          if (!key.found && NamesEqual(View(text, line.name), key.name)) key.found = line.value;
+        }
+      }
+    }
+  }
+}
+
+// The edits that write the batch, in text order.
+std::vector<Edit> Edits(std::string_view text, const Batch& batch) {
+  std::vector<Edit> edits;
+  for (size_t index = 0; index < batch.sections.size(); ++index) {
+    const Section& section = batch.sections[index];
+    std::string added;
+    for (size_t i : section.keys) {
+      const Key& key = batch.keys[i];
+      if (key.found) {
+        edits.push_back({key.found->begin, key.found->end, 0, i, std::string(key.value)});
+      } else {
+        added.append(key.name).append("=").append(key.value).append(kLineEnd);
+      }
+    }
+    if (added.empty()) continue;
+    if (section.insert_at) {
+      edits.push_back({*section.insert_at, *section.insert_at, 1, index, std::move(added)});
+    } else {
+      std::string header = "[" + std::string(section.name) + "]" + std::string(kLineEnd);
+      edits.push_back({text.size(), text.size(), 2, index, header + added});
+    }
+  }
+  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
+    if (a.begin != b.begin) return a.begin < b.begin;
+    if (a.rank != b.rank) return a.rank < b.rank;
+    return a.order < b.order;
+  });
+  return edits;
+}
+
+// A new line that has to follow a last line without line end gives it one.
+std::string Apply(std::string_view text, const std::vector<Edit>& edits) {
+  std::string out;
+  size_t extra = 0;
+  for (const Edit& e : edits) extra += e.text.size() + kLineEnd.size();
+  out.reserve(text.size() + extra);
+  size_t cursor = 0;
+  for (const Edit& e : edits) {
+    out.append(text.substr(cursor, e.begin - cursor));
+    if (e.rank != 0 && !out.empty() && out.back() != '\n') out.append(kLineEnd);
+    out.append(e.text);
+    cursor = e.end;
+  }
+  out.append(text.substr(cursor));
+  return out;
+}
 
 }  // namespace
 
@@ -133,109 +249,14 @@ std::vector<std::optional<std::string>> FindValues(std::string_view text,
 std::string SetValues(std::string_view text, std::span<const Entry> entries) {
   // A key named twice is written twice, one write after the other: an earlier empty value can
   // move where the later one goes (the blanks after it become the line's trailing blanks).
-  for (size_t i = 0; i < entries.size(); ++i) {
-    for (size_t j = i + 1; j < entries.size(); ++j) {
-      if (!NamesEqual(entries[i].section, entries[j].section) ||
-          !NamesEqual(entries[i].key, entries[j].key))
-        continue;
-      std::string written(text);
-      for (const Entry& e : entries) written = SetValues(written, {&e, 1});
-      return written;
-    }
+  if (NamesAKeyTwice(entries)) {
+    std::string written(text);
+    for (const Entry& e : entries) written = SetValues(written, {&e, 1});
+    return written;
   }
-
-  std::vector<Group> groups;
-  std::vector<Merged> merged;
-  for (const Entry& e : entries) {
-    auto same = std::find_if(merged.begin(), merged.end(), [&](const Merged& m) {
-      return NamesEqual(groups[m.group].section, e.section) && NamesEqual(m.key, e.key);
-    });
-    if (same != merged.end()) {
-      same->value = e.value;
-      continue;
-    }
-    auto group = std::find_if(groups.begin(), groups.end(),
-                              [&](const Group& g) { return NamesEqual(g.section, e.section); });
-    if (group == groups.end()) {
-      groups.emplace_back();
-      groups.back().section = e.section;
-      group = groups.end() - 1;
-    }
-    const size_t g = static_cast<size_t>(group - groups.begin());
-    groups[g].entries.push_back(merged.size());
-    merged.push_back({e.key, e.value, g, std::nullopt});
-  }
-
-  // One walk for every section of the batch at once.
-  for (size_t pos = 0; pos < text.size();) {
-    Line line = ParseLine(text, pos);
-    pos = line.end;
-    if (line.kind == Kind::kSection) {
-      for (Group& g : groups) {
-        if (g.first_block) g.first_block_done = true;
-        g.in_section = NamesEqual(View(text, line.name), g.section);
-        g.first_block = g.in_section && !g.first_block_done;
-        if (g.first_block) g.insert_at = line.end;
-      }
-    } else if (line.kind == Kind::kKey) {
-      for (Group& g : groups) {
-        if (!g.in_section) continue;
-        if (g.first_block) g.insert_at = line.end;
-        for (size_t i : g.entries) {
-          if (!merged[i].found && NamesEqual(View(text, line.name), merged[i].key))
-            merged[i].found = line.value;
-        }
-      }
-    }
-  }
-
-  // Edits in text order; at one position a replaced value comes first, then new keys of an
-  // existing section, then new sections, each kind in the order written.
-  struct Edit {
-    size_t begin = 0;
-    size_t end = 0;
-    int rank = 0;
-    size_t order = 0;
-    std::string text;
-  };
-  std::vector<Edit> edits;
-  for (size_t g = 0; g < groups.size(); ++g) {
-    std::string added;
-    for (size_t i : groups[g].entries) {
-      const Merged& m = merged[i];
-      if (m.found) {
-        edits.push_back({m.found->begin, m.found->end, 0, i, std::string(m.value)});
-      } else {
-        added.append(m.key).append("=").append(m.value).append(kLineEnd);
-      }
-    }
-    if (added.empty()) continue;
-    if (groups[g].insert_at) {
-      edits.push_back({*groups[g].insert_at, *groups[g].insert_at, 1, g, std::move(added)});
-    } else {
-      std::string section = "[" + std::string(groups[g].section) + "]" + std::string(kLineEnd);
-      edits.push_back({text.size(), text.size(), 2, g, section + added});
-    }
-  }
-  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
-    if (a.begin != b.begin) return a.begin < b.begin;
-    if (a.rank != b.rank) return a.rank < b.rank;
-    return a.order < b.order;
-  });
-
-  std::string out;
-  size_t extra = 0;
-  for (const Edit& e : edits) extra += e.text.size() + kLineEnd.size();
-  out.reserve(text.size() + extra);
-  size_t cursor = 0;
-  for (const Edit& e : edits) {
-    out.append(text.substr(cursor, e.begin - cursor));
-    if (e.rank != 0 && !out.empty() && out.back() != '\n') out.append(kLineEnd);
-    out.append(e.text);
-    cursor = e.end;
-  }
-  out.append(text.substr(cursor));
-  return out;
+  Batch batch = BySection(entries);
+  FindKeyLines(text, batch);
+  return Apply(text, Edits(text, batch));
 }
 
 bool NamesEqual(std::string_view a, std::string_view b) {
