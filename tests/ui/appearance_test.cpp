@@ -641,15 +641,31 @@ TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
   EXPECT_EQ(ReadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
 }
 
+// A picture of `side` x `side` pixels written row by row, red left half, blue right half: a PPM
+// or a bottom-up 24-bit bitmap.
+void WriteHalves(const QString& path, int side, bool ppm) {
+  std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
+  const QByteArray header = ppm ? QByteArray("P6\n") + QByteArray::number(side) + ' ' +
+                                      QByteArray::number(side) + "\n255\n"
+                                : BmpHeader(side, side);
+  out.write(header.constData(), header.size());
+  // Red is the first byte of a PPM pixel and the last of a bitmap's.
+  std::string row(static_cast<size_t>(side) * 3, '\0');
+  for (int x = 0; x < side; ++x)
+    row[static_cast<size_t>(x) * 3 + ((x < side / 2) == ppm ? 0 : 2)] = '\xFF';
+  for (int y = 0; y < side; ++y) out.write(row.data(), static_cast<std::streamsize>(row.size()));
+  ASSERT_TRUE(out.flush());
+}
+
 // Valid pictures too big for a reader that builds them whole at four bytes a pixel under Qt's
 // own limit of 256 MB are shown, not called invalid: a bitmap of 282 MB as 32-bit pixels, which
 // the program's decoder shrinks while it reads, and a PPM of 324 MB without extension, which Qt's
-// reader builds whole. Written row by row, red left half, blue right half.
+// reader builds whole.
 struct LargeCase {
   const char* name;
   const char* file;
   int side;
-  bool ppm;     // else a bottom-up 24-bit bitmap
+  bool ppm;     // else a bitmap
   QSize shown;  // at least the area: 209 x 145
 };
 
@@ -663,20 +679,7 @@ TEST_P(LargePictureTest, Loads) {
   const LargeCase& c = GetParam();
   QTemporaryDir dir;
   const QString path = dir.filePath(QString::fromLatin1(c.file));
-  {
-    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
-    const QByteArray header = c.ppm ? QByteArray("P6\n") + QByteArray::number(c.side) + ' ' +
-                                          QByteArray::number(c.side) + "\n255\n"
-                                    : BmpHeader(c.side, c.side);
-    out.write(header.constData(), header.size());
-    // Red is the first byte of a PPM pixel and the last of a bitmap's.
-    std::string row(static_cast<size_t>(c.side) * 3, '\0');
-    for (int x = 0; x < c.side; ++x)
-      row[static_cast<size_t>(x) * 3 + ((x < c.side / 2) == c.ppm ? 0 : 2)] = '\xFF';
-    for (int y = 0; y < c.side; ++y)
-      out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    ASSERT_TRUE(out.flush());
-  }
+  WriteHalves(path, c.side, c.ppm);
   const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
   ASSERT_EQ(loaded.size(), c.shown);
   EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
@@ -690,6 +693,40 @@ INSTANTIATE_TEST_SUITE_P(LoadPicture, LargePictureTest,
                              // Qt's reader, then scaling to the area itself.
                              LargeCase{"PpmWithoutExtension", "big", 9000, true, QSize(209, 145)}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
+
+// Keeps what it is told and answers false at the `stop_at`-th call (0: never).
+class Recorder : public DecodeProgress {
+ public:
+  explicit Recorder(int stop_at = 0) : stop_at_(stop_at) {}
+  bool Advance(int64_t done, int64_t total) override {
+    grows = grows && done >= last_done && done <= total;
+    last_done = done;
+    return ++calls != stop_at_;
+  }
+  int calls = 0;
+  int64_t last_done = 0;
+  bool grows = true;
+
+ private:
+  int stop_at_;
+};
+
+// A file without extension that Qt's readers decode is followed and stopped like the program's
+// own decoders: its progress grows while it is read, and a stop ends the reading there.
+TEST(LoadPicture, QtsReadersTellTheirProgressAndStop) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("photo"));
+  WriteHalves(path, 1000, true);
+  Recorder whole;
+  EXPECT_EQ(ReadPicture(path, QSize(209, 145), 0, &whole).size(), QSize(209, 145));
+  EXPECT_TRUE(whole.grows);
+  ASSERT_GE(whole.calls, 10);
+  for (const int stop_at : {1, whole.calls / 2}) {
+    Recorder stopping(stop_at);
+    EXPECT_THROW(ReadPicture(path, QSize(209, 145), 0, &stopping), DecodeCancelled) << stop_at;
+    EXPECT_EQ(stopping.calls, stop_at);
+  }
+}
 
 // The busy cursor shows only while the picture loads: it is gone after a picture, an error
 // and a cancel alike.

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -43,13 +44,45 @@ std::string LocalName(const QString& path) {
 // JPEG library's, room for 100 megapixels.
 constexpr qint64 kMaxQtPictureBytes = qint64{512} << 20;
 
+// The file Qt's readers read: tells `progress` how far the reading has come, and reads nothing
+// more once it says stop. The reader then fails, and the caller honours the stop.
+class FollowedFile : public QFile {
+ public:
+  FollowedFile(FILE* file, size_t size, DecodeProgress* progress)
+      : file_(file),
+        total_(std::max<int64_t>(1, static_cast<int64_t>(size))),
+        progress_(progress) {}
+
+  bool Stopped() const { return stopped_; }
+  // The whole read: told last, and a stop then is honoured too.
+  void Finish() const { picture_detail::Report(progress_, total_, total_); }
+
+ protected:
+  qint64 readData(char* data, qint64 most) override {
+    if (stopped_) return -1;
+    const qint64 got = QFile::readData(data, most);
+    // Where the file stands; a reader that looks at the start again has not gone back.
+    done_ = std::clamp<int64_t>(std::ftell(file_), done_, total_);
+    stopped_ = progress_ != nullptr && !progress_->Advance(done_, total_);
+    return got;
+  }
+
+ private:
+  FILE* file_;
+  int64_t total_;
+  DecodeProgress* progress_;
+  int64_t done_ = 0;
+  bool stopped_ = false;
+};
+
 // A picture without extension in a format the program's decoders do not know, read by Qt's
 // readers, reduced to the area and made opaque the same way as the PNG decoder does it:
 // transparent parts show the window colour. The file is opened the way the decoders open it (a
-// FIFO or a device is refused at once), and Qt reads that file.
-QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background) {
+// FIFO or a device is refused at once), and Qt reads that file, followed by `progress`.
+QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background,
+                  DecodeProgress* progress) {
   const picture_detail::SourceFile source(LocalName(path), path.toStdString());
-  QFile file;
+  FollowedFile file(source.get(), source.Size(), progress);
   if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
     picture_detail::ThrowCannotOpen(path.toStdString(), file.errorString().toStdString());
   QImageReader reader(&file);
@@ -59,7 +92,9 @@ QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background) {
   // Qt's own limit (256 MB) would call a valid 9000 x 9000 picture invalid.
   reader.setAllocationLimit(static_cast<int>(kMaxQtPictureBytes >> 20) + 1);
   QImage image = reader.read();
+  if (file.Stopped()) throw DecodeCancelled();
   if (image.isNull()) throw PictureError(reader.errorString().toStdString());
+  file.Finish();
   const QSize target(std::min(image.width(), minimum.width()),
                      std::min(image.height(), minimum.height()));
   if (image.size() != target) {
@@ -135,9 +170,7 @@ QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
   const DecodeRequest request{minimum.width(), minimum.height(), background & 0xFFFFFFu, progress};
   if (std::optional<Picture> picture = DecodePictureFile(LocalName(path), request))
     return ToImage(*picture);
-  QImage image = ReadWithQt(path, minimum, background);
-  picture_detail::Report(progress, 1, 1);
-  return image;
+  return ReadWithQt(path, minimum, background, progress);
 }
 
 namespace {
