@@ -22,29 +22,20 @@ constexpr Decoder kJpeg{[](const std::string& path, const DecodeRequest& r) {
                                                   r.progress);
                         }};
 
-constexpr Decoder kPng{
+// The decoders that compose transparent parts over the background.
+template <Picture (*kFile)(const std::string&, int, int, uint32_t, DecodeProgress*),
+          Picture (*kMemory)(const unsigned char*, size_t, int, int, uint32_t, DecodeProgress*)>
+constexpr Decoder kComposing{
     [](const std::string& path, const DecodeRequest& r) {
-      return DecodePngFile(path, r.min_width, r.min_height, r.background, r.progress);
+      return kFile(path, r.min_width, r.min_height, r.background, r.progress);
     },
     [](const unsigned char* data, size_t size, const DecodeRequest& r) {
-      return DecodePngMemory(data, size, r.min_width, r.min_height, r.background, r.progress);
+      return kMemory(data, size, r.min_width, r.min_height, r.background, r.progress);
     }};
 
-constexpr Decoder kBmp{
-    [](const std::string& path, const DecodeRequest& r) {
-      return DecodeBmpFile(path, r.min_width, r.min_height, r.background, r.progress);
-    },
-    [](const unsigned char* data, size_t size, const DecodeRequest& r) {
-      return DecodeBmpMemory(data, size, r.min_width, r.min_height, r.background, r.progress);
-    }};
-
-constexpr Decoder kIco{
-    [](const std::string& path, const DecodeRequest& r) {
-      return DecodeIcoFile(path, r.min_width, r.min_height, r.background, r.progress);
-    },
-    [](const unsigned char* data, size_t size, const DecodeRequest& r) {
-      return DecodeIcoMemory(data, size, r.min_width, r.min_height, r.background, r.progress);
-    }};
+constexpr const Decoder& kPng = kComposing<DecodePngFile, DecodePngMemory>;
+constexpr const Decoder& kBmp = kComposing<DecodeBmpFile, DecodeBmpMemory>;
+constexpr const Decoder& kIco = kComposing<DecodeIcoFile, DecodeIcoMemory>;
 
 // Metafiles are drawings for the Windows graphics interface, which this desktop lacks. The
 // file is opened all the same, so that a missing one says so.
