@@ -21,7 +21,16 @@ void SliderModel::UserMovement(int32_t p) {
   // The on-screen slider cannot report a position outside its range; clamping keeps the
   // invariant even if a caller does.
   position_ = std::clamp(p, minimum_, maximum_);
-  Notify();
+  Notify(Change::kPosition);
+}
+
+SliderModel::ListenerId SliderModel::AddListener(Change what, std::function<void()> listener) {
+  listeners_.push_back({++last_id_, what, std::move(listener)});
+  return last_id_;
+}
+
+void SliderModel::RemoveListener(ListenerId id) {
+  std::erase_if(listeners_, [id](const Listener& l) { return l.id == id; });
 }
 
 void SliderModel::Apply(int32_t p, int32_t lo, int32_t hi) {
@@ -30,13 +39,22 @@ void SliderModel::Apply(int32_t p, int32_t lo, int32_t hi) {
   const bool range_changed = lo != minimum_ || hi != maximum_;
   minimum_ = lo;
   maximum_ = hi;
-  if (range_changed && on_range_change_) on_range_change_();
+  if (range_changed) Notify(Change::kRange);
   if (p != position_) {
     position_ = p;
-    Notify();
+    Notify(Change::kPosition);
   }
 }
 
-void SliderModel::Notify() {
-  if (on_change_) on_change_();
+void SliderModel::Notify(Change what) {
+  // A listener may add or remove listeners (a slider bound or unbound) while it runs: the
+  // calls go over a copy, and one removed meanwhile, whose owner may be gone, is skipped.
+  const std::vector<Listener> listeners = listeners_;
+  for (const Listener& l : listeners)
+    if (l.what == what && Listening(l.id)) l.call();
+}
+
+bool SliderModel::Listening(ListenerId id) const {
+  return std::any_of(listeners_.begin(), listeners_.end(),
+                     [id](const Listener& l) { return l.id == id; });
 }

@@ -3,9 +3,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class SliderModel {
  public:
+  // What a listener hears of: a range change that took effect, or a position notification (a
+  // user movement, or a position moved by a range change).
+  enum class Change { kRange, kPosition };
+  using ListenerId = uint64_t;
+
   SliderModel() = default;
   SliderModel(int32_t minimum, int32_t maximum, int32_t position);
 
@@ -20,20 +26,26 @@ class SliderModel {
   // The on-screen slider's report: always notifies, also when p equals the position.
   void UserMovement(int32_t p);
 
-  // The single subscriber of the position notification: a user movement, or a position moved
-  // by a range change.
-  void SetOnChange(std::function<void()> handler) { on_change_ = std::move(handler); }
-  // The single subscriber of the range notification (the slider that shows the model): it runs
-  // when a range change takes effect, before any position notification it causes.
-  void SetOnRangeChange(std::function<void()> handler) { on_range_change_ = std::move(handler); }
+  // Calls `listener` on each change of kind `what`, after the listeners added before it. A
+  // range change is told before the position notification it causes. A listener removed while
+  // a change is being told is not called any more.
+  ListenerId AddListener(Change what, std::function<void()> listener);
+  void RemoveListener(ListenerId id);
 
  private:
+  struct Listener {
+    ListenerId id;
+    Change what;
+    std::function<void()> call;
+  };
+
   void Apply(int32_t p, int32_t lo, int32_t hi);
-  void Notify();
+  void Notify(Change what);
+  bool Listening(ListenerId id) const;
 
   int32_t minimum_ = 0;
   int32_t maximum_ = 200;
   int32_t position_ = 0;
-  std::function<void()> on_change_;
-  std::function<void()> on_range_change_;
+  std::vector<Listener> listeners_;
+  ListenerId last_id_ = 0;
 };

@@ -17,7 +17,7 @@ struct Slider {
   std::vector<int32_t> notified;
 
   Slider() {
-    model.SetOnChange([this] {
+    model.AddListener(SliderModel::Change::kPosition, [this] {
       notified.push_back(model.Position());
       field = NumberToText(model.Position());
     });
@@ -181,12 +181,12 @@ class RangeNotification : public ::testing::TestWithParam<RangeCase> {};
 TEST_P(RangeNotification, ComesBeforeThePositionAndOnlyForARealChange) {
   SliderModel model(0, 200, 100);
   std::vector<std::string> heard;
-  model.SetOnRangeChange([&] {
+  model.AddListener(SliderModel::Change::kRange, [&] {
     heard.push_back("range");
     // The new range is in force when the slider is told.
     EXPECT_LE(model.Minimum(), model.Maximum());
   });
-  model.SetOnChange([&] { heard.push_back("position"); });
+  model.AddListener(SliderModel::Change::kPosition, [&] { heard.push_back("position"); });
   GetParam().change(model);
   EXPECT_EQ(heard, GetParam().heard);
 }
@@ -210,5 +210,39 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   {"range", "position", "range"}}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
+
+// The model has as many listeners as need it: the slider on the screen, the window's handler.
+TEST(SliderModelListeners, EachHearsItsKindInTheOrderAddedUntilRemoved) {
+  using Change = SliderModel::Change;
+  SliderModel model(0, 200, 100);
+  std::vector<std::string> heard;
+  const auto range_a = model.AddListener(Change::kRange, [&] { heard.push_back("range a"); });
+  model.AddListener(Change::kPosition, [&] { heard.push_back("position a"); });
+  model.AddListener(Change::kRange, [&] { heard.push_back("range b"); });
+  const auto position_b =
+      model.AddListener(Change::kPosition, [&] { heard.push_back("position b"); });
+  model.SetMinimum(150);
+  EXPECT_EQ(heard, (std::vector<std::string>{"range a", "range b", "position a", "position b"}));
+  heard.clear();
+  model.RemoveListener(range_a);
+  model.RemoveListener(position_b);
+  model.SetMaximum(160);
+  model.UserMovement(155);
+  EXPECT_EQ(heard, (std::vector<std::string>{"range b", "position a"}));
+}
+
+TEST(SliderModelListeners, OneRemovedWhileAChangeIsToldHearsNothingMore) {
+  SliderModel model;
+  std::vector<std::string> heard;
+  SliderModel::ListenerId second = 0;
+  model.AddListener(SliderModel::Change::kPosition, [&] {
+    heard.push_back("first");
+    model.RemoveListener(second);
+  });
+  second = model.AddListener(SliderModel::Change::kPosition, [&] { heard.push_back("second"); });
+  model.UserMovement(1);
+  model.UserMovement(2);
+  EXPECT_EQ(heard, (std::vector<std::string>{"first", "first"}));
+}
 
 }  // namespace

@@ -58,7 +58,6 @@ class InfoWindows : public ::testing::Test, protected TestProgram {
     main().Slider1().SetMinimum(min);
     main().Slider1().SetMaximum(max);
     main().Slider1().SetMinimum(min);
-    main().TrackBar1->Sync();
   }
 
   // Opens the settings window, types into its fields and presses OK with the mouse.
@@ -156,7 +155,6 @@ TEST_F(InfoWindows, SecondSliderGetsTickAtEnteredMaximumOnly) {
   // With a wide range the added tick marks show; the second slider keeps its range.
   main().Slider2().SetMaximum(100000);
   main().Slider2().SetMinimum(0);
-  main().TrackBar2->Sync();
   Ok(Q("-50000"), Q("70000"), false);
   EXPECT_EQ(main().TrackBar2->ShownTicks(), (std::vector<int32_t>{0, 70000, 100000}));
   EXPECT_EQ(main().Slider2().Minimum(), 0);

@@ -3,6 +3,7 @@
 // of message boxes, beep, dialogs and the shell.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -862,6 +863,37 @@ TEST(MainWindowSliders, RangeChangedThroughTheModelShowsAtOnce) {
   EXPECT_EQ(f.TrackBar1->maximum(), 500);
   EXPECT_EQ(f.TrackBar1->value(), 300);
   EXPECT_EQ(S(f.Edit1->text()), "300");  // the clamp moved the position
+}
+
+// The slider alone with its models, no window: whoever changes the model, the slider shows it at
+// once; each interaction reaches the model, also one through the accessible value, and the model
+// decides what the slider shows.
+TEST(MainWindowSliders, FollowsTheModelItIsBoundTo) {
+  SliderModel model(0, 50, 0);
+  SliderModel other(-5, 5, -5);
+  ModelSlider bar;
+  bar.Bind(model);
+  model.UserMovement(20);
+  EXPECT_EQ(bar.value(), 20);
+  model.SetMaximum(10);
+  EXPECT_EQ(bar.maximum(), 10);
+  EXPECT_EQ(bar.value(), 10);
+
+  bar.Bind(other);
+  EXPECT_EQ(bar.minimum(), -5);
+  EXPECT_EQ(bar.value(), -5);
+  model.UserMovement(3);  // no longer shown
+  EXPECT_EQ(bar.maximum(), 5);
+  EXPECT_EQ(bar.value(), -5);
+
+  QAccessibleValueInterface* value = QAccessible::queryAccessibleInterface(&bar)->valueInterface();
+  ASSERT_NE(value, nullptr);
+  value->setCurrentValue(4);
+  EXPECT_EQ(other.Position(), 4);
+  EXPECT_EQ(bar.value(), 4);
+  bar.SetReporter([](int32_t) {});  // a report that goes nowhere moves nothing
+  value->setCurrentValue(-2);
+  EXPECT_EQ(bar.value(), 4);
 }
 
 // ---- start-up read and apply ----------------------------------------------------------

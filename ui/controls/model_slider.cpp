@@ -7,6 +7,7 @@
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,34 +26,43 @@ ModelSlider::ModelSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setTickPosition(QSlider::TicksBelow);
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::StrongFocus);
-  Sync();
+  Follow(unbound_);
 }
 
 ModelSlider::~ModelSlider() {
-  model_->SetOnRangeChange({});
+  Leave();
 }
 
 void ModelSlider::Unbind() {
-  model_->SetOnRangeChange({});
-  model_ = &unbound_;
+  Leave();
+  Follow(unbound_);
 }
 
 void ModelSlider::Bind(SliderModel& model) {
-  Unbind();
-  model_ = &model;
-  model_->SetOnRangeChange([this] { Sync(); });
-  Sync();
+  Leave();
+  Follow(model);
 }
 
-void ModelSlider::Sync() {
-  if (minimum() != model_->Minimum() || maximum() != model_->Maximum())
-    setRange(model_->Minimum(), model_->Maximum());
-  if (value() != model_->Position() || sliderPosition() != model_->Position())
-    setValue(model_->Position());
+void ModelSlider::Follow(SliderModel& model) {
+  model_ = &model;
+  for (auto what : {SliderModel::Change::kRange, SliderModel::Change::kPosition})
+    listening_.push_back(model_->AddListener(what, [this] { ShowModel(); }));
+  ShowModel();
+}
+
+void ModelSlider::Leave() {
+  for (SliderModel::ListenerId id : listening_) model_->RemoveListener(id);
+  listening_.clear();
+}
+
+void ModelSlider::ShowModel() {
+  const bool was_showing = std::exchange(showing_, true);
+  setRange(model_->Minimum(), model_->Maximum());
+  setValue(model_->Position());
+  showing_ = was_showing;
 }
 
 void ModelSlider::AddTick(int32_t position) {
-  Sync();
   if (position < model_->Minimum() || position > model_->Maximum()) return;
   if (std::find(added_ticks_.begin(), added_ticks_.end(), position) != added_ticks_.end()) return;
   added_ticks_.push_back(position);
@@ -82,7 +92,6 @@ int64_t ModelSlider::Clamped(int64_t position) const {
 
 void ModelSlider::Report(int64_t position) {
   reporter_(static_cast<int32_t>(Clamped(position)));
-  Sync();
 }
 
 QRect ModelSlider::HandleRect() {
@@ -100,7 +109,6 @@ int ModelSlider::TickX(int32_t value, int span, int offset) const {
 }
 
 void ModelSlider::paintEvent(QPaintEvent*) {
-  Sync();
   QPainter painter(this);
   QStyleOptionSlider opt;
   initStyleOption(&opt);
@@ -142,7 +150,6 @@ void ModelSlider::mousePressEvent(QMouseEvent* e) {
     return;
   }
   e->accept();
-  Sync();
   const QRect handle = HandleRect();
   const int x = e->position().toPoint().x();
   if (handle.contains(e->position().toPoint()) && maximum() > minimum()) {
@@ -164,7 +171,6 @@ void ModelSlider::mouseMoveEvent(QMouseEvent* e) {
     return;
   }
   e->accept();
-  Sync();
   QStyleOptionSlider opt;
   initStyleOption(&opt);
   const QRect groove =
@@ -188,7 +194,6 @@ void ModelSlider::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void ModelSlider::keyPressEvent(QKeyEvent* e) {
-  Sync();
   const int64_t p = model_->Position();
   switch (e->key()) {
     case Qt::Key_Left:
@@ -226,7 +231,16 @@ void ModelSlider::wheelEvent(QWheelEvent* e) {
     return;
   }
   e->accept();
-  Sync();
   // Like the arrow keys: turning up steps towards the minimum.
   Report(int64_t{model_->Position()} + (amount > 0 ? -kArrowStep : kArrowStep));
+}
+
+void ModelSlider::sliderChange(SliderChange change) {
+  QSlider::sliderChange(change);
+  if (change != SliderValueChange || showing_ || value() == model_->Position()) return;
+  // Keys, wheel and mouse are handled above; only an assistive technology sets the value from
+  // outside (through the slider's accessible value). That is an interaction too. The model
+  // decides the position, whatever became of the report.
+  Report(value());
+  ShowModel();
 }

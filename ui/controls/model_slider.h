@@ -1,6 +1,6 @@
-// The on-screen operand slider. It only shows a SliderModel and reports every interaction to it
-// as a user movement: each drag step, the release after a drag, each key and each click on the
-// track, also when the thumb does not move.
+// The on-screen operand slider. It only shows a SliderModel, following each change of its range
+// and position, and reports every interaction to it as a user movement: each drag step, the
+// release after a drag, each key and each click on the track, also when the thumb does not move.
 #pragma once
 
 #include <QSlider>
@@ -19,8 +19,7 @@ class ModelSlider : public QSlider {
   explicit ModelSlider(QWidget* parent = nullptr);
   ~ModelSlider() override;
 
-  // Shows `model` from now on, following its range changes. A model that goes before the
-  // slider is unbound first.
+  // Shows `model` from now on. A model that goes before the slider is unbound first.
   void Bind(SliderModel& model);
   void Unbind();
   SliderModel& Model() const { return *model_; }
@@ -28,11 +27,6 @@ class ModelSlider : public QSlider {
   // Where a user movement goes. By default straight to the model; the window routes it through
   // its error path.
   void SetReporter(std::function<void(int32_t)> reporter) { reporter_ = std::move(reporter); }
-
-  // Takes over the model's range and position for display. The model's range notification
-  // and the window's position handler call it; the slider also catches up by itself before it
-  // paints or handles input.
-  void Sync();
 
   // Adds a tick mark at a position of the current range; outside the range nothing is added.
   void AddTick(int32_t position);
@@ -47,8 +41,12 @@ class ModelSlider : public QSlider {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void sliderChange(SliderChange change) override;
 
  private:
+  void Follow(SliderModel& model);
+  void Leave();
+  void ShowModel();
   void Report(int64_t position);
   int64_t Clamped(int64_t position) const;
   QRect HandleRect();
@@ -56,6 +54,8 @@ class ModelSlider : public QSlider {
 
   SliderModel unbound_;  // shown until a model is bound
   SliderModel* model_ = &unbound_;
+  std::vector<SliderModel::ListenerId> listening_;
+  bool showing_ = false;  // the value moves to show the model, not for an interaction
   std::function<void(int32_t)> reporter_;
   std::vector<int32_t> added_ticks_;
   bool dragging_ = false;

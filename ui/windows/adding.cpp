@@ -123,8 +123,6 @@ TForm1::TForm1(AppContext& context)
 }
 
 TForm1::~TForm1() {
-  slider1_.SetOnChange({});
-  slider2_.SetOnChange({});
   TrackBar1->Unbind();
   TrackBar2->Unbind();
 }
@@ -204,14 +202,8 @@ void TForm1::Wire() {
     tracked->installEventFilter(this);
   }
 
-  slider1_.SetOnChange([this] {
-    TrackBar1->Sync();
-    TrackBar1Change();
-  });
-  slider2_.SetOnChange([this] {
-    TrackBar2->Sync();
-    TrackBar2Change();
-  });
+  slider1_.AddListener(SliderModel::Change::kPosition, [this] { TrackBar1Change(); });
+  slider2_.AddListener(SliderModel::Change::kPosition, [this] { TrackBar2Change(); });
   TrackBar1->SetReporter([this](int32_t p) { Run([this, p] { slider1_.UserMovement(p); }); });
   TrackBar2->SetReporter([this](int32_t p) { Run([this, p] { slider2_.UserMovement(p); }); });
 }
