@@ -1080,6 +1080,46 @@ TEST(MonthCalendar, DrawsEachDayInItsColours) {
   EXPECT_GT(Count(image, selected, Qt::white), 0);
 }
 
+// The "today" line under the month shows and selects today on a click: a press and a release of
+// the left button over the line. A press on a day dragged onto the line, or a press on the line
+// released outside it, is no click.
+TEST(MonthCalendar, TodayLineTakesOnlyAClickOnIt) {
+  struct Case {
+    const char* name;
+    bool press_on_line;  // otherwise on a day of the month shown
+    QPoint release;      // on the line
+    Qt::MouseButton button;
+    bool selects_today;
+  };
+  const QDate shown(2020, 1, 15);  // far from today
+  for (const Case& c : {Case{"click", true, {20, 5}, Qt::LeftButton, true},
+                        Case{"from a day", false, {20, 5}, Qt::LeftButton, false},
+                        Case{"dragged off", true, {20, -40}, Qt::LeftButton, false},
+                        Case{"right button", true, {20, 5}, Qt::RightButton, false}}) {
+    MonthCalendar calendar;
+    calendar.resize(209, 183);
+    calendar.setSelectedDate(shown);
+    calendar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
+    auto* line = calendar.findChild<QWidget*>(QStringLiteral("tallymate_calendar_today"));
+    auto* view = calendar.findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(line, nullptr);
+    ASSERT_NE(view, nullptr);
+    if (c.press_on_line) {
+      QTest::mousePress(line, c.button, {}, QPoint(20, 5));
+    } else {
+      QTest::mousePress(view->viewport(), c.button, {},
+                        view->visualRect(view->model()->index(3, 3)).center());
+    }
+    QTest::mouseRelease(line, c.button, {}, c.release);
+    EXPECT_EQ(calendar.selectedDate() == QDate::currentDate(), c.selects_today) << c.name;
+    EXPECT_EQ(calendar.monthShown() == QDate::currentDate().month() &&
+                  calendar.yearShown() == QDate::currentDate().year(),
+              c.selects_today)
+        << c.name;
+  }
+}
+
 TEST(MonthCalendar, NeverShowsAToolTip) {
   Windows app;
   TForm1& f = app.main();

@@ -16,6 +16,7 @@
 #include "ui/base/announcer.h"
 #include "ui/base/colors.h"
 #include "ui/base/fonts.h"
+#include "ui/controls/click_tracker.h"
 
 namespace {
 
@@ -67,13 +68,18 @@ class TodayLine : public QWidget {
                      Qt::AlignLeft | Qt::AlignVCenter, text);
   }
 
+  void mousePressEvent(QMouseEvent* e) override {
+    click_.Pressed(*e);
+    QWidget::mousePressEvent(e);
+  }
+
   void mouseReleaseEvent(QMouseEvent* e) override {
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && on_click_)
-      on_click_();
+    if (click_.Released(*this, *e) && on_click_) on_click_();
   }
 
  private:
   std::function<void()> on_click_;
+  ClickTracker click_;
 };
 
 // The month arrows, drawn in the title text colour so that they show on any title background.
