@@ -393,19 +393,9 @@ void SettingsStore::ReadIntegers(std::span<SettingsInteger> entries) const noexc
   }
 }
 
-bool SettingsStore::ReadBool(std::string_view section, std::string_view key,
-                             bool def) const noexcept {
-  return ReadInteger(section, key, def ? 1 : 0) != 0;
-}
-
 void SettingsStore::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
   const SettingsInteger entry{section, key, value};
   WriteIntegers({&entry, 1});
-}
-
-void SettingsStore::WriteBool(std::string_view section, std::string_view key, bool value) {
-  const ini::Entry entry{section, key, value ? "1" : "0"};
-  WriteValues({&entry, 1});
 }
 
 void SettingsStore::WriteIntegers(std::span<const SettingsInteger> entries) {

@@ -1,5 +1,4 @@
-// The settings file "Tallymate.ini": whole numbers and flags in sections, read and written
-// by name.
+// The settings file "Tallymate.ini": whole numbers in sections, read and written by name.
 //
 // Every read opens the file anew and sees what is on disk at that moment; reading never fails.
 // Several keys are best read together (ReadIntegers) and written together (WriteIntegers): the
@@ -55,15 +54,12 @@ class SettingsStore {
   // value is empty or is no whole number. "0x"/"0X" followed by at least one character reads
   // the rest as hexadecimal; anything else goes by TextToInteger.
   int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const noexcept;
-  // A whole number with the default 1 or 0; true when not 0.
-  bool ReadBool(std::string_view section, std::string_view key, bool def) const noexcept;
 
   // ReadInteger for each entry, from one reading of the file.
   void ReadIntegers(std::span<SettingsInteger> entries) const noexcept;
 
   // Throw SettingsWriteError when the file cannot be written; the file is then unchanged.
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
-  void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" / "0"
   // WriteInteger for each entry in turn, as one replacement of the file: it holds all of them
   // or, when the write fails, none.
   void WriteIntegers(std::span<const SettingsInteger> entries);

@@ -58,17 +58,13 @@ struct WriteCase {
   std::optional<std::string> before;  // nothing: no file
   const char* section;
   const char* key;
-  std::variant<int32_t, bool> value;
+  int32_t value;
   std::string after;
 };
 
 void PrintTo(const WriteCase& c, std::ostream* os) {
-  *os << c.name << ": [" << c.section << "] " << c.key << " = ";
-  if (const bool* flag = std::get_if<bool>(&c.value))
-    *os << (*flag ? "true" : "false");
-  else
-    *os << std::get<int32_t>(c.value);
-  *os << " into " << (c.before ? test_names::Quoted(*c.before) : "no file") << " gives "
+  *os << c.name << ": [" << c.section << "] " << c.key << " = " << c.value << " into "
+      << (c.before ? test_names::Quoted(*c.before) : "no file") << " gives "
       << test_names::Quoted(c.after);
 }
 
@@ -85,14 +81,8 @@ TEST_P(WriteTest, GivesExactBytes) {
   std::string path = dir.File("Tallymate.ini");
   if (c.before) WriteBytes(path, *c.before);
   SettingsStore store(path);
-  if (const bool* flag = std::get_if<bool>(&c.value)) {
-    store.WriteBool(c.section, c.key, *flag);
-    EXPECT_EQ(store.ReadBool(c.section, c.key, !*flag), *flag);
-  } else {
-    int32_t value = std::get<int32_t>(c.value);
-    store.WriteInteger(c.section, c.key, value);
-    EXPECT_EQ(store.ReadInteger(c.section, c.key, value ^ 1), value);
-  }
+  store.WriteInteger(c.section, c.key, c.value);
+  EXPECT_EQ(store.ReadInteger(c.section, c.key, c.value ^ 1), c.value);
   EXPECT_EQ(ReadBytes(path), c.after);
   // Nothing else is left in the directory.
   EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Tallymate.ini"});
@@ -107,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"ReplaceKeepsKeySpellingAndBlanks", "[COLOR]\r\n  formcolor =  7  \r\nEdit=2\r\n",
                   "Color", "FormColor", -16777200,
                   "[COLOR]\r\n  formcolor =  -16777200  \r\nEdit=2\r\n"},
-        WriteCase{"ReplaceEmptyValue", "[var]\r\nc=\r\n", "var", "c", true, "[var]\r\nc=1\r\n"},
+        WriteCase{"ReplaceEmptyValue", "[var]\r\nc=\r\n", "var", "c", 1, "[var]\r\nc=1\r\n"},
         WriteCase{"ReplaceKeepsForeignLineEnds", "[Trackbar]\nmax=5\nmin=1", "Trackbar", "min", 0,
                   "[Trackbar]\nmax=5\nmin=0"},
         WriteCase{"NewKeyAfterLastKeyOfSection",
@@ -115,15 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "FormColor", 3,
                   "[Color]\r\nEdit=1\r\nFormColor=3\r\n\r\n; colours end here\r\n[Trackbar]\r\n"
                   "max=2\r\n"},
-        WriteCase{"NewKeyInSectionWithoutKeys", "[var]\r\n\r\n[Color]\r\nEdit=1\r\n", "var", "c",
-                  false, "[var]\r\nc=0\r\n\r\n[Color]\r\nEdit=1\r\n"},
+        WriteCase{"NewKeyInSectionWithoutKeys", "[var]\r\n\r\n[Color]\r\nEdit=1\r\n", "var", "c", 0,
+                  "[var]\r\nc=0\r\n\r\n[Color]\r\nEdit=1\r\n"},
         WriteCase{"NewKeyAfterLastLineWithoutLineEnd", "[Calendar]\nx=1", "Calendar", "color",
                   8421376, "[Calendar]\nx=1\r\ncolor=8421376\r\n"},
         WriteCase{"NewSectionAtEnd", "[Color]\r\nEdit=1\r\n", "Trackbar", "max", 200,
                   "[Color]\r\nEdit=1\r\n[Trackbar]\r\nmax=200\r\n"},
         WriteCase{"NewSectionAfterLastLineWithoutLineEnd", "[Other]\r\nname=value", "Trackbar",
                   "min", 0, "[Other]\r\nname=value\r\n[Trackbar]\r\nmin=0\r\n"},
-        WriteCase{"NewFile", std::nullopt, "var", "c", true, "[var]\r\nc=1\r\n"},
+        WriteCase{"NewFile", std::nullopt, "var", "c", 1, "[var]\r\nc=1\r\n"},
         WriteCase{"EmptyFile", "", "Calendar", "color", 100, "[Calendar]\r\ncolor=100\r\n"},
         WriteCase{"KeyAboveFirstSectionBelongsToNone", "max=1\r\n[Trackbar]\r\n", "Trackbar", "max",
                   2, "max=1\r\n[Trackbar]\r\nmax=2\r\n"},
@@ -149,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsStoreTest, SettingsWindowThenDefaultsThenCloseGiveTheTenLineFile) {
   SettingsStore ok(path_);
-  ok.WriteBool("var", "c", true);
+  ok.WriteInteger("var", "c", 1);
 
   SettingsStore close(path_);
   close.WriteInteger("Color", "FormColor", static_cast<int32_t>(0xFF000010u));
@@ -241,28 +231,10 @@ INSTANTIATE_TEST_SUITE_P(
         Max("Zero", "0", 0)),
     CaseName<ReadCase>);
 
-TEST_F(SettingsStoreTest, FlagIsAnyNonZeroWholeNumber) {
-  struct Case {
-    const char* value;
-    bool def;
-    bool expected;
-  };
-  for (const Case& c :
-       {Case{"1", false, true}, Case{"2", false, true}, Case{"-1", false, true},
-        Case{"0", true, false}, Case{"", false, false}, Case{"", true, true},
-        Case{"abc", true, true}, Case{"abc", false, false}, Case{"0x0", true, false}}) {
-    WriteBytes(path_, std::string("[var]\r\nc=") + c.value + "\r\n");
-    EXPECT_EQ(SettingsStore(path_).ReadBool("var", "c", c.def), c.expected)
-        << "value '" << c.value << "', default " << c.def;
-  }
-}
-
 TEST_F(SettingsStoreTest, MissingFileGivesDefaults) {
   SettingsStore store(path_);
   EXPECT_EQ(store.ReadInteger("Color", "Formcolor", 100), 100);
   EXPECT_EQ(store.ReadInteger("Color", "Formcolor", -5), -5);
-  EXPECT_FALSE(store.ReadBool("var", "c", false));
-  EXPECT_TRUE(store.ReadBool("var", "c", true));
   EXPECT_EQ(SettingsStore(dir_.File("no/such/dir/Tallymate.ini")).ReadInteger("a", "b", 7), 7);
   EXPECT_FALSE(std::filesystem::exists(path_));
 }
@@ -291,7 +263,7 @@ TEST_F(SettingsStoreTest, DirectoryAtFilePathFailsWithItsFullPath) {
   } catch (const SettingsWriteError& e) {
     EXPECT_EQ(e.message(), "Unable to write to " + path_);
   }
-  EXPECT_THROW(store.WriteBool("var", "c", true), SettingsWriteError);
+  EXPECT_THROW(store.WriteInteger("var", "c", 1), SettingsWriteError);
   EXPECT_EQ(store.ReadInteger("Color", "FormColor", 100), 100);
   EXPECT_TRUE(std::filesystem::is_directory(path_));
   EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"Tallymate.ini"});
@@ -381,7 +353,7 @@ TEST_F(SettingsStoreTest, WriteRemovesTemporaryFilesOfInterruptedWrites) {
   for (const std::string& name : Entries(dir_.path()))
     ASSERT_EQ(::utimensat(AT_FDCWD, dir_.File(name).c_str(), day_ago, 0), 0);
   WriteBytes(dir_.File("Tallymate.ini.tmpNew123"), "maybe being written");
-  SettingsStore(path_).WriteBool("var", "c", false);
+  SettingsStore(path_).WriteInteger("var", "c", 0);
   EXPECT_EQ(Entries(dir_.path()),
             (std::vector<std::string>{"Tallymate.ini", "Tallymate.ini.bak", "Tallymate.ini.tmp",
                                       "Tallymate.ini.tmpAb3xYz7", "Tallymate.ini.tmpNew123"}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "settings/settings_store.h"
 #include "tests/settings/temp_dir.h"
@@ -67,6 +68,19 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TipsOffAndNoNumbers", "[var]\r\nc=0\r\n[Color]\r\nEdit=blue\r\n",
                  Record(100, 100, 100, 100, 100, false)}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
+
+// The tips switch is on for any whole number but 0; what is no whole number leaves it off.
+TEST(ReadRecord, TipsAreOnForAnyNonZeroWholeNumber) {
+  TempDir dir;
+  const std::string path = dir.File("Tallymate.ini");
+  const std::pair<const char*, bool> cases[] = {{"1", true},    {"2", true},   {"-1", true},
+                                                {"0x10", true}, {"0", false},  {"0x0", false},
+                                                {"", false},    {"abc", false}};
+  for (const auto& [value, on] : cases) {
+    WriteBytes(path, std::string("[var]\r\nc=") + value + "\r\n");
+    EXPECT_EQ(ReadStoredSettings(path).tips, on) << "value '" << value << "'";
+  }
+}
 
 TEST(WriteRecord, SettingsWindowThenCloseGiveTheTenLineFile) {
   TempDir dir;
