@@ -31,9 +31,9 @@ bool SecondaryWindow::event(QEvent* e) {
       QCoreApplication::removePostedEvents(control, QEvent::PolishRequest);
     return true;
   }
-  if (e->type() == QEvent::Polish && !laid_out_) {
-    laid_out_ = true;
-    FormLayout();
+  if (e->type() == QEvent::Polish && !prepared_) {
+    prepared_ = true;
+    PrepareForShowing();
   }
   return CommandWindow::event(e);
 }

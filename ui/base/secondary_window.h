@@ -28,12 +28,12 @@ class SecondaryWindow : public CommandWindow<QWidget> {
   virtual void FormClose() {}
   // Work that only a shown window needs (sizes measured in its fonts, pictures): done once, when
   // the window is first polished (before it is first shown, or when someone asks for it).
-  virtual void FormLayout() {}
+  virtual void PrepareForShowing() {}
 
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  bool laid_out_ = false;
+  bool prepared_ = false;
 };

@@ -69,7 +69,7 @@ TForm2::TForm2(AppContext& context) : SecondaryWindow(context) {
   connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-void TForm2::FormLayout() {
+void TForm2::PrepareForShowing() {
   // The text field is made only now: a text document is the costliest control of the hidden
   // windows. It takes the place it would have had if made first: under the other controls and
   // first for a screen reader.

@@ -27,7 +27,7 @@ class TForm2 : public SecondaryWindow, public Ui::TForm2 {
 
  protected:
   void FormShow() override;
-  void FormLayout() override;
+  void PrepareForShowing() override;
   void hideEvent(QHideEvent* e) override;
 
  private:
