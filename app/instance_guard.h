@@ -1,9 +1,9 @@
 // The single-instance guard on the X11 desktop.
 //
 // Each running copy owns one never-mapped, unowned top-level window titled with the application
-// title (see HiddenApplicationWindow in window_set.h). A new copy looks through the desktop's
-// top-level windows, and the client windows inside a window manager's frames, for an unowned
-// window with exactly that title which is not its own.
+// title (see HiddenApplicationWindow in application_windows.h). A new copy looks through the
+// desktop's top-level windows, and the client windows inside a window manager's frames, for an
+// unowned window with exactly that title which is not its own.
 #pragma once
 
 #include <QByteArray>

@@ -4,11 +4,11 @@
 #include <QIcon>
 #include <QtGlobal>
 
+#include "app/application_windows.h"
 #include "app/end_requests.h"
 #include "app/qt_desktop.h"
 #include "app/regional_settings.h"
 #include "app/translations.h"
-#include "app/window_set.h"
 #include "ui/controls/screen_reader_support.h"
 #include "ui/windows/adding.h"
 

@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "app/application_windows.h"
 #include "app/session_lock.h"
-#include "app/window_set.h"
 #include "tests/support/test_names.h"
 
 namespace {

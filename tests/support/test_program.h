@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/window_set.h"
+#include "app/application_windows.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/windows/adding.h"
 

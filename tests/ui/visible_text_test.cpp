@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_set.h"
+#include "app/application_windows.h"
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"

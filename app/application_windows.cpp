@@ -1,4 +1,4 @@
-#include "app/window_set.h"
+#include "app/application_windows.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -22,6 +22,8 @@ class HiddenApplicationWindow : public QWidget {
   void setVisible(bool visible) override;
 };
 
+// Makes the program's windows and owns them. The windows know each other through the window set
+// (WindowSet, ui/base/context.h), which this fills in.
 class ApplicationWindows {
  public:
   // `settings_path`: the settings file; empty for "Tallymate.ini" beside the executable.
