@@ -2,10 +2,10 @@
 // cannot throw, and traps would also fire inside the toolkit's own arithmetic. The operands and
 // the result pass through volatile locals so that the optimiser can neither fold the operation
 // at compile time nor move it past the flag test.
+#include "core/arithmetic.h"
+
 #include <cfenv>
 #include <cmath>
-
-#include "core/number_text.h"
 
 namespace {
 

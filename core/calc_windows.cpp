@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/arithmetic.h"
 #include "core/desktop.h"
 #include "core/faults.h"
 #include "core/number_text.h"

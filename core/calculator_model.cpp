@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/arithmetic.h"
 #include "core/desktop.h"
 #include "core/number_text.h"
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/arithmetic.h"
 #include "core/desktop.h"
 #include "core/faults.h"
-#include "core/number_text.h"
 
 void ReportFailure(Desktop& desktop, const std::exception& failure) noexcept {
   if (dynamic_cast<const SilentAbort*>(&failure) != nullptr) return;

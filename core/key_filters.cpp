@@ -1,3 +1,5 @@
+#include "core/key_filters.h"
+
 #include "core/desktop.h"
 #include "core/number_text.h"
 

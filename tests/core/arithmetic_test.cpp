@@ -1,3 +1,5 @@
+#include "core/arithmetic.h"
+
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -5,7 +7,6 @@
 #include <functional>
 #include <limits>
 
-#include "core/number_text.h"
 #include "tests/support/test_names.h"
 
 namespace {

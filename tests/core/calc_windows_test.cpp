@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/arithmetic.h"
 #include "core/faults.h"
 #include "core/number_text.h"
 #include "tests/support/recording_desktop.h"

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/key_filters.h"
 #include "tests/core/core_test_support.h"
 #include "tests/support/test_names.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/calc_windows.h"
-#include "core/number_text.h"
+#include "core/key_filters.h"
 #include "ui/base/button_rules.h"
 #include "ui/base/colors.h"
 

@@ -4,6 +4,7 @@
 
 #include "core/desktop.h"
 #include "core/faults.h"
+#include "core/key_filters.h"
 #include "core/number_text.h"
 #include "settings/stored_settings.h"
 #include "ui/base/button_rules.h"

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/desktop.h"
+#include "core/key_filters.h"
 #include "core/number_text.h"
 #include "settings/settings_store.h"
 #include "settings/stored_settings.h"
