@@ -38,6 +38,7 @@
 
 #include "app/qt_desktop.h"
 #include "core/number_text.h"
+#include "tests/support/held_key.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
@@ -184,12 +185,14 @@ TEST(MainWindowFrame, TabOrderBeginsAtPlus) {
 // ---- keyboard ---------------------------------------------------------------------------
 
 // One rule for a focused push button in every window, the desktop's: Enter and keypad Enter
-// press it, with or without Shift; with Ctrl or Alt they do not.
+// press it, with or without Shift; with Ctrl or Alt they do not. A held key presses it once:
+// the keyboard's repeats are no new presses (">>>" pressed twice would empty the second field).
 struct EnterCase {
   const char* name;
   Qt::Key key;
   Qt::KeyboardModifiers modifiers;
   bool presses;
+  int repeats = 0;  // while held
 };
 
 class EnterOnButtons : public ::testing::TestWithParam<EnterCase> {};
@@ -208,7 +211,7 @@ TEST_P(EnterOnButtons, PressTheFocusedButtonOfEveryWindow) {
     window->activateWindow();
     button->setFocus(Qt::TabFocusReason);
     QSignalSpy pressed(button, &QAbstractButton::clicked);
-    QTest::keyClick(button, GetParam().key, GetParam().modifiers);
+    HoldKey(button, GetParam().key, GetParam().modifiers, GetParam().repeats);
     EXPECT_EQ(pressed.count(), GetParam().presses ? 1 : 0) << S(button->text());
     if (window != &p.f()) window->hide();
   }
@@ -222,7 +225,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EnterCase{"ShiftKeypadEnter", Qt::Key_Enter,
                                 Qt::ShiftModifier | Qt::KeypadModifier, true},
                       EnterCase{"CtrlReturn", Qt::Key_Return, Qt::ControlModifier, false},
-                      EnterCase{"AltReturn", Qt::Key_Return, Qt::AltModifier, false}),
+                      EnterCase{"AltReturn", Qt::Key_Return, Qt::AltModifier, false},
+                      EnterCase{"HeldReturn", Qt::Key_Return, Qt::NoModifier, true, 5},
+                      EnterCase{"HeldKeypadEnter", Qt::Key_Enter, Qt::KeypadModifier, true, 5}),
     ByName());
 
 // ---- calculator commands --------------------------------------------------------------
