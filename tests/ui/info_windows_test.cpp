@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "tests/settings/temp_dir.h"
+#include "tests/support/held_key.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
@@ -556,6 +557,24 @@ TEST_P(AboutLinks, ClickAsksTheShellAndIgnoresItsAnswer) {
   QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, -5));
   QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
   EXPECT_TRUE(desktop.events.empty());
+}
+
+// Enter, keypad Enter and Space open the link as a click does; a held key opens it once.
+TEST_P(AboutLinks, KeysOpenItOnceAsAClickDoes) {
+  QLabel* label = about().*GetParam().label;
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+      {Qt::Key_Return, Qt::NoModifier},
+      {Qt::Key_Enter, Qt::KeypadModifier},
+      {Qt::Key_Space, Qt::NoModifier},
+  };
+  for (const auto& [key, modifiers] : keys) {
+    for (int repeats : {0, 4}) {
+      desktop.Clear();
+      HoldKey(label, key, modifiers, repeats);
+      EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}))
+          << QKeySequence(key).toString().toStdString() << ", " << repeats << " repeats";
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Labels, AboutLinks,

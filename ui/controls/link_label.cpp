@@ -47,7 +47,8 @@ void LinkLabel::keyPressEvent(QKeyEvent* e) {
   const int key = e->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
     e->accept();
-    emit Activated();
+    // A held key opens the link once, as it presses a button once.
+    if (!e->isAutoRepeat()) emit Activated();
     return;
   }
   QLabel::keyPressEvent(e);

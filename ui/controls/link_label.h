@@ -1,6 +1,7 @@
-// A label that opens a link: a click with the left button, or Enter or Space while it has the
-// focus, activates it. It shows the hand cursor, and is underlined while it has the focus, as a
-// link is on the desktop; a screen reader knows it as a link.
+// A label that opens a link: a click with the left button, or Enter (also the keypad's) or Space
+// while it has the focus, activates it; a held key once. It shows the hand cursor, and is
+// underlined while it has the focus, as a link is on the desktop; a screen reader knows it as a
+// link.
 // A label that takes the focus builds a text document for the text it is given. A link the
 // keyboard reaches is marked in its form by the property "takesFocus", which Qt Designer keeps
 // after the text (it would write the focus policy before it): a hidden window's link builds its
