@@ -986,20 +986,28 @@ TEST(MainWindowStartUp, WelcomeTipFocusAndToday) {
 TEST(MainWindowStartUp, NoUndoStepTheUserDidNotMake) {
   Program p(kWideRange);
   TForm1& f = p.f();
-  const auto nothing_to_undo = [](std::initializer_list<QLineEdit*> fields, const char* when) {
+  const auto nothing_to_undo = [](const std::vector<QLineEdit*>& fields, const std::string& when) {
     for (QLineEdit* field : fields)
       EXPECT_FALSE(field->isUndoAvailable()) << field->objectName().toStdString() << " " << when;
   };
   nothing_to_undo({f.Edit1, f.Edit2, f.Edit3}, "after start");
   QTest::keyClick(&f, Qt::Key_F4);
   nothing_to_undo({f.Edit1, f.Edit2}, "after F4");
-  TForm4& quadratic = *p.windows().Form4;
-  quadratic.ShowForm();
-  for (QLineEdit* field : {quadratic.Edit1, quadratic.Edit2, quadratic.Edit3}) field->insert("7");
-  quadratic.close();
-  quadratic.ShowForm();
-  nothing_to_undo({quadratic.Edit1, quadratic.Edit2, quadratic.Edit3}, "after closing");
-  quadratic.hide();
+  // Each calculation window closed with text in its input fields, which its close empties.
+  const WindowSet& w = p.windows();
+  const std::pair<SecondaryWindow*, std::vector<QLineEdit*>> windows[] = {
+      {w.Form3, {w.Form3->Edit1}},
+      {w.Form4, {w.Form4->Edit1, w.Form4->Edit2, w.Form4->Edit3}},
+      {w.Form5, {w.Form5->Edit1}},
+  };
+  for (const auto& [window, fields] : windows) {
+    window->ShowForm();
+    for (QLineEdit* field : fields) field->insert("7");
+    window->close();
+    window->ShowForm();
+    nothing_to_undo(fields, "after closing " + window->windowTitle().toStdString());
+    window->hide();
+  }
 }
 
 TEST(MainWindowStartUp, CentredOnTheWorkArea) {
