@@ -73,7 +73,7 @@ struct PowerRow {
   Outcome expected;
 };
 
-TEST_F(CalcWindows, PowerCommandGivesTheWorkedResults) {
+TEST_F(CalcWindows, PowerAnswerGivesThePowerOrTheFailure) {
   const std::vector<PowerRow> rows = {
       {"2", 10, Text("1024")},
       {"1,5", 2, Text("2,25")},
@@ -119,7 +119,7 @@ TEST_F(CalcWindows, WholePowerSquaresOnlyWhileBitsRemain) {
   EXPECT_FALSE(std::signbit(WholePower(-0.0L, 3)));
 }
 
-TEST_F(CalcWindows, SquareRootCommandGivesTheWorkedResults) {
+TEST_F(CalcWindows, SquareRootAnswerGivesTheRootOrTheFailure) {
   const std::vector<std::pair<std::string, Outcome>> rows = {
       {"16", Text("4")},
       {"2", Text("1,4142135623731")},
@@ -144,7 +144,7 @@ struct QuadraticRow {
   std::optional<Outcome> failure;  // the error that ends the solve, if any
 };
 
-TEST_F(CalcWindows, QuadraticSolveWritesTheWorkedLinesUpToAFault) {
+TEST_F(CalcWindows, QuadraticSolveWritesItsLinesInOrderUpToTheFailure) {
   using L = QuadraticLine;
   const std::string two = "D>0, Уравнение имеет два корня, дискриминант=";
   const std::string one = "D=0, Имеет один корень, дискриминант=";
@@ -229,7 +229,7 @@ struct MeanRow {
   Outcome line;
 };
 
-TEST_F(CalcWindows, MeanGivesTheWorkedResults) {
+TEST_F(CalcWindows, MeanLineGivesTheMeanOfTheItemsOrTheFailure) {
   const std::string prefix = "Среднее арифметическое=";
   const std::vector<MeanRow> rows = {
       {{"1", "2", "4"}, {"1", "2", "4"}, Text(prefix + "2,33333333333333")},

@@ -111,9 +111,9 @@ void PrintTo(const BinaryCase& c, std::ostream* os) {
       << test_names::Quoted(c.second) << " gives " << test_names::Quoted(c.answer);
 }
 
-class BinaryWorked : public Calculator, public testing::WithParamInterface<BinaryCase> {};
+class TwoOperandCommand : public Calculator, public testing::WithParamInterface<BinaryCase> {};
 
-TEST_P(BinaryWorked, AnswerAndFocus) {
+TEST_P(TwoOperandCommand, AnswerAndFocus) {
   const BinaryCase& c = GetParam();
   CalculatorModel model = Model(c.first, c.second, "old");
   EXPECT_EQ((model.*c.operation)(), Focus::kFirst);
@@ -124,7 +124,7 @@ TEST_P(BinaryWorked, AnswerAndFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    AddSubtractMultiplyDivide, BinaryWorked,
+    AddSubtractMultiplyDivide, TwoOperandCommand,
     testing::Values(BinaryCase{"0,1", &CalculatorModel::Button1Click, "0,2", "0,3"},
                     BinaryCase{"1", &CalculatorModel::Button5Click, "3", "0,333333333333333"},
                     BinaryCase{"2", &CalculatorModel::Button5Click, "3", "0,666666666666667"},
@@ -260,9 +260,9 @@ void PrintTo(const AnswerCase& c, std::ostream* os) {
       << test_names::Quoted(c.after);
 }
 
-class AnswerWorked : public Calculator, public testing::WithParamInterface<AnswerCase> {};
+class AnswerCommand : public Calculator, public testing::WithParamInterface<AnswerCase> {};
 
-TEST_P(AnswerWorked, AnswerAndFocus) {
+TEST_P(AnswerCommand, AnswerAndFocus) {
   const AnswerCase& c = GetParam();
   CalculatorModel model = Model("a", "b", c.before);
   EXPECT_EQ((model.*c.operation)(), Focus::kFirst);
@@ -273,7 +273,7 @@ TEST_P(AnswerWorked, AnswerAndFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    RoundPercentSquare, AnswerWorked,
+    RoundPercentSquare, AnswerCommand,
     testing::Values(
         AnswerCase{"2,5", &CalculatorModel::Button10Click, "2"},
         AnswerCase{"3,5", &CalculatorModel::Button10Click, "4"},

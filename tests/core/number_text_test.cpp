@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RenderCase{LDBL_MIN, "3,36210314311209E-4932"}),
     ByValue);
 
-INSTANTIATE_TEST_SUITE_P(Layout, NumberToTextRenders,
+INSTANTIATE_TEST_SUITE_P(PlainOrExponent, NumberToTextRenders,
                          testing::Values(RenderCase{-2147483648.0L, "-2147483648"},
                                          RenderCase{1, "1"}, RenderCase{10, "10"},
                                          RenderCase{0.5L, "0,5"}, RenderCase{0.001L, "0,001"},

@@ -30,7 +30,7 @@ void ExpectRange(const SliderModel& m, int32_t minimum, int32_t maximum, int32_t
   EXPECT_EQ(m.Position(), position);
 }
 
-TEST(SliderModel, InitialLayoutState) {
+TEST(SliderModel, StartsAtZeroInZeroToTwoHundred) {
   const SliderModel model;
   ExpectRange(model, 0, 200, 0);
 }
