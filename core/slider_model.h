@@ -14,6 +14,9 @@ class SliderModel {
 
   SliderModel() = default;
   SliderModel(int32_t minimum, int32_t maximum, int32_t position);
+  // A copy would call the listeners of the original, which remove themselves only there.
+  SliderModel(const SliderModel&) = delete;
+  SliderModel& operator=(const SliderModel&) = delete;
 
   int32_t Minimum() const { return minimum_; }
   int32_t Maximum() const { return maximum_; }
