@@ -6,7 +6,6 @@
 #include <QWindow>
 #include <utility>
 
-#include "app/instance_guard.h"
 #include "app/regional_settings.h"
 #include "ui/windows/Unit2.h"
 #include "ui/windows/Unit3.h"
@@ -24,8 +23,10 @@ void HiddenApplicationWindow::setVisible(bool visible) {
   if (!visible) QWidget::setVisible(false);
 }
 
-ApplicationWindows::ApplicationWindows(Desktop& desktop, std::string settings_path)
+ApplicationWindows::ApplicationWindows(Desktop& desktop, CopyGuard another_copy_runs,
+                                       std::string settings_path)
     : context_{desktop, {}, std::move(settings_path)},
+      another_copy_runs_(std::move(another_copy_runs)),
       hidden_(std::make_unique<HiddenApplicationWindow>()) {}
 
 ApplicationWindows::~ApplicationWindows() {
@@ -46,8 +47,7 @@ bool ApplicationWindows::CreateMainWindow() {
   context_.windows.Form1 = form1;
   context_.windows.main = form1;
   FollowRegionalSettings(*form1);
-  if (!form1->FormCreate([this] { return AnotherCopyRuns(*hidden_, hidden_->windowTitle()); }))
-    return false;
+  if (!form1->FormCreate([this] { return another_copy_runs_(*hidden_); })) return false;
   // The main window's close handler announces when it has closed for good.
   QObject::connect(form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   QObject::connect(form1, &TForm1::Closed, form1, [this] { main_closed_ = true; });

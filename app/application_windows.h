@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "ui/base/context.h"
@@ -26,8 +27,13 @@ class HiddenApplicationWindow : public QWidget {
 // (WindowSet, ui/base/context.h), which this fills in.
 class ApplicationWindows {
  public:
+  // The single-instance guard: given the hidden application window (titled, not yet native),
+  // whether another copy runs. The program's is AnotherCopyRuns (app/instance_guard.h); a test
+  // brings its own.
+  using CopyGuard = std::function<bool(QWidget& application_window)>;
+
   // `settings_path`: the settings file; empty for "Tallymate.ini" beside the executable.
-  explicit ApplicationWindows(Desktop& desktop, std::string settings_path = {});
+  ApplicationWindows(Desktop& desktop, CopyGuard another_copy_runs, std::string settings_path = {});
   // Destroys every window, the secondary ones first, whether showing or not.
   ~ApplicationWindows();
   ApplicationWindows(const ApplicationWindows&) = delete;
@@ -56,6 +62,7 @@ class ApplicationWindows {
   static constexpr int kFirstFrameWait = 500;  // ms
 
   AppContext context_;
+  CopyGuard another_copy_runs_;
   std::unique_ptr<HiddenApplicationWindow> hidden_;
   bool main_closed_ = false;
 };

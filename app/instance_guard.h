@@ -24,6 +24,6 @@ bool AnotherWindowTitled(xcb_connection_t* connection, const QString& title);
 // Gives the copy's hidden application window (already titled `title`, never shown) its native
 // window and looks for another copy through the application's own X connection, holding the X
 // server meanwhile so that two copies started together cannot both miss each other. Without X11
-// (a native Wayland session) the session's lock decides instead; false on the headless
-// platforms of the tests.
+// (a native Wayland session, a headless platform) it finds nothing: the session's lock, taken
+// when the program starts, decides there.
 bool AnotherCopyRuns(QWidget& application_window, const QString& title);

@@ -6,8 +6,10 @@
 
 #include "app/application_windows.h"
 #include "app/end_requests.h"
+#include "app/instance_guard.h"
 #include "app/qt_desktop.h"
 #include "app/regional_settings.h"
+#include "app/session_lock.h"
 #include "app/translations.h"
 #include "ui/controls/screen_reader_support.h"
 #include "ui/windows/adding.h"
@@ -32,6 +34,10 @@ bool ChoosePlatform() {
 }  // namespace
 
 int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
+  // Another copy runs on this desktop and holds the session's lock: this one ends at once and
+  // silently, before anything could show, read, write or wait. The X11 title guard below finds
+  // the windows of other programs and of copies that name the display differently.
+  if (!HoldSessionLock()) return 0;
   if (!qEnvironmentVariableIsSet("TALLYMATE_DEBUG")) qInstallMessageHandler(DropMessage);
   const bool chose_platform = ChoosePlatform();
   // First of all, so that a logout while Qt starts ends the program rather than killing it.
@@ -49,7 +55,9 @@ int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
 
   QtDesktop desktop;
   {
-    ApplicationWindows windows(desktop);
+    ApplicationWindows windows(desktop, [](QWidget& application_window) {
+      return AnotherCopyRuns(application_window, application_window.windowTitle());
+    });
     if (!windows.CreateMainWindow()) return 0;
     // The main window's close handler decides whether the program ends (a failed settings write
     // keeps it running), so closing the last visible window must not end it by itself.

@@ -8,16 +8,49 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace {
+
+bool Given(const char* value) {
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+std::string DesktopName(const char* wayland_display, const char* x_display) {
+  std::string name;
+  if (Given(wayland_display)) {
+    name = wayland_display;
+  } else if (Given(x_display)) {
+    // "host:display.screen"; "unix:" is the local display written out.
+    name = x_display;
+    const auto colon = name.rfind(':');
+    if (colon != std::string::npos) {
+      const auto dot = name.find('.', colon);
+      if (dot != std::string::npos) name.erase(dot);
+      if (name.compare(0, colon, "unix") == 0) name.erase(0, colon);
+    }
+  }
+  // A Wayland display may be given as a path.
+  for (char& c : name)
+    if (c == '/') c = '_';
+  return name;
+}
+
 std::string SessionLockPath() {
+  const std::string desktop = DesktopName(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+  const std::string suffix = (desktop.empty() ? "" : " " + desktop) + ".lock";
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0') return std::string(runtime) + "/Tallymate 3.1.lock";
+  if (Given(runtime)) return std::string(runtime) + "/Tallymate 3.1" + suffix;
+  // The temporary folder is shared by every user: the user's number keeps the files apart.
   return (std::filesystem::temp_directory_path() /
-          ("Tallymate 3.1-" + std::to_string(getuid()) + ".lock"))
+          ("Tallymate 3.1-" + std::to_string(getuid()) + suffix))
       .string();
 }
 
 int TakeLock(const std::string& path, bool* unavailable) {
   if (unavailable != nullptr) *unavailable = false;
+  // Close-on-exec: a program the copy starts (an editor, a browser) must not keep the lock after
+  // the copy has ended.
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     if (unavailable != nullptr) *unavailable = true;
@@ -41,6 +74,5 @@ bool HoldSessionLock() {
   if (held >= 0) return true;
   bool unavailable = false;
   held = TakeLock(SessionLockPath(), &unavailable);
-  // Without a lock to take the copy runs, as it would without the guard.
   return held >= 0 || unavailable;
 }

@@ -1,19 +1,18 @@
-// The guard's reading of window titles, and its behaviour without an X display. The search
-// itself runs against real X servers in single_instance_test.sh.
+// The guard's reading of window titles, its behaviour without an X display, and the window set's
+// use of it. The search itself runs against real X servers in single_instance_test.sh.
 #include "app/instance_guard.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/application_windows.h"
-#include "app/session_lock.h"
+#include "tests/support/recording_desktop.h"
 #include "tests/support/test_names.h"
+#include "ui/windows/adding.h"
 
 namespace {
 
@@ -72,7 +71,9 @@ TEST(InstanceGuard, NullConnectionFindsNothing) {
   EXPECT_FALSE(AnotherWindowTitled(nullptr, kTitle));
 }
 
-TEST(InstanceGuard, OffscreenFindsNothingAndKeepsTheWindowHidden) {
+// Without an X display (here the headless platform) the title guard finds nothing: the session's
+// lock, taken at the program's start, decides there.
+TEST(InstanceGuard, WithoutX11FindsNothingAndKeepsTheWindowHidden) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   int argc = 1;
   char name[] = "instance_guard_test";
@@ -88,33 +89,34 @@ TEST(InstanceGuard, OffscreenFindsNothingAndKeepsTheWindowHidden) {
   EXPECT_EQ(hidden.parentWidget(), nullptr);
 }
 
-// The session's lock: one holder at a time, whether the other is this process or another, and
-// free again once the holder ends. A folder that cannot hold the file is no other copy.
-TEST(SessionLock, OneHolderAtATime) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.filePath(QStringLiteral("Tallymate 3.1.lock")).toStdString();
-  bool unavailable = true;
-  const int first = TakeLock(path, &unavailable);
-  ASSERT_GE(first, 0);
-  EXPECT_FALSE(unavailable);
-  EXPECT_EQ(TakeLock(path, &unavailable), -1);
-  EXPECT_FALSE(unavailable);
-
-  // Another process finds it held, and takes it once this one lets go.
-  const auto child_takes = [&path] {
-    const pid_t child = fork();
-    if (child == 0) _exit(TakeLock(path) >= 0 ? 0 : 1);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  };
-  EXPECT_FALSE(child_takes());
-  close(first);
-  EXPECT_TRUE(child_takes());
-
-  EXPECT_EQ(TakeLock(dir.filePath(QStringLiteral("missing/lock")).toStdString(), &unavailable), -1);
-  EXPECT_TRUE(unavailable);
+// The window set asks the guard it was given, with the hidden application window, titled and
+// unowned, while nothing is shown yet; the program goes on only when no other copy runs.
+TEST(WindowSet, ObeysItsGuard) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "instance_guard_test";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  for (const bool another_copy : {false, true}) {
+    RecordingDesktop desktop;
+    QString title = QStringLiteral("<not asked>");
+    bool owned = true;
+    bool something_shown = true;
+    ApplicationWindows windows(desktop, [&](QWidget& application_window) {
+      title = application_window.windowTitle();
+      owned = application_window.parentWidget() != nullptr;
+      const auto tops = QApplication::topLevelWidgets();
+      something_shown =
+          std::any_of(tops.begin(), tops.end(), [](QWidget* w) { return w->isVisible(); });
+      return another_copy;
+    });
+    EXPECT_EQ(windows.CreateMainWindow(), !another_copy) << "another copy: " << another_copy;
+    EXPECT_EQ(title, kTitle);
+    EXPECT_FALSE(owned);
+    EXPECT_FALSE(something_shown);
+    EXPECT_FALSE(windows.Main().isVisible());
+    EXPECT_TRUE(desktop.events.empty());
+  }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# One copy at a time: the program maps its main window; a second copy, and a start beside a
-# foreign unowned window titled exactly "Tallymate 3.1", end at once with code 0, show nothing
-# and write nothing; near-miss titles and owned windows do not block; Ctrl+Q ends with code 0.
+# One copy at a time: the program maps its main window; a second copy, a start beside a foreign
+# unowned window titled exactly "Tallymate 3.1", and one while another process holds the
+# session's lock, end at once with code 0, show nothing and write nothing; near-miss titles and
+# owned windows do not block; Ctrl+Q ends with code 0.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 [ -x "$E2E_HELPER" ] || { echo "needs --helper x_title_window" >&2; exit 2; }
@@ -40,6 +41,8 @@ expect_refused() { # what
   e2e_track "$pid"
   wait_exit "$pid" 5
   check "$1: the copy ends with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  # A copy left running would refuse every later start.
+  [ "$E2E_EXIT_CODE" = timeout ] && e2e_stop "$pid"
   sleep 0.2  # a late map would still reach the watcher
   check "$1: no window was mapped" [ "$(grep -c '^map' "$E2E_TMP/maps")" = "$maps_before" ]
   check "$1: no settings file written" [ ! -e "$dir/Tallymate.ini" ]
@@ -82,6 +85,23 @@ if expect_runs "first copy"; then
   check "first copy still runs after the second was refused" kill -0 "$E2E_PID"
   quit_with_ctrl_q "$main_id" "first copy"
 fi
+
+# A copy holds the session's lock from its first moment, before it has any window: a start beside
+# it ends all the same. Here a stand-in process holds the lock of this display.
+lock_holder_out="$E2E_TMP/lock-holder.out"
+python3 -c 'import fcntl, sys, time
+f = open(sys.argv[1], "w")
+fcntl.flock(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
+print("locked", flush=True)
+time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $DISPLAY.lock" >"$lock_holder_out" 2>&1 &
+lock_holder=$!
+e2e_track "$lock_holder"
+if wait_for 10 grep -q locked "$lock_holder_out"; then
+  expect_refused "the session's lock held by another copy"
+else
+  fail "the stand-in copy did not take the lock: $(cat "$lock_holder_out")"
+fi
+e2e_stop "$lock_holder"
 
 # Foreign windows with exactly the title block a start, unmapped or mapped (then inside a
 # window manager's frame when openbox runs), and with only the EWMH title.

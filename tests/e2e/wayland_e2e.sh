@@ -23,7 +23,7 @@ start_weston() { # name, extra options...
 
 # What a copy asked the compositor for: with WAYLAND_DEBUG its client side logs every request.
 toplevels() { grep -c 'get_toplevel' "$1" 2>/dev/null; }
-lock_held() { ! flock -n "$XDG_RUNTIME_DIR/Tallymate 3.1.lock" true; }
+lock_held() { ! flock -n "$XDG_RUNTIME_DIR/Tallymate 3.1 $WAYLAND_DISPLAY.lock" true; }
 
 second_start_ends() { # what, the first copy's readiness check...
   local what=$1

@@ -21,7 +21,9 @@ class TestProgram {
   explicit TestProgram(const std::string& ini = {})
       : path(folder.filePath(QStringLiteral("Tallymate.ini"))) {
     if (!ini.empty()) WriteFile(ini);
-    windows_ = std::make_unique<ApplicationWindows>(desktop, path.toStdString());
+    // The only copy, whatever else runs on the machine.
+    windows_ = std::make_unique<ApplicationWindows>(
+        desktop, [](QWidget&) { return false; }, path.toStdString());
     EXPECT_TRUE(windows_->CreateMainWindow());
     windows_->ShowMainAndCreateOthers();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&main()));
