@@ -9,6 +9,7 @@
 #include "app/instance_guard.h"
 #include "app/qt_desktop.h"
 #include "app/regional_settings.h"
+#include "app/session_bus.h"
 #include "app/session_lock.h"
 #include "app/translations.h"
 #include "ui/controls/screen_reader_support.h"
@@ -46,6 +47,7 @@ int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
   QApplication app(argc, argv);
   // The choice was the program's own: the editor or browser it starts picks its own platform.
   if (chose_platform) qunsetenv("QT_QPA_PLATFORM");
+  ConnectSessionBusWithoutStartingOne();
   InstallRussianQtTranslations();
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
