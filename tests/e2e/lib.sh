@@ -31,7 +31,8 @@
 #
 # Everything started through this library is stopped when the script ends, also on failure.
 # Variables: E2E_EXE (the program under test), E2E_HELPER (tests/e2e/x_title_window, if given),
-# E2E_TMP, E2E_PROG (the private copy), E2E_PID, E2E_WM (1 when openbox runs), DISPLAY.
+# E2E_TMP, E2E_PROG (the private copy), E2E_PID, E2E_WM (1 when openbox runs), DISPLAY,
+# E2E_XVFB_PID (the X server).
 
 set -uo pipefail
 
@@ -42,6 +43,7 @@ E2E_WM=0
 E2E_TMP=""
 E2E_PROG=""
 E2E_PID=""
+E2E_XVFB_PID=""
 E2E_EXIT_CODE=""
 E2E_FAILURES=0
 _e2e_pids=()
@@ -138,11 +140,14 @@ e2e_init() {
   fi
 }
 
-# Xvfb on a display number the server picks itself, so parallel tests never collide.
+# Xvfb on a display number the server picks itself, so parallel tests never collide. Sets
+# E2E_XVFB_PID; a test may call it again for a fresh server (and e2e_stop the old one).
 e2e_start_x() {
   local fifo="$E2E_TMP/displayfd"
+  rm -f "$fifo"
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
   e2e_track $!
   local number
   if ! read -r -t 10 number <"$fifo"; then
