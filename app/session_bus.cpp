@@ -58,16 +58,18 @@ xcb_atom_t ExistingAtom(xcb_connection_t* c, const std::string& name) {
 
 }  // namespace
 
-std::string AdvertisedSessionBus(xcb_connection_t* c, const std::string& user,
-                                 const std::string& machine_id) {
-  if (c == nullptr || xcb_connection_has_error(c) != 0 || user.empty() || machine_id.empty())
-    return {};
-  // The names dbus-launch gives them. An atom that does not exist yet was never advertised.
+std::string AdvertisedSessionBus(xcb_connection_t* c) {
+  if (c == nullptr || xcb_connection_has_error(c) != 0) return {};
+  // The names dbus-launch gives them. An atom that does not exist was never advertised: then
+  // the user's name is not looked up either (that loads the system's user databases).
+  const xcb_atom_t address = ExistingAtom(c, "_DBUS_SESSION_BUS_ADDRESS");
+  if (address == XCB_ATOM_NONE) return {};
+  const std::string user = UserName();
+  const std::string machine_id = MachineId();
+  if (user.empty() || machine_id.empty()) return {};
   const xcb_atom_t selection =
       ExistingAtom(c, "_DBUS_SESSION_BUS_SELECTION_" + user + "_" + machine_id);
   if (selection == XCB_ATOM_NONE) return {};
-  const xcb_atom_t address = ExistingAtom(c, "_DBUS_SESSION_BUS_ADDRESS");
-  if (address == XCB_ATOM_NONE) return {};
   xcb_generic_error_t* error = nullptr;
   Reply<xcb_get_selection_owner_reply_t> owner(
       xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), &error));
@@ -87,8 +89,7 @@ void ConnectSessionBusWithoutStartingOne() {
   if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") || UserBusExists()) return;
   auto* x11 =
       qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  std::string address =
-      AdvertisedSessionBus(x11 != nullptr ? x11->connection() : nullptr, UserName(), MachineId());
+  std::string address = AdvertisedSessionBus(x11 != nullptr ? x11->connection() : nullptr);
   // A transport libdbus does not know: the connection fails at once, and no bus is started.
   if (address.empty()) address = "disabled:";
   const QByteArray before = qgetenv("DBUS_SESSION_BUS_ADDRESS");

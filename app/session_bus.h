@@ -10,10 +10,9 @@
 
 struct xcb_connection_t;
 
-// The address of the session bus that dbus-launch advertised on the X display for `user` and the
-// machine `machine_id`: the selection owner's address property. Empty when there is none.
-std::string AdvertisedSessionBus(xcb_connection_t* connection, const std::string& user,
-                                 const std::string& machine_id);
+// The address of the session bus that dbus-launch advertised on the X display for this user and
+// machine: the selection owner's address property. Empty when there is none.
+std::string AdvertisedSessionBus(xcb_connection_t* connection);
 
 // Connects Qt to the session bus now, without starting one, when the environment names no bus and
 // the user has no bus of the session's own ($XDG_RUNTIME_DIR/bus). The environment is left as it
