@@ -10,7 +10,7 @@
 #
 # Needs the target tallymate built, Xvfb and xdotool; weston for the Wayland rounds.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 build=${1:-build}
 rounds=${2:-200}
 exe=$build/app/tallymate
