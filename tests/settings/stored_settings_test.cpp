@@ -1,9 +1,13 @@
 #include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "settings/settings_store.h"
 #include "tests/settings/temp_dir.h"
@@ -101,17 +105,50 @@ TEST(WriteRecord, SettingsWindowThenCloseGiveTheTenLineFile) {
   EXPECT_TRUE(Same(ReadStoredSettings(path), expected));
 }
 
+// Files this process writes may grow to `bytes` at most, with SIGXFSZ ignored, so a write past
+// it fails (EFBIG) as on a full disk, also for root; the old limit comes back with the object.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : old_handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int);
+};
+
 TEST(WriteRecord, AFailedWriteWritesNoneOfTheParts) {
   TempDir dir;
   const std::string path = dir.File("Tallymate.ini");
-  WriteBytes(path, "[Color]\r\nEdit=1\r\n");
-  // A directory in the way of the temporary file's rename: nothing can be replaced.
-  const std::string missing = dir.File("no such folder/Tallymate.ini");
-  EXPECT_THROW(WriteStoredSettings(missing, Record(9, 9, 9, 9, 9, true),
-                                   StoredSettings::kAppearance | StoredSettings::kTips),
-               SettingsWriteError);
-  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=1\r\n");
-  EXPECT_FALSE(ReadBytes(missing).has_value());
+  const std::string before = "[Color]\r\nEdit=1\r\n";
+  WriteBytes(path, before);
+  const StoredSettings record = Record(255, 65280, 0, 500, 8421376, true);
+  const unsigned all =
+      StoredSettings::kAppearance | StoredSettings::kSliderRange | StoredSettings::kTips;
+  {
+    // Room for a few lines of the new file, not for all its parts.
+    const FileSizeLimit limit(before.size() + 8);
+    EXPECT_THROW(WriteStoredSettings(path, record, all), SettingsWriteError);
+  }
+  EXPECT_EQ(ReadBytes(path), before);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"Tallymate.ini"}) << "a half-written file was left";
+  // With the room back, the same write goes through whole.
+  WriteStoredSettings(path, record, all);
+  EXPECT_TRUE(Same(ReadStoredSettings(path), record));
 }
 
 }  // namespace
