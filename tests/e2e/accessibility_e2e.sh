@@ -19,6 +19,7 @@ main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "the main window did
 focus_window "$main"
 
 check "fields found by name, typed into, the answer read by name" atspi calculate
+check "a field's focus is heard before its caret, by Tab, Shift+Tab and a click" atspi focus-order
 
 # Every window, opened by its keys; the About window through F10 and the menu.
 key ctrl+d

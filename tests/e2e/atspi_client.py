@@ -5,6 +5,9 @@
                                   presses "+" through its action and reads the answer by name
   atspi_client.py wait-window T   waits until a window titled T is in the tree
   atspi_client.py gone-window T   waits until no window titled T is in the tree
+  atspi_client.py focus-order     enters the main window's fields by Tab, Shift+Tab and a click
+                                  and checks that each field's focus reaches the reader before
+                                  its caret and selection, as Qt itself sends them
   atspi_client.py dump FILE       writes every window's controls with role and name to FILE and
                                   checks that each focusable one has a name
 
@@ -112,6 +115,82 @@ def calculate():
     print("answer by name:", text_of(answer))
 
 
+def focus_order():
+    """Each way into a field: the reader hears the field's focus before its caret or selection,
+    or it takes the field as focused already and never says its name."""
+    from gi.repository import GLib
+
+    main = wait_for("the main window", lambda: window_named(PROGRAM_TITLE))
+    first = wait_for("the field \"Первое число\"", lambda: find(main, pyatspi.ROLE_TEXT, "Первое число"))
+    second = wait_for("the field \"Второе число\"", lambda: find(main, pyatspi.ROLE_TEXT, "Второе число"))
+    first.queryComponent().grabFocus()
+    wait_for("the focus in the first field", lambda: first.getState().contains(pyatspi.STATE_FOCUSED))
+
+    heard = []  # (kind, field name), in the order the bus delivered them
+
+    def on_event(event):
+        try:
+            if event.source.getRole() != pyatspi.ROLE_TEXT:
+                return
+            name = event.source.name
+        except Exception:
+            return
+        if event.type.startswith("object:state-changed:focused"):
+            if event.detail1 == 1:
+                heard.append(("focus", name))
+        elif event.type.startswith("object:text-caret-moved"):
+            heard.append(("caret", name))
+        elif event.type.startswith("object:text-selection-changed"):
+            heard.append(("selection", name))
+
+    kinds = ("object:state-changed:focused", "object:text-caret-moved",
+             "object:text-selection-changed")
+    for kind in kinds:
+        pyatspi.Registry.registerEventListener(on_event, kind)
+
+    def click(field):
+        box = field.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        xdotool("mousemove", str(box.x + 4), str(box.y + box.height // 2), "click", "1")
+
+    steps = [("Tab", second.name, lambda: xdotool("key", "Tab")),
+             ("Shift+Tab", first.name, lambda: xdotool("key", "shift+Tab")),
+             ("a click", second.name, lambda: click(second))]
+    failures = []
+
+    def run(index):
+        if index == len(steps):
+            pyatspi.Registry.stop()
+            return
+        how, target, act = steps[index]
+        start = len(heard)
+        act()
+        end = time.monotonic() + DEADLINE
+
+        def settled():
+            mine = [kind for kind, name in heard[start:] if name == target]
+            if "focus" in mine and len(set(mine)) > 1:
+                before = mine[:mine.index("focus")]
+                if before:
+                    failures.append(f"{how}: {', '.join(before)} before the focus of {target}")
+                print(f"{how}: {target} heard as {', '.join(mine)}")
+                run(index + 1)
+                return False
+            if time.monotonic() > end:
+                failures.append(f"{how}: no focus with caret or selection of {target}: {mine}")
+                run(index + 1)
+                return False
+            return True
+
+        GLib.timeout_add(20, settled)
+
+    GLib.idle_add(lambda: run(0) and False)
+    pyatspi.Registry.start()
+    for kind in kinds:
+        pyatspi.Registry.deregisterEventListener(on_event, kind)
+    if failures:
+        sys.exit("\n".join(failures))
+
+
 def dump(path):
     app = wait_for("the program", application)
     lines = []
@@ -150,6 +229,8 @@ def main():
         wait_for("the window " + sys.argv[2], lambda: window_named(sys.argv[2]))
     elif command == "gone-window":
         wait_for("the window " + sys.argv[2] + " to go", lambda: window_named(sys.argv[2]) is None)
+    elif command == "focus-order":
+        focus_order()
     elif command == "dump":
         dump(sys.argv[2])
     else:

@@ -648,6 +648,16 @@ TEST_F(ScreenReader, AFieldReadsAsTheFieldShowsIt) {
     previous = r.left();
     EXPECT_EQ(text->offsetAtPoint(r.center() - QPoint(r.width() / 4, 0)), offset);
   }
+  // A reader asks for pieces of the text, from `start` up to but not including `end`.
+  field->setText(Q("12345"));
+  const struct {
+    int start, end;
+    const char* piece;
+  } pieces[] = {{1, 3, "23"}, {0, 5, "12345"}, {4, 5, "5"}, {2, 2, ""}, {0, 1, "1"}};
+  for (const auto& p : pieces) {
+    EXPECT_EQ(text->text(p.start, p.end), Q(p.piece)) << p.start << ", " << p.end;
+  }
+  field->setText(Q("100"));
   Of(field)->editableTextInterface()->replaceText(0, 1, Q("2"));
   EXPECT_EQ(field->text(), Q("200"));
   main().Edit3->setText(Q("3,5"));  // the answer field takes no editing
