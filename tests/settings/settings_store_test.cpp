@@ -137,33 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
                   kForeignLines + "[Color]\r\nEdit=-1\r\n"}),
     CaseName<WriteCase>);
 
-TEST_F(SettingsStoreTest, SettingsWindowThenDefaultsThenCloseGiveTheTenLineFile) {
-  SettingsStore ok(path_);
-  ok.WriteInteger("var", "c", 1);
-
-  SettingsStore close(path_);
-  close.WriteInteger("Color", "FormColor", static_cast<int32_t>(0xFF000010u));
-  close.WriteInteger("Color", "Edit", 0xFFFFFF);
-  close.WriteInteger("Trackbar", "max", 200);
-  close.WriteInteger("Trackbar", "min", 0);
-  close.WriteInteger("Calendar", "color", 0x808000);
-  const std::string ten_lines =
-      "[var]\r\nc=1\r\n[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=200\r\n"
-      "min=0\r\n[Calendar]\r\ncolor=8421376\r\n";
-  EXPECT_EQ(ReadBytes(path_), ten_lines);
-
-  // A second close with other values rewrites the same lines in place.
-  SettingsStore again(path_);
-  again.WriteInteger("Color", "FormColor", 255);
-  again.WriteInteger("Color", "Edit", 100);
-  again.WriteInteger("Trackbar", "max", 50);
-  again.WriteInteger("Trackbar", "min", -3);
-  again.WriteInteger("Calendar", "color", 0);
-  EXPECT_EQ(ReadBytes(path_),
-            "[var]\r\nc=1\r\n[Color]\r\nFormColor=255\r\nEdit=100\r\n[Trackbar]\r\nmax=50\r\n"
-            "min=-3\r\n[Calendar]\r\ncolor=0\r\n");
-}
-
 // ---- reading ----------------------------------------------------------------------------
 
 struct ReadCase {

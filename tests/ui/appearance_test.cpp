@@ -999,27 +999,40 @@ TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
 // ---------------------------------------------------------------------------------------------
 // The month calendar
 
-TEST(MonthCalendar, Settings) {
+// The calendar as the user reads it on the day it starts: today selected, each row a week from
+// Monday to Sunday with its ISO week number in front, Saturday and Sunday drawn as other days.
+TEST(MonthCalendar, StartsOnTodayInIsoWeeksFromMonday) {
   Windows app;
   MonthCalendar* c = app.main().MonthCalendar1;
-  EXPECT_EQ(c->firstDayOfWeek(), Qt::Monday);
-  EXPECT_EQ(c->verticalHeaderFormat(), QCalendarWidget::ISOWeekNumbers);
-  EXPECT_EQ(c->selectionMode(), QCalendarWidget::SingleSelection);
-  EXPECT_TRUE(c->font().bold());
-  EXPECT_EQ(c->font().pixelSize(), 13);
-  EXPECT_EQ(c->geometry(), QRect(392, 144, 209, 183));
   EXPECT_EQ(c->selectedDate(), QDate::currentDate());
-  const uint32_t expected[] = {0xFF000005, 0xFF000008, 0x800080, 0xFFFFFF, 0x808000, 0xFF00001E};
-  const MonthCalendar fresh;
-  for (int i = 0; i < MonthCalendar::kColourCount; ++i) {
-    EXPECT_EQ(fresh.Colour(i), expected[i]) << i;
-    // The month background came from the (missing) settings file; the rest is fixed.
-    if (i != MonthCalendar::kMonthBackground) {
-      EXPECT_EQ(c->Colour(i), expected[i]) << i;
-    }
+  EXPECT_EQ(c->monthShown(), QDate::currentDate().month());
+  auto* table = c->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+  ASSERT_NE(table, nullptr);
+  const QAbstractItemModel* model = table->model();
+  // Row 0 names the days, column 0 numbers the weeks; rows 1 to 6 hold the dates.
+  ASSERT_EQ(model->rowCount(), 7);
+  ASSERT_EQ(model->columnCount(), 8);
+  const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+    return model->data(model->index(row, column), role);
+  };
+  // The first row's first day is this month's unless its number cannot be (above 7).
+  const QDate first_of_month(c->yearShown(), c->monthShown(), 1);
+  const int number = cell(1, 1).toInt();
+  QDate monday = number > 7 ? first_of_month.addMonths(-1) : first_of_month;
+  monday = QDate(monday.year(), monday.month(), number);
+  for (int row = 1; row <= 6; ++row, monday = monday.addDays(7)) {
+    EXPECT_EQ(monday.dayOfWeek(), Qt::Monday)
+        << "row " << row << " begins on " << monday.toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(cell(row, 0).toInt(), monday.weekNumber()) << "row " << row;
+    for (int day = 0; day < 7; ++day)
+      EXPECT_EQ(cell(row, 1 + day).toInt(), monday.addDays(day).day()) << row << ", " << day;
   }
-  // Weekends are drawn like every other day.
-  EXPECT_FALSE(c->weekdayTextFormat(Qt::Sunday).foreground().color() == QColor(Qt::red));
+  // Row 3 lies inside the month whatever the month: Wednesday, Saturday and Sunday alike.
+  const auto colour = [&](int column) {
+    return qvariant_cast<QBrush>(cell(3, column, Qt::ForegroundRole)).color().name().toStdString();
+  };
+  EXPECT_EQ(colour(6), colour(3)) << "Saturday";
+  EXPECT_EQ(colour(7), colour(3)) << "Sunday";
 }
 
 TEST(MonthCalendar, FirstShownDateLeavesRoomForTheMonthBefore) {

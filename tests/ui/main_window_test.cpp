@@ -137,18 +137,6 @@ TEST(MainWindowFrame, WindowFrameAndClientArea) {
   EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-TEST(MainWindowFrame, TextsKeepTheirBlanks) {
-  Program p("[var]\r\nc=1\r\n");
-  TForm1& f = p.f();
-  EXPECT_EQ(S(f.Button4->text()), " *");
-  EXPECT_EQ(S(f.Button10->text()), "Округлить ");
-  EXPECT_EQ(S(f.Button8->toolTip()), "Перенос содержимого из первой строки ввода во вторую ");
-  EXPECT_EQ(S(f.Image1->toolTip()), "Щёлкните по картинке, чтобы выбрать новую ");
-  EXPECT_EQ(S(f.Label3->text()), "WWW:  http://www.tallymate.example");
-  EXPECT_TRUE(f.Button10->toolTip().isEmpty());
-  EXPECT_TRUE(f.Edit3->isReadOnly());
-}
-
 TEST(MainWindowFrame, Label10KeepsItsOwnBackground) {
   Program p;
   TForm1& f = p.f();
