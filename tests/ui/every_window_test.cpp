@@ -73,8 +73,7 @@ Form ReadForm(const char* file) {
         property = xml.attributes().value(QLatin1String("name")).toString();
       } else if (tag == QLatin1String("string") && !owners.isEmpty() &&
                  (property == QLatin1String("text") || property == QLatin1String("toolTip") ||
-                  property == QLatin1String("title") ||
-                  property == QLatin1String("windowTitle"))) {
+                  property == QLatin1String("title") || property == QLatin1String("windowTitle"))) {
         form.texts.push_back({owners.back(), property, xml.readElementText()});
       } else if (tag == QLatin1String("tabstop")) {
         in_tabstop = true;
@@ -261,7 +260,8 @@ TEST_F(EveryWindow, TabWalksTheDeclaredOrderAndShiftTabWalksBack) {
     QStringList in_order;
     for (const QString& name : round)
       if (declared.contains(name)) in_order << name;
-    EXPECT_EQ(S(in_order.join(Q(" "))), S(declared.join(Q(" ")))) << w.file << ": Tab went " << seen;
+    EXPECT_EQ(S(in_order.join(Q(" "))), S(declared.join(Q(" "))))
+        << w.file << ": Tab went " << seen;
     QStringList back = forward;
     std::reverse(back.begin(), back.end());
     EXPECT_EQ(S(walk(Qt::Key_Backtab, Qt::ShiftModifier).join(Q(" "))), S(back.join(Q(" "))))
@@ -296,7 +296,8 @@ TEST_F(EveryWindow, ResultsTakeNoTypingAndLinksShowAPointingHand) {
   int links = 0;
   for (const Window& w : Windows()) {
     for (const LinkLabel* link : w.window->findChildren<LinkLabel*>()) {
-      EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor) << w.file << ": " << S(link->text());
+      EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor)
+          << w.file << ": " << S(link->text());
       ++links;
     }
   }
@@ -326,10 +327,9 @@ TEST_F(EveryWindow, TheAboutTextStandsWholeInsideItsWindow) {
     const QRect drawn = start.united(memo->cursorRect(cursor));
     const QRect on_window = InWindow(memo->viewport(), drawn);
     EXPECT_TRUE(viewport.contains(on_window))
-        << what << " at " << on_window.x() << ".." << on_window.right() << ", "
-        << on_window.y() << ".." << on_window.bottom() << " is cut: the text shows "
-        << viewport.x() << ".." << viewport.right() << ", " << viewport.y() << ".."
-        << viewport.bottom();
+        << what << " at " << on_window.x() << ".." << on_window.right() << ", " << on_window.y()
+        << ".." << on_window.bottom() << " is cut: the text shows " << viewport.x() << ".."
+        << viewport.right() << ", " << viewport.y() << ".." << viewport.bottom();
   }
   EXPECT_GE(lines, 10) << "the About text is missing";
 }
