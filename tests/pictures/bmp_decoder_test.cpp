@@ -264,15 +264,6 @@ IconEntry SolidEntry(int size, int bits, uint32_t colour) {
   return {size, size, bits, IconDib({.width = size, .bits = 24}, rows, mask)};
 }
 
-Bytes SmallPng() {
-  picture_writers::PngLayout layout;
-  layout.width = 3;
-  layout.height = 2;
-  return picture_writers::WritePng(layout, [](int y, unsigned char* row) {
-    for (int i = 0; i < 9; ++i) row[i] = static_cast<unsigned char>(40 * i + y);
-  });
-}
-
 TEST(Ico, BitmapEntryIsTransparentWhereItsMaskSaysSo) {
   const Bytes dib =
       IconDib({.width = 2, .bits = 4, .palette = {kA, kC}}, {{0x01}, {0x10}}, {{0x40}, {0x00}});
@@ -289,7 +280,7 @@ TEST(Ico, AlphaOfThirtyTwoBitsOverridesTheMaskUnlessItIsAllZero) {
 }
 
 TEST(Ico, PngEntryDecodesAsPng) {
-  const Bytes png = SmallPng();
+  const Bytes png = picture_writers::TinyPng();
   const Picture picture = Ico(WriteIco({{3, 2, 32, png}}), 3, 2);
   EXPECT_EQ(picture.pixels, DecodePngMemory(png.data(), png.size(), 3, 2, kBack, nullptr).pixels);
   EXPECT_EQ(picture.pixels[4], 0xFF000000u | (120 + 1) << 16 | (160 + 1) << 8 | (200 + 1));
@@ -336,7 +327,7 @@ TEST(BmpLimits, ClaimedSizesBeyondTheLimitsAreTooLarge) {
               Ico(WriteIco({{0, 0, 1, WriteDib({70000, 20, 1}, {})}}), 1, 1);
             }),
             message("70000 x 10"));
-  Bytes png = SmallPng();
+  Bytes png = picture_writers::TinyPng();
   picture_writers::PutBigEndian32(png, 16, 70000);
   EXPECT_EQ(ErrorOf([&png] { Ico(WriteIco({{0, 0, 32, png}}), 1, 1); }), message("70000 x 2"));
   // 2^28 pixels are still allowed.
@@ -419,7 +410,7 @@ const DamageCase kDamages[] = {
      true},
     {"IconWithADamagedPng",
      [] {
-       Bytes png = SmallPng();
+       Bytes png = picture_writers::TinyPng();
        png.resize(png.size() - 20);
        return WriteIco({{3, 2, 32, png}});
      },
@@ -538,7 +529,7 @@ const ProgressCase kProgressCases[] = {
     {"IconBitmap", [] { return WriteIco({SolidEntry(16, 24, kA)}); }, true, 16},
     {"IconPng",
      [] {
-       return WriteIco({{3, 2, 32, SmallPng()}});
+       return WriteIco({{3, 2, 32, picture_writers::TinyPng()}});
      },
      true, 2},
 };
@@ -608,8 +599,9 @@ TEST(BmpFile, DecodesLikeMemory) {
     WriteFile(path, Bytes(bmp.begin(), bmp.end() - 4));
     EXPECT_EQ(ErrorOf([&path] { DecodeBmpFile(path, 1, 1, kBack); }), kBadBitmap);
   }
-  for (const Bytes& ico : {WriteIco({SolidEntry(16, 24, kA), {3, 2, 32, SmallPng()}}),
-                           WriteIco({{3, 2, 32, SmallPng()}})}) {
+  for (const Bytes& ico :
+       {WriteIco({SolidEntry(16, 24, kA), {3, 2, 32, picture_writers::TinyPng()}}),
+        WriteIco({{3, 2, 32, picture_writers::TinyPng()}})}) {
     WriteFile(path, ico);
     EXPECT_EQ(DecodeIcoFile(path, 16, 16, kBack).pixels, Ico(ico, 16, 16).pixels);
   }

@@ -16,15 +16,6 @@ using Bytes = std::vector<unsigned char>;
 
 enum class Content { kJpeg, kPng, kBmp, kIcon, kCursor, kPpm, kPngCutShort, kEmpty };
 
-Bytes SmallPng() {
-  picture_writers::PngLayout layout;
-  layout.width = 3;
-  layout.height = 2;
-  return picture_writers::WritePng(layout, [](int y, unsigned char* row) {
-    for (int i = 0; i < 9; ++i) row[i] = static_cast<unsigned char>(40 * i + y);
-  });
-}
-
 Bytes Make(Content content) {
   switch (content) {
     case Content::kJpeg:
@@ -32,19 +23,19 @@ Bytes Make(Content content) {
         for (int i = 0; i < 24; ++i) row[i] = static_cast<unsigned char>(10 * i + y);
       });
     case Content::kPng:
-      return SmallPng();
+      return picture_writers::TinyPng();
     case Content::kBmp:
       return picture_writers::WriteBmp({.width = 1, .height = 1}, {0x10, 0x20, 0x30, 0});
     case Content::kIcon:
     case Content::kCursor: {
-      Bytes ico = picture_writers::WriteIco({{3, 2, 32, SmallPng()}});
+      Bytes ico = picture_writers::WriteIco({{3, 2, 32, picture_writers::TinyPng()}});
       if (content == Content::kCursor) ico[2] = 2;
       return ico;
     }
     case Content::kPpm:
       return {'P', '6', '\n', '1', ' ', '1', '\n', '2', '5', '5', '\n', 1, 2, 3};
     case Content::kPngCutShort: {
-      Bytes png = SmallPng();
+      Bytes png = picture_writers::TinyPng();
       png.resize(7);
       return png;
     }

@@ -352,4 +352,13 @@ std::vector<unsigned char> WriteIco(const std::vector<IconEntry>& entries) {
   return ico;
 }
 
+std::vector<unsigned char> TinyPng() {
+  PngLayout layout;
+  layout.width = 3;
+  layout.height = 2;
+  return WritePng(layout, [](int y, unsigned char* row) {
+    for (int i = 0; i < 9; ++i) row[i] = static_cast<unsigned char>(40 * i + y);
+  });
+}
+
 }  // namespace picture_writers

@@ -117,4 +117,7 @@ struct IconEntry {
 
 std::vector<unsigned char> WriteIco(const std::vector<IconEntry>& entries);
 
+// A PNG file of 3 x 2 pixels in the layout's defaults, no two bytes of its rows alike.
+std::vector<unsigned char> TinyPng();
+
 }  // namespace picture_writers
