@@ -177,6 +177,7 @@ TEST_F(EveryWindow, ControlsLieInsideTheirWindowAndThoseTakingInputCoverNoOther)
 TEST_F(EveryWindow, EveryTextTheFormGivesReachesItsControlWhole) {
   int compared = 0;
   for (const Window& w : Windows()) {
+    Show(w.window);
     const Form form = ReadForm(w.file);
     for (const Form::Text& text : form.texts) {
       QObject* object = text.object == w.window->objectName()
