@@ -236,6 +236,9 @@ wait_for() { # seconds command...
   return 1
 }
 
+# True when WINDOW has the keyboard: a key sent now goes to it, not to the window before.
+has_keyboard() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 key() { xdotool key --delay 30 "$@"; }
 type_text() { xdotool type --delay 30 -- "$1"; }
 

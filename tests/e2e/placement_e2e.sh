@@ -52,6 +52,8 @@ expect_centred_box() { # what
     return
   fi
   check "$1 at the centre of the screen (off by $(off_centre "$box"))" wait_for 10 centred "$box"
+  # The window manager may frame and place a box before it gives it the keyboard.
+  check "$1 has the keyboard" wait_for 5 has_keyboard "$box"
   key Return
   check "$1 closes" wait_for 5 bash -c "! xwininfo -id $box 2>/dev/null | grep -q IsViewable"
 }
@@ -62,7 +64,7 @@ main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2
 check "the main window at the centre of the screen (off by $(off_centre "$main"))" \
   wait_for 10 centred "$main"
 focus_window "$main"
-sleep 0.3
+check "the main window has the keyboard" wait_for 5 has_keyboard "$main"
 type_text 'a'  # refused by the first field: the information message
 expect_centred_box "the information message"
 focus_window "$main"
