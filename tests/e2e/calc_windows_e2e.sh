@@ -52,7 +52,7 @@ open_window() { # shortcut caption
   # Only a window manager tells which window is active.
   [ "$E2E_WM" = 1 ] && check "\"$2\" becomes the active window" wait_for 5 active_is "$win"
   focus_window "$win"
-  sleep 0.3
+  check "\"$2\" has the keyboard" wait_for 5 has_keyboard "$win"
 }
 
 close_window() { # caption

@@ -11,7 +11,7 @@ for try in 1 2 3; do
   e2e_start
   main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
   focus_window "$main"
-  sleep 0.3
+  wait_for 5 has_keyboard "$main" || fail "try $try: the main window has no keyboard"
   # A day in the middle of the calendar (its client area starts at 392, 144 below the menu bar).
   xdotool mousemove --window "$main" 500 270 click 1
   key 1 ctrl+q

@@ -26,7 +26,7 @@ add_typed() { # locale first second expected
   local main
   main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "$1: no main window"; return; }
   focus_window "$main"
-  sleep 0.3
+  check "$1: the main window has the keyboard" wait_for 5 has_keyboard "$main"
   type_text "$2"  # the first field has the focus after start-up
   key Tab
   type_text "$3"

@@ -34,9 +34,11 @@ choose() { # file
   focus_window "$main"
   key ctrl+i
   wait_for 10 file_dialog_open || { fail "the file dialog did not open"; return 1; }
-  sleep 0.5
   # Without a window manager nobody hands the new dialog the keyboard.
-  focus_window "$(others_of_program | head -n 1)"
+  local dialog
+  dialog=$(others_of_program | head -n 1)
+  focus_window "$dialog"
+  wait_for 5 has_keyboard "$dialog" || { fail "the file dialog has no keyboard"; return 1; }
   key ctrl+a
   type_text "$1"
   key Return
