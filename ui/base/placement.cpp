@@ -48,12 +48,24 @@ class Centring : public QObject {
             area.y() + (area.height() - frame.height()) / 2};
   }
 
+  // Where to move the widget for its frame to stand at `at`. QWidget::move reckons with the
+  // frame it has cached, which may still be none when the window manager has just framed the
+  // window; the window's own margins are the ones the window manager drew.
+  QPoint MoveTarget(QPoint at) const {
+    const QWindow* handle = window_->windowHandle();
+    if (handle == nullptr || handle->frameMargins().isNull()) return at;
+    const QMargins drawn = handle->frameMargins();
+    const QPoint cached = window_->geometry().topLeft() - window_->frameGeometry().topLeft();
+    return at + QPoint(drawn.left(), drawn.top()) - cached;
+  }
+
   void Request(QPoint at) {
     requested_ = at;
+    const QPoint target = MoveTarget(at);
     if (move_)
-      move_(at);
+      move_(target);
     else
-      window_->move(at);
+      window_->move(target);
   }
 
  protected:
