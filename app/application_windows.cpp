@@ -24,8 +24,8 @@ void HiddenApplicationWindow::setVisible(bool visible) {
 }
 
 ApplicationWindows::ApplicationWindows(Desktop& desktop, CopyGuard another_copy_runs,
-                                       std::string settings_path)
-    : context_{desktop, {}, std::move(settings_path)},
+                                       SettingsLocation settings)
+    : context_{desktop, {}, std::move(settings)},
       another_copy_runs_(std::move(another_copy_runs)),
       hidden_(std::make_unique<HiddenApplicationWindow>()) {}
 

@@ -32,8 +32,9 @@ class ApplicationWindows {
   // brings its own.
   using CopyGuard = std::function<bool(QWidget& application_window)>;
 
-  // `settings_path`: the settings file; empty for "Tallymate.ini" beside the executable.
-  ApplicationWindows(Desktop& desktop, CopyGuard another_copy_runs, std::string settings_path = {});
+  // `settings`: where the settings are kept; no file: the program's choice
+  // (SettingsStore::Choose).
+  ApplicationWindows(Desktop& desktop, CopyGuard another_copy_runs, SettingsLocation settings = {});
   // Destroys every window, the secondary ones first, whether showing or not.
   ~ApplicationWindows();
   ApplicationWindows(const ApplicationWindows&) = delete;

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/installed_files.h"
 #include "core/number_text.h"
 #include "settings/ini_text.h"
 
@@ -123,6 +125,23 @@ std::string DirectoryOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// Whether nothing is at `path`, not even a dangling link.
+bool Missing(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// Makes `folder` and its missing parents, for the user alone.
+bool MakeFolders(const std::string& folder) {
+  for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (end == std::string::npos) break;
+  }
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string BaseNameOf(const std::string& path) {
@@ -349,24 +368,45 @@ std::optional<int32_t> ParseInteger(const std::optional<std::string>& value) {
 SettingsWriteError::SettingsWriteError(const std::string& path)
     : MessageError("Unable to write to " + path) {}
 
-SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
+SettingsStore::SettingsStore(SettingsLocation where) : where_(std::move(where)) {}
 
 std::string SettingsStore::DefaultPath() {
-  std::string exe;
-  if (char* real = ::realpath("/proc/self/exe", nullptr)) {
-    exe = real;
-    std::free(real);
-  } else {
-    // A replaced executable reads "<path> (deleted)"; its directory is still right.
-    char buffer[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n > 0) exe.assign(buffer, static_cast<size_t>(n));
-  }
   // Without the executable's own folder there is no settings file: the working folder may hold
   // anybody's "Tallymate.ini".
-  const size_t slash = exe.rfind('/');
-  if (exe.empty() || exe.front() != '/' || slash == std::string::npos) return {};
-  return exe.substr(0, slash + 1) + std::string(kFileName);
+  const std::string folder = ExecutableFolder();
+  return folder.empty() ? std::string() : folder + '/' + std::string(kFileName);
+}
+
+SettingsLocation SettingsStore::Choose() {
+  const char* home = std::getenv("HOME");
+  std::string account_home;
+  if (home == nullptr || home[0] != '/') {
+    // Started without a HOME (a service, su without -): the account's own folder.
+    if (const passwd* account = ::getpwuid(::getuid()); account && account->pw_dir) {
+      account_home = account->pw_dir;
+      home = account_home.c_str();
+    }
+  }
+  return Choose(DefaultPath(), std::getenv("XDG_CONFIG_HOME"), home);
+}
+
+SettingsLocation SettingsStore::Choose(const std::string& beside_executable,
+                                       const char* config_home, const char* home) {
+  // The replacement writes a temporary file beside the settings file: a writable file in a
+  // folder the user cannot write could never be replaced.
+  if (!beside_executable.empty() &&
+      ::access(DirectoryOf(beside_executable).c_str(), W_OK | X_OK) == 0) {
+    return {beside_executable};
+  }
+  std::string config;
+  if (config_home != nullptr && config_home[0] == '/') {
+    config = config_home;
+  } else if (home != nullptr && home[0] == '/') {
+    config = std::string(home) + "/.config";
+  } else {
+    return {beside_executable};  // nowhere of the user's own: as the executable's folder allows
+  }
+  return {config + "/tallymate/" + std::string(kFileName), beside_executable, true};
 }
 
 int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view key,
@@ -378,8 +418,9 @@ int32_t SettingsStore::ReadInteger(std::string_view section, std::string_view ke
 
 void SettingsStore::ReadIntegers(std::span<SettingsInteger> entries) const noexcept {
   try {
-    if (path_.empty()) return;
-    std::optional<std::string> text = ReadRegularFile(path_);
+    if (where_.file.empty()) return;
+    std::optional<std::string> text = ReadRegularFile(where_.file);
+    if (!text && !where_.seed.empty() && Missing(where_.file)) text = ReadRegularFile(where_.seed);
     if (!text) return;
     std::vector<ini::Entry> keys;
     keys.reserve(entries.size());
@@ -410,12 +451,13 @@ void SettingsStore::WriteIntegers(std::span<const SettingsInteger> entries) {
 }
 
 void SettingsStore::WriteValues(std::span<const ini::Entry> entries) {
-  if (path_.empty()) throw SettingsWriteError(std::string(kFileName));
+  const std::string& path = where_.file;
+  if (path.empty()) throw SettingsWriteError(std::string(kFileName));
   for (const ini::Entry& e : entries) {
     CheckName(e.section);
     CheckName(e.key);
   }
-  const std::string target = WriteTarget(path_);
+  const std::string target = WriteTarget(path);
 
   std::string old_text;
   struct stat old {};
@@ -423,7 +465,10 @@ void SettingsStore::WriteValues(std::span<const ini::Entry> entries) {
   {
     FileHandle fd(OpenForReading(target));
     if (fd.get() < 0) {
-      if (errno != ENOENT) throw SettingsWriteError(path_);
+      if (errno != ENOENT) throw SettingsWriteError(path);
+      if (where_.make_folder && !MakeFolders(DirectoryOf(target))) throw SettingsWriteError(path);
+      // The user's first file starts as the settings they have been reading.
+      if (!where_.seed.empty()) old_text = ReadRegularFile(where_.seed).value_or(std::string());
     } else {
       exists = true;
       // Only a regular file the user may write is replaced: a read-only file stays read-only
@@ -431,14 +476,14 @@ void SettingsStore::WriteValues(std::span<const ini::Entry> entries) {
       // lose its other lines.
       if (::fstat(fd.get(), &old) != 0 || !S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0 ||
           ::access(target.c_str(), W_OK) != 0) {
-        throw SettingsWriteError(path_);
+        throw SettingsWriteError(path);
       }
       std::optional<std::string> text = ReadAll(fd.get());
-      if (!text) throw SettingsWriteError(path_);
+      if (!text) throw SettingsWriteError(path);
       old_text = std::move(*text);
     }
   }
 
   std::string new_text = ini::SetValues(old_text, entries);
-  if (!ReplaceFile(target, new_text, exists ? &old : nullptr)) throw SettingsWriteError(path_);
+  if (!ReplaceFile(target, new_text, exists ? &old : nullptr)) throw SettingsWriteError(path);
 }

@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/faults.h"
 #include "settings/ini_text.h"
@@ -27,6 +28,23 @@
 class SettingsWriteError : public MessageError {
  public:
   explicit SettingsWriteError(const std::string& path);
+};
+
+// Where the settings of a run are kept.
+struct SettingsLocation {
+  SettingsLocation() = default;
+  // A file alone: read and written, its folder as it is.
+  SettingsLocation(std::string file_path, std::string seed_path = {}, bool make = false)
+      : file(std::move(file_path)), seed(std::move(seed_path)), make_folder(make) {}
+
+  // The file read and written.
+  std::string file;
+  // Read in the file's place while the file does not exist, and the text a first write starts
+  // from; never written: the starting settings an administrator left beside a program that its
+  // users cannot write.
+  std::string seed;
+  // A write first makes the file's missing folders, for the user alone (mode 0700).
+  bool make_folder = false;
 };
 
 // A whole-number key: for reading, the default going in and the value read coming out; for
@@ -41,14 +59,24 @@ class SettingsStore {
  public:
   // Touches no file; a missing file is no error. An empty path is no file at all: every key
   // reads as its default and every write fails with "Unable to write to Tallymate.ini".
-  explicit SettingsStore(std::string path);
+  explicit SettingsStore(SettingsLocation where);
 
   // The executable's directory (of its real path) followed by "Tallymate.ini", formed anew on
   // each call; the working directory plays no part. Empty when the system cannot tell the
   // executable's path (one longer than it can give).
   static std::string DefaultPath();
 
-  const std::string& Path() const { return path_; }
+  // Where this run keeps its settings: "Tallymate.ini" beside the executable where the user may
+  // write in the executable's folder (a copy unpacked or installed for one user). Otherwise the
+  // user's own file, $XDG_CONFIG_HOME/tallymate/Tallymate.ini (~/.config/... where that is unset
+  // or not absolute), seeded by the file beside the executable. Chosen once at start-up.
+  static SettingsLocation Choose();
+  // The same rule for an executable's settings path `beside_executable` (DefaultPath) and the
+  // environment's values (null when unset).
+  static SettingsLocation Choose(const std::string& beside_executable, const char* config_home,
+                                 const char* home);
+
+  const std::string& Path() const { return where_.file; }
 
   // The value of `key` in `section`; `def` when the file, section or key is missing, the
   // value is empty or is no whole number. "0x"/"0X" followed by at least one character reads
@@ -67,5 +95,5 @@ class SettingsStore {
  private:
   void WriteValues(std::span<const ini::Entry> entries);
 
-  std::string path_;
+  SettingsLocation where_;
 };

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "settings/settings_store.h"
-
 namespace {
 
 // The keys, in the order the close writes them. Names match without regard to letter case,
@@ -27,23 +25,24 @@ constexpr const char* kTipsKey = "c";  // 1: tips on
 
 }  // namespace
 
-StoredSettings ReadStoredSettings(const std::string& path) {
+StoredSettings ReadStoredSettings(const SettingsLocation& where) {
   StoredSettings settings;
   // One reading of the file for every key.
   std::vector<SettingsInteger> entries;
   for (const Key& k : kKeys) entries.push_back({k.section, k.key, settings.*k.field});
   entries.push_back({kTipsSection, kTipsKey, settings.tips ? 1 : 0});
-  SettingsStore(path).ReadIntegers(entries);
+  SettingsStore(where).ReadIntegers(entries);
   for (size_t i = 0; i < std::size(kKeys); ++i) settings.*kKeys[i].field = entries[i].value;
   settings.tips = entries.back().value != 0;
   return settings;
 }
 
-void WriteStoredSettings(const std::string& path, const StoredSettings& settings, unsigned parts) {
+void WriteStoredSettings(const SettingsLocation& where, const StoredSettings& settings,
+                         unsigned parts) {
   std::vector<SettingsInteger> entries;
   for (const Key& k : kKeys)
     if ((parts & k.part) != 0) entries.push_back({k.section, k.key, settings.*k.field});
   if ((parts & StoredSettings::kTips) != 0)
     entries.push_back({kTipsSection, kTipsKey, settings.tips ? 1 : 0});
-  if (!entries.empty()) SettingsStore(path).WriteIntegers(entries);
+  if (!entries.empty()) SettingsStore(where).WriteIntegers(entries);
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/settings_store.h"
+
 struct StoredSettings {
   // Colours are the program's 32-bit colour values, kept as the signed numbers the file holds.
   int32_t window_colour = 100;
@@ -23,9 +25,10 @@ struct StoredSettings {
   };
 };
 
-// The record in the file at `path`; each missing key reads as the record's default above.
-StoredSettings ReadStoredSettings(const std::string& path);
+// The record kept at `where`; each missing key reads as the record's default above.
+StoredSettings ReadStoredSettings(const SettingsLocation& where);
 
-// Writes the chosen parts of `settings` into the file at `path` in one replacement of the file:
-// it holds all of them or, when the write fails (SettingsWriteError), none.
-void WriteStoredSettings(const std::string& path, const StoredSettings& settings, unsigned parts);
+// Writes the chosen parts of `settings` into the file kept at `where` in one replacement of the
+// file: it holds all of them or, when the write fails (SettingsWriteError), none.
+void WriteStoredSettings(const SettingsLocation& where, const StoredSettings& settings,
+                         unsigned parts);

@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/installed_files.h"
 #include "tests/settings/temp_dir.h"
 #include "tests/support/test_names.h"
 
@@ -343,6 +344,96 @@ TEST(SettingsStoreDefaultPath, IsBesideTheRealExecutableWhateverTheWorkingDirect
   EXPECT_EQ(SettingsStore::DefaultPath(), expected);
   ASSERT_EQ(::chdir(cwd.c_str()), 0);
   EXPECT_EQ(SettingsStore(SettingsStore::DefaultPath()).Path(), expected);
+}
+
+// Where a run keeps its settings: beside the executable where its folder may be written, else the
+// user's own file, seeded by the one beside the executable. As "nobody" where the suite runs as
+// root, whom permission bits would not stop.
+TEST(SettingsStoreChoose, BesideTheProgramWhereItsFolderIsWritableElseTheUsersOwn) {
+  TempDir dir;
+  AsUnprivilegedUser(dir.path(), [&dir] {
+    ASSERT_EQ(::mkdir(dir.File("portable").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(dir.File("system").c_str(), 0700), 0);
+    const std::string portable = dir.File("portable/Tallymate.ini");
+    const std::string system = dir.File("system/Tallymate.ini");
+    WriteBytes(system, "[Color]\r\nEdit=1\r\n");  // writable, in a folder that is not
+    ASSERT_EQ(::chmod(dir.File("system").c_str(), 0555), 0);
+    const std::string own = "/home/u/.config/tallymate/Tallymate.ini";
+    struct Case {
+      std::string beside;
+      const char* config_home;
+      const char* home;
+      SettingsLocation expected;
+    } cases[] = {
+        {portable, "/cfg", "/home/u", {portable}},
+        {system, nullptr, "/home/u", {own, system, true}},
+        {system, "/cfg", "/home/u", {"/cfg/tallymate/Tallymate.ini", system, true}},
+        {system, "cfg", "/home/u", {own, system, true}},
+        {system, "", "/home/u", {own, system, true}},
+        {"", nullptr, "/home/u", {own, "", true}},
+        {system, nullptr, nullptr, {system}},
+        {system, nullptr, "home/u", {system}},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.beside + " XDG_CONFIG_HOME=" + (c.config_home ? c.config_home : "unset") +
+                   " HOME=" + (c.home ? c.home : "unset"));
+      const SettingsLocation got = SettingsStore::Choose(c.beside, c.config_home, c.home);
+      EXPECT_EQ(got.file, c.expected.file);
+      EXPECT_EQ(got.seed, c.expected.seed);
+      EXPECT_EQ(got.make_folder, c.expected.make_folder);
+    }
+  });
+}
+
+// The administrator's file starts every user who has no file of their own yet and is never
+// written; a user's first write makes their folder for them alone.
+TEST_F(SettingsStoreTest, SeedStartsEachNewUserAndIsNeverWritten) {
+  const std::string seed_text = "[Color]\r\nEdit=255\r\n[var]\r\nc=0\r\n";
+  WriteBytes(path_, seed_text);
+  const SettingsLocation first{dir_.File("a/config/tallymate/Tallymate.ini"), path_, true};
+  const SettingsLocation second{dir_.File("b/config/tallymate/Tallymate.ini"), path_, true};
+  const mode_t old_mask = ::umask(0);
+
+  EXPECT_EQ(SettingsStore(first).ReadInteger("Color", "Edit", 100), 255);
+  SettingsStore(first).WriteInteger("Trackbar", "min", 5);
+  EXPECT_EQ(ReadBytes(first.file), seed_text + "[Trackbar]\r\nmin=5\r\n");
+  EXPECT_EQ(ModeOf(dir_.File("a/config")) & 07777, 0700u);
+  EXPECT_EQ(ModeOf(dir_.File("a/config/tallymate")) & 07777, 0700u);
+  ::umask(old_mask);
+
+  // From now on the user's own file alone counts.
+  WriteBytes(path_, "[Color]\r\nEdit=7\r\n");
+  EXPECT_EQ(SettingsStore(first).ReadInteger("Color", "Edit", 100), 255);
+  EXPECT_EQ(SettingsStore(second).ReadInteger("Color", "Edit", 100), 7);
+  SettingsStore(second).WriteInteger("Color", "Edit", 9);
+  EXPECT_EQ(ReadBytes(second.file), "[Color]\r\nEdit=9\r\n");
+  EXPECT_EQ(ReadBytes(path_), "[Color]\r\nEdit=7\r\n");
+  EXPECT_EQ(SettingsStore(first).ReadInteger("Trackbar", "min", 100), 5);
+}
+
+// Help and the licence: the working folder first, then beside the program, then the install's
+// data folder; the name alone where none holds it.
+TEST(FindDocument, TakesTheFirstFolderThatHoldsTheFile) {
+  TempDir dir;
+  for (const char* folder : {"cwd", "program", "data"})
+    ASSERT_EQ(::mkdir(dir.File(folder).c_str(), 0700), 0);
+  const std::string cwd = std::filesystem::current_path().string();
+  ASSERT_EQ(::chdir(dir.File("cwd").c_str()), 0);
+  const std::string program = dir.File("program"), data = dir.File("data");
+  auto find = [&] { return FindDocument("help.txt", {"", program, data}); };
+  EXPECT_EQ(find(), "help.txt");
+  ASSERT_EQ(::mkdir(dir.File("data/help.txt").c_str(), 0700), 0);  // a folder is no document
+  EXPECT_EQ(find(), "help.txt");
+  WriteBytes(dir.File("program/help.txt"), "x");
+  EXPECT_EQ(find(), program + "/help.txt");
+  WriteBytes("help.txt", "x");
+  EXPECT_EQ(find(), "help.txt");
+  ::unlink("help.txt");
+  ::unlink(dir.File("program/help.txt").c_str());
+  ::rmdir(dir.File("data/help.txt").c_str());
+  WriteBytes(dir.File("data/help.txt"), "x");
+  EXPECT_EQ(find(), data + "/help.txt");
+  ASSERT_EQ(::chdir(cwd.c_str()), 0);
 }
 
 // A program started through a path longer than the system can give back has no folder of its

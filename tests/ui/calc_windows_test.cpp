@@ -72,7 +72,7 @@ class CalcWindowsUi : public ::testing::Test {
   void SetUp() override {
     SetDecimalSeparator(',');
     ASSERT_TRUE(dir_.isValid());
-    context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
+    context_.settings = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
     context_.windows.main = main_.get();

@@ -288,7 +288,7 @@ class Minimised : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    context_.settings_path = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
+    context_.settings = (dir_.path() + QStringLiteral("/Tallymate.ini")).toStdString();
     main_ = std::make_unique<TForm1>(context_);
     context_.windows.Form1 = main_.get();
     context_.windows.main = main_.get();

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/settings_store.h"
+
 class Desktop;
 class TForm1;
 class TForm2;
@@ -28,8 +30,8 @@ class MainWindowLink {
   virtual void ApplySliderRange(int32_t minimum, int32_t maximum) = 0;
   // The settings window's tips switch.
   virtual void ApplyTips(bool on) = 0;
-  // The settings file of this run.
-  virtual std::string SettingsPath() const = 0;
+  // Where this run keeps its settings.
+  virtual const SettingsLocation& Settings() const = 0;
 
  protected:
   ~MainWindowLink() = default;
@@ -49,6 +51,7 @@ struct WindowSet {
 struct AppContext {
   Desktop& desktop;
   WindowSet windows;
-  // The settings file; empty: "Tallymate.ini" beside the executable.
-  std::string settings_path;
+  // Where the settings are kept; no file: chosen by the main window when it is made
+  // (SettingsStore::Choose).
+  SettingsLocation settings;
 };

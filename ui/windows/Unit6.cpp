@@ -48,7 +48,7 @@ void TForm6::Button1Click() {
   // A failed write ends the command here: the range above stays, the tips stay as they were.
   StoredSettings stored;
   stored.tips = ticked;
-  WriteStoredSettings(main.SettingsPath(), stored, StoredSettings::kTips);
+  WriteStoredSettings(main.Settings(), stored, StoredSettings::kTips);
 
   main.ApplyTips(CheckBox1->isChecked());
 }

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/desktop.h"
+#include "core/installed_files.h"
 #include "core/key_filters.h"
 #include "core/number_text.h"
 #include "settings/settings_store.h"
@@ -76,6 +77,8 @@ TForm1::TForm1(AppContext& context)
                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       model_(context.desktop) {
+  // Chosen once: the same file is read at the showing and written until the program ends.
+  if (context_.settings.file.empty()) context_.settings = SettingsStore::Choose();
   SetWindowColour(this, kButtonShadow);
   SetUpForm<Ui::TForm1>(*this, this);
   AnnounceResults({Edit3});
@@ -328,11 +331,11 @@ void TForm1::N7Click() {
 }
 
 void TForm1::N14Click() {
-  context_.desktop.ShellOpen("help.txt");
+  context_.desktop.ShellOpen(FindDocument("help.txt"));
 }
 
 void TForm1::dsfg1Click() {
-  context_.desktop.ShellOpen("Licence.txt");
+  context_.desktop.ShellOpen(FindDocument("Licence.txt"));
 }
 
 void TForm1::N16Click() {
@@ -345,12 +348,12 @@ void TForm1::Label3Click() {
 
 // ---- settings file, show and close -------------------------------------------------------
 
-std::string TForm1::SettingsPath() const {
-  return context_.settings_path.empty() ? SettingsStore::DefaultPath() : context_.settings_path;
+const SettingsLocation& TForm1::Settings() const {
+  return context_.settings;
 }
 
 void TForm1::FormShow() {
-  const StoredSettings stored = ReadStoredSettings(SettingsPath());
+  const StoredSettings stored = ReadStoredSettings(Settings());
   SetWindowColour(this, static_cast<uint32_t>(stored.window_colour));
   SetFieldColour(Edit1, static_cast<uint32_t>(stored.field_colour));
   // One range for both sliders.
@@ -395,7 +398,7 @@ void TForm1::FormClose() {
   stored.slider_maximum = slider1_.Maximum();
   stored.calendar_colour =
       static_cast<int32_t>(MonthCalendar1->Colour(MonthCalendar::kMonthBackground));
-  WriteStoredSettings(SettingsPath(), stored,
+  WriteStoredSettings(Settings(), stored,
                       StoredSettings::kAppearance | StoredSettings::kSliderRange);
 }
 

@@ -48,8 +48,8 @@ class TForm1 : public CommandWindow<QMainWindow>, public Ui::TForm1, public Main
   bool TipsOn() const override { return ToolTipOn(TrackBar1); }
   void ApplySliderRange(int32_t minimum, int32_t maximum) override;
   void ApplyTips(bool on) override;
-  // The settings file of this run (AppContext::settings_path, or beside the executable).
-  std::string SettingsPath() const override;
+  // Where this run keeps its settings (AppContext::settings).
+  const SettingsLocation& Settings() const override;
   // The desktop's session ends (a logout, a shutdown, SIGTERM) and nobody is there to answer a
   // box: the settings are written as at a close, and a failed write is not shown. Before the
   // first showing has read the settings nothing is written: the form's values would replace
