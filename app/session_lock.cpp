@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,9 +51,13 @@ std::string SessionLockPath() {
 int TakeLock(const std::string& path, bool* unavailable) {
   if (unavailable != nullptr) *unavailable = false;
   // Close-on-exec: a program the copy starts (an editor, a browser) must not keep the lock after
-  // the copy has ended.
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  // the copy has ended. In a shared temporary folder anybody may have made the file first: a
+  // link planted there is not followed, and a file of another user is not this user's lock
+  // (its holder could keep every copy from starting).
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+    if (fd >= 0) close(fd);
     if (unavailable != nullptr) *unavailable = true;
     return -1;
   }

@@ -15,8 +15,9 @@ std::string DesktopName(const char* wayland_display, const char* x_display);
 std::string SessionLockPath();
 
 // Takes the lock on `path` without waiting, for as long as the returned descriptor stays open: -1
-// when another holder has it. A file that cannot be opened or locked is no sign of another copy:
-// that also gives -1, with `unavailable` set.
+// when another holder has it. A file that cannot be opened or locked, a symbolic link and a file
+// of another user are no sign of another copy: they also give -1, with `unavailable` set (the
+// title check then decides).
 int TakeLock(const std::string& path, bool* unavailable = nullptr);
 
 // Takes the session's lock for the rest of the process. False only when another running copy

@@ -2,8 +2,10 @@
 // by child processes with their own environment.
 #include "app/session_lock.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -133,6 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{"two_displays", {{"DISPLAY", ":0"}}, {{"DISPLAY", ":1"}}, false},
         DesktopCase{"display_10_is_not_1", {{"DISPLAY", ":1"}}, {{"DISPLAY", ":10"}}, false},
         DesktopCase{"another_host", {{"DISPLAY", "far:0"}}, {{"DISPLAY", ":0"}}, false},
+        DesktopCase{"dotted_host_screen_named_or_not",
+                    {{"DISPLAY", "pc.example:1.0"}},
+                    {{"DISPLAY", "pc.example:1"}},
+                    true},
+        DesktopCase{"hosts_alike_up_to_a_dot",
+                    {{"DISPLAY", "pc.example:1"}},
+                    {{"DISPLAY", "pc.other:1"}},
+                    false},
+        DesktopCase{
+            "two_addresses", {{"DISPLAY", "192.168.1.5:0"}}, {{"DISPLAY", "192.168.2.5:0"}}, false},
         DesktopCase{"xwayland_and_native_copy",
                     {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}},
                     {{"WAYLAND_DISPLAY", "wayland-0"}},
@@ -209,6 +221,8 @@ struct HolderCase {
   bool folder_exists;
   bool held_elsewhere;
   bool copy_runs;
+  // What lies at the lock's name before the copy starts.
+  enum Planted { kNothing, kLinkElsewhere, kFileOfAnotherUser } planted = kNothing;
 };
 
 void PrintTo(const HolderCase& c, std::ostream* os) {
@@ -225,18 +239,36 @@ TEST_P(CopyStart, RunsUnlessAnotherCopyHoldsTheLock) {
   const std::string runtime = dir.path().toStdString() + (c.folder_exists ? "" : "/no such folder");
   ScopedEnvironment environment(
       {{"XDG_RUNTIME_DIR", runtime}, {"DISPLAY", ":5"}, {"WAYLAND_DISPLAY", std::nullopt}});
-  const int other = c.held_elsewhere ? TakeLock(SessionLockPath()) : -1;
+  const std::string lock = SessionLockPath();
+  const std::string elsewhere = dir.path().toStdString() + "/elsewhere";
+  int other = c.held_elsewhere ? TakeLock(lock) : -1;
+  if (c.planted == HolderCase::kLinkElsewhere) {
+    std::filesystem::create_symlink(elsewhere, lock);
+  } else if (c.planted == HolderCase::kFileOfAnotherUser) {
+    // Made first by another user, for everyone, and held by that user's process.
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+    other = open(lock.c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(fchown(other, 65534, 65534), 0);
+    ASSERT_EQ(fchmod(other, 0666), 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  }
   if (c.held_elsewhere) {
     ASSERT_GE(other, 0);
   }
   EXPECT_EQ(InAnotherProcess(HoldSessionLock), c.copy_runs) << c.name;
+  EXPECT_FALSE(std::filesystem::exists(elsewhere)) << "the planted link was followed";
   if (other >= 0) close(other);
 }
 
 INSTANTIATE_TEST_SUITE_P(Holders, CopyStart,
                          ::testing::Values(HolderCase{"free_lock", true, false, true},
                                            HolderCase{"held_by_another_copy", true, true, false},
-                                           HolderCase{"lock_cannot_be_made", false, false, true}),
+                                           HolderCase{"lock_cannot_be_made", false, false, true},
+                                           HolderCase{"link_planted_at_its_name", true, false, true,
+                                                      HolderCase::kLinkElsewhere},
+                                           HolderCase{"held_file_of_another_user", true, false,
+                                                      true, HolderCase::kFileOfAnotherUser}),
                          [](const ::testing::TestParamInfo<HolderCase>& param) {
                            return std::string(param.param.name);
                          });
