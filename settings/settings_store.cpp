@@ -273,9 +273,12 @@ WriterState StateOf(const TempName& temp, uint32_t host) {
     return WriterState::kUnknown;
   }
   if (::kill(writer.pid, 0) != 0 && errno == ESRCH) return WriterState::kGone;
+  // A process of another user cannot be signalled, and where /proc hides it neither can its start
+  // be read: it runs, and its file may be its write in progress.
+  const bool other_users = errno == EPERM;
   const std::optional<unsigned long long> start =
       writer.start == 0 ? std::nullopt : StartOf(writer.pid);
-  if (!start) return WriterState::kUnknown;
+  if (!start) return other_users ? WriterState::kRuns : WriterState::kUnknown;
   return *start == writer.start ? WriterState::kRuns : WriterState::kGone;
 }
 
@@ -338,11 +341,11 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
     return false;
   }
 
-  // Make the rename itself durable. A directory that cannot be opened for reading can still
-  // have been written; the file is consistent either way.
+  // Make the rename itself durable, as far as the folder allows. The new settings are in place
+  // and every reader sees them whatever this gives: the write has succeeded.
   const std::string dir = DirectoryOf(target);
   FileHandle dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir_fd.get() >= 0 && ::fsync(dir_fd.get()) != 0 && errno != EINVAL) return false;
+  if (dir_fd.get() >= 0) ::fsync(dir_fd.get());
   RemoveLeftovers(dir, BaseNameOf(target), self.host);
   return true;
 }

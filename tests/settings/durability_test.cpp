@@ -2,11 +2,16 @@
 // disk before it replaces the old file, and the replacement itself is made durable. A killed
 // writer cannot show this (the page cache outlives the process), so the test watches the calls.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 namespace {
 
 bool g_watching = false;
+bool g_fail_folder_sync = false;
 std::vector<std::string> g_calls;
 
 std::string PathOf(int fd) {
@@ -35,6 +41,10 @@ F Next(const char* name) {
 // This program's own fsync and rename stand in front of the C library's and record each call.
 extern "C" int fsync(int fd) {
   if (g_watching) g_calls.push_back("fsync " + PathOf(fd));
+  if (g_fail_folder_sync && std::filesystem::is_directory(PathOf(fd))) {
+    errno = EIO;
+    return -1;
+  }
   static const auto real = Next<int (*)(int)>("fsync");
   return real(fd);
 }
@@ -77,6 +87,23 @@ TEST(SettingsDurability, ContentSyncedBeforeTheRenameAndTheDirectoryAfterIt) {
     EXPECT_LT(dir_synced, g_calls.size()) << "the directory is not synced after the rename";
     EXPECT_EQ(ReadBytes(path), std::string("[Color]\r\nEdit=2\r\n"));
   }
+}
+
+// Once the new file has replaced the old one every reader sees the new settings: a folder that
+// cannot be synced after it is no failed write, and the left-overs still go.
+TEST(SettingsDurability, AFolderThatCannotBeSyncedAfterTheRenameFailsNothing) {
+  TempDir dir;
+  const std::string path = dir.File("Tallymate.ini");
+  const std::string leftover = dir.File("Tallymate.ini.tmpAb3xYz");
+  WriteBytes(leftover, "half");
+  const timespec day_ago[2] = {{::time(nullptr) - 24 * 60 * 60, 0},
+                               {::time(nullptr) - 24 * 60 * 60, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), day_ago, 0), 0);
+  g_fail_folder_sync = true;
+  EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 2));
+  g_fail_folder_sync = false;
+  EXPECT_EQ(ReadBytes(path), std::string("[Color]\r\nEdit=2\r\n"));
+  EXPECT_FALSE(std::filesystem::exists(leftover));
 }
 
 }  // namespace

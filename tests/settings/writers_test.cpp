@@ -215,6 +215,8 @@ struct LeftoverCase {
   enum Change { kAsWritten, kNumberOfALaterProcess, kOtherHost } change;
   bool day_old;
   bool removed;
+  // The write that finds the file is another user's than the writer's (who cannot be signalled).
+  bool by_another_user = false;
 };
 
 void PrintTo(const LeftoverCase& c, std::ostream* os) {
@@ -255,10 +257,18 @@ TEST_P(Leftover, IsRemovedOnlyWhenItsWriterIsGone) {
     ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), day_ago, 0), 0);
   }
 
-  EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
-  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
-  EXPECT_EQ(Others(dir.path()),
-            c.removed ? std::vector<std::string>{} : std::vector<std::string>{name.Name()});
+  const auto write = [&] {
+    EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
+    EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
+    EXPECT_EQ(Others(dir.path()),
+              c.removed ? std::vector<std::string>{} : std::vector<std::string>{name.Name()});
+  };
+  if (c.by_another_user) {
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    AsUnprivilegedUser(dir.path(), write);
+  } else {
+    write();
+  }
   if (c.writer_runs) {
     // The writer renames the name it made; these cases only age its file.
     EXPECT_TRUE(writer.Finish()) << "the held write failed";
@@ -276,6 +286,7 @@ INSTANTIATE_TEST_SUITE_P(
                      false, true},
         // A writer that runs may still rename its file, however long it took.
         LeftoverCase{"WriterRunsLong", true, LeftoverCase::kAsWritten, true, false},
+        LeftoverCase{"WriterOfAnotherUserRuns", true, LeftoverCase::kAsWritten, true, false, true},
         // Of another machine sharing the folder, another boot or process namespace: its number
         // says nothing here. Only age tells it is a left-over.
         LeftoverCase{"OtherHostRecent", false, LeftoverCase::kOtherHost, false, false},
