@@ -2,7 +2,8 @@
 # unpacked anywhere, so its menu entry cannot name the program by an absolute path as an installed
 # entry does. It finds the program from the entry file's own location (%k, which the desktop's
 # launcher fills in; links resolved), two levels up and into lib/tallymate, and starts it there,
-# in the folder where F1 finds help.txt.
+# in a folder that holds no stray help.txt for F1 to take. A launcher that fills in no %k (dex,
+# gio launch) gets the entry where the README links it, in ~/.local/share/applications.
 if(NOT CPACK_GENERATOR MATCHES "^(TGZ|TXZ|TBZ2|TZST|ZIP|7Z)$")
   message(FATAL_ERROR "Tallymate is packed only as a folder archive, not with ${CPACK_GENERATOR}")
 endif()
@@ -11,9 +12,16 @@ if(NOT EXISTS "${entry_path}")
   message(FATAL_ERROR "No menu entry at ${entry_path}")
 endif()
 file(READ "${CPACK_TALLYMATE_DESKTOP_TEMPLATE}" entry)
-# Quoted twice over: a desktop file's string escapes first (\\ is \), then Exec's own quoting.
-# The shell then sees: cd "$(dirname "$(readlink -f "$0")")/../../lib/tallymate" && exec ./tallymate
-set(exec [=[Exec=sh -c "cd \\"\\$(dirname \\"\\$(readlink -f \\"\\$0\\")\\")/../../lib/tallymate\\" && exec ./tallymate" %k]=])
+if(NOT EXISTS "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/lib/tallymate/tallymate")
+  message(FATAL_ERROR "The archive's entry starts lib/tallymate/tallymate, which is not there")
+endif()
+# The script contains none of the characters that Exec's quoting escapes with a backslash (" ` $
+# and the backslash itself): launchers differ in how they undo those escapes (dex does not at
+# all), and all of them take the rest of a quoted argument as it is. Without "$" the shell reads
+# the entry's path through the environment: "for" sets e to each argument, printenv prints it.
+set(exec "Exec=sh -c \"for e do export e; done; { printenv -0 e | xargs -0 realpath -ez -- \
+|| realpath -ez ~/.local/share/applications/${CPACK_TALLYMATE_APP_ID}.desktop; } 2>/dev/null \
+| xargs -0r dirname -z -- | xargs -0 -I{} env -C {}/../../lib/tallymate ./tallymate\" sh %k")
 string(REPLACE "\nExec=tallymate\n" "\n${exec}\n" relocatable "${entry}")
 if(relocatable STREQUAL entry)
   message(FATAL_ERROR "${CPACK_TALLYMATE_DESKTOP_TEMPLATE} has no line Exec=tallymate")

@@ -51,6 +51,7 @@ int RunProgram(int argc, char* argv[], const StartUpWatch& watch) {
   InstallRussianQtTranslations();
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QStringLiteral("Tallymate 3.1"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("example.tallymate.tallymate"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon48.png")));
   ApplyRegionalDecimalSeparator();
   InstallScreenReaderSupport();

@@ -10,7 +10,7 @@ packages=(
   xvfb xdotool openbox x11-utils x11-apps imagemagick valgrind
   locales qt6-translations-l10n
   python3-pyatspi gir1.2-atspi-2.0 at-spi2-core dbus dbus-x11
-  appstream desktop-file-utils libglib2.0-0
+  appstream desktop-file-utils libglib2.0-0 dex
 )
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo

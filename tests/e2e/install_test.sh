@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The per-user install: cmake --install --strip into a fresh prefix gives the stripped program in
-# lib/tallymate with its documents, a launcher link in bin, the menu entry, the icons, the
-# AppStream description and the licence; started through the link, the program writes its
-# settings file beside the real executable. The install manifest removes every file again.
+# lib/tallymate, a launcher link in bin, its documents in share/tallymate, the menu entry, the
+# icons, the AppStream description and the manual pages; started through the link, the program
+# writes its settings file beside the real executable. The install manifest removes every file
+# again.
 #   install_test.sh --build BUILD_DIR --cmake CMAKE [--wm]
 . "$(dirname "$0")/lib.sh"
 build="" cmake=cmake args=()
@@ -29,8 +30,14 @@ check "bin/tallymate is a link to ../lib/tallymate/tallymate" \
 check "the link reaches the program" [ "$prefix/bin/tallymate" -ef "$lib/tallymate" ]
 for document in help.txt Licence.txt; do
   if [ -f "$source_dir/$document" ]; then
-    check "$document beside the program" cmp -s "$source_dir/$document" "$lib/$document"
+    check "$document in share/tallymate" cmp -s "$source_dir/$document" "$prefix/share/tallymate/$document"
+    check "and only there: $(find "$prefix" -name "$document" ! -path "$prefix/share/tallymate/*")" \
+      [ -z "$(find "$prefix" -name "$document" ! -path "$prefix/share/tallymate/*")" ]
   fi
+done
+for page in man1 ru/man1; do
+  check "manual page $page/tallymate.1" cmp -s "$source_dir/docs/man/${page%man1}tallymate.1" \
+    "$prefix/share/man/$page/tallymate.1"
 done
 app_id=example.tallymate.tallymate
 entry="$prefix/share/applications/$app_id.desktop"
@@ -49,8 +56,6 @@ metainfo="$prefix/share/metainfo/$app_id.metainfo.xml"
 check "the AppStream description validates" appstreamcli validate --no-net "$metainfo"
 check "its id is the file's name" grep -qF "<id>$app_id</id>" "$metainfo"
 check "it names the menu entry" grep -qF "<launchable type=\"desktop-id\">$app_id.desktop<" "$metainfo"
-check "the licence in share/doc/tallymate" cmp -s "$source_dir/Licence.txt" \
-  "$prefix/share/doc/tallymate/Licence.txt"
 
 # Started through the link from elsewhere, the settings file lands beside the real program.
 E2E_EXE="$prefix/bin/tallymate"

@@ -24,9 +24,11 @@
 #   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
 #   fail MESSAGE                      # reports and counts a failure
 #   e2e_track PID                     # another background process for the cleanup to end
+#   set_range "$id" MIN MAX [PID]    # the first slider's range typed into the settings window
 #   e2e_start_atspi                   # a private session bus with its accessibility bus
 #   e2e_slow_png FILE                 # a PNG of a few hundred kilobytes that takes seconds to read
 #   entry_validates FILE              # desktop-file-validate finds nothing to say about FILE
+#   url_file URL                      # the local path of a file:// URL, decoded
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
 # Everything started through this library is stopped when the script ends, also on failure.
@@ -250,6 +252,27 @@ pixel() { # file x y
   convert "$1" -format "%[hex:p{$2,$3}]" info: | sed 's/^/#/' | cut -c1-7
 }
 
+# The first slider's range through the settings window (Ctrl+E) of the main window WINDOW (of
+# process PID, if given): its OK writes only the tips switch; the range reaches the file at the
+# close. The window keeps the focus where it was when it last closed: the fields and the button
+# are clicked.
+_e2e_click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+set_range() { # window min max [pid]
+  local form
+  focus_window "$1"
+  key ctrl+e
+  form=$(wait_window 'Настройки' 10 "${4:-}") || { fail "the settings window did not open"; return 1; }
+  focus_window "$form"
+  _e2e_click "$form" 88 35
+  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+  type_text "$2"
+  _e2e_click "$form" 256 35
+  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+  type_text "$3"
+  _e2e_click "$form" 173 68
+  wait_for 5 test -z "$(visible_windows 'Настройки' "${4:-}")" || fail "the settings window stayed"
+}
+
 # A session bus and an accessibility bus of the test's own, as a desktop session has them; sets
 # DBUS_SESSION_BUS_ADDRESS and has Qt programs report to the bus.
 e2e_start_atspi() {
@@ -290,6 +313,10 @@ entry_validates() { # file
   said=$(desktop-file-validate "$1" 2>&1) && [ -z "$said" ] && return 0
   echo "$said" >&2
   return 1
+}
+
+url_file() { # url
+  python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(urllib.parse.urlparse(sys.argv[1]).path))' "$1"
 }
 
 e2e_finish() {

@@ -37,25 +37,6 @@ start_program() {
   focus_window "$main"
 }
 
-# The first slider's range through the settings window (Ctrl+E): its OK writes only the tips
-# switch; the range reaches the file at the close. The window keeps the focus where it was when
-# it last closed: the fields and the button are clicked.
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
-set_range() { # min max
-  local form
-  focus_window "$main"
-  key ctrl+e
-  form=$(wait_window 'Настройки' 10 "$E2E_PID") || { fail "the settings window did not open"; return 1; }
-  focus_window "$form"
-  click_at "$form" 88 35
-  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
-  type_text "$1"
-  click_at "$form" 256 35
-  key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
-  type_text "$2"
-  click_at "$form" 173 68
-  wait_for 5 test -z "$(visible_windows 'Настройки' "$E2E_PID")" || fail "the settings window stayed"
-}
 
 # Sends the signal(s) and checks that the program ends with 0 within $prompt_ms.
 end_by() { # what signal...
@@ -72,7 +53,7 @@ end_by() { # what signal...
 # 1. SIGTERM writes the range set in the settings window.
 rm -f "$ini"
 if start_program SIGTERM; then
-  set_range 5 150
+  set_range "$main" 5 150 "$E2E_PID"
   check "before the signal the file holds no range (got: $(keys_of_file))" \
     [ "$(keys_of_file)" = "c=0 " ]
   end_by SIGTERM TERM
@@ -90,7 +71,7 @@ fi
 
 # 3. While an error box waits for its OK (a letter typed into a field).
 if start_program "error box"; then
-  set_range 7 70
+  set_range "$main" 7 70 "$E2E_PID"
   focus_window "$main"
   type_text 'a'
   check "the error box shows" wait_for 5 has_other_window
@@ -101,7 +82,7 @@ fi
 
 # 4. Two signals one after the other: one close, one end.
 if start_program "two signals"; then
-  set_range 8 80
+  set_range "$main" 8 80 "$E2E_PID"
   end_by "two signals" TERM TERM
   check "two signals: the range was written (got: $(keys_of_file))" \
     [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=80 min=8" ]
@@ -111,7 +92,7 @@ fi
 slow=$E2E_TMP/slow.png
 e2e_slow_png "$slow"
 if start_program "picture reading"; then
-  set_range 9 90
+  set_range "$main" 9 90 "$E2E_PID"
   focus_window "$main"
   key ctrl+i
   if wait_for 10 has_other_window; then
@@ -180,13 +161,13 @@ if wait_for 10 test -s "$E2E_TMP/sm-address"; then
     check "the program registers with the session manager" wait_for 10 said_times registered 1
     # The first save the protocol asks of every new client.
     wait_for 10 said_times "saved ok" 1
-    set_range 6 60
+    set_range "$main" 6 60 "$E2E_PID"
     echo checkpoint >&7
     check "a checkpoint is answered" wait_for 10 said_times "saved ok" 2
     check "a checkpoint writes the range (got: $(keys_of_file))" \
       [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=60 min=6" ]
     check "after a checkpoint the program goes on" kill -0 "$E2E_PID"
-    set_range 3 30
+    set_range "$main" 3 30 "$E2E_PID"
     sent=$(now_ms)
     echo end >&7
     wait_exit "$E2E_PID" 15
