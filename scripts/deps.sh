@@ -11,6 +11,7 @@ packages=(
   locales qt6-translations-l10n
   python3-pyatspi gir1.2-atspi-2.0 at-spi2-core dbus dbus-x11
   appstream desktop-file-utils libglib2.0-0 dex
+  debhelper dpkg-dev fakeroot lintian
 )
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
