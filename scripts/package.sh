@@ -17,7 +17,7 @@ deb="$work/tallymate_${version}_$(dpkg --print-architecture).deb"
 echo "Building the package in $work"
 start=$SECONDS
 if ! (cd "$work/tallymate" &&
-  timeout 1800 env DEB_BUILD_OPTIONS="parallel=$(nproc)" dpkg-buildpackage -us -uc -b) \
+  timeout 1800 env DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=$(nproc)}" dpkg-buildpackage -us -uc -b) \
   >"$work/build.log" 2>&1; then
   tail -n 50 "$work/build.log" >&2
   echo "dpkg-buildpackage failed" >&2
