@@ -3,13 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <cinttypes>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -28,21 +27,21 @@ namespace {
 
 constexpr std::string_view kFileName = "Tallymate.ini";
 
-// A temporary file is named after the settings file and its writer, so that several copies of
-// the program can write the same file at once and each can tell whose file it sees:
-//   <settings file name>.tmp.<host>.<pid>.<start>.<six letters or digits>
-// <host> tells apart the boots and process namespaces in which a process number means the same
-// process (eight hexadecimal digits, all zero when unknown); <start> is when the writer started,
-// in clock ticks after boot (0 when unknown), which tells it from a later process that was given
-// the same number.
+// A temporary file is named after the settings file, "<settings file name>.tmp" and six letters
+// or digits. A write holds a lock on the settings folder from making its temporary file to
+// cleaning up after the rename, so a temporary file seen under the lock belongs to no write in
+// progress: it is a left-over of a writer that crashed or was killed. The previous version named
+// its writer after the mark (".tmp.<host>.<pid>.<start>.<six letters>"); those are left-overs too.
 constexpr std::string_view kTempMark = ".tmp";
 constexpr size_t kTempLetters = 6;
 constexpr std::string_view kLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-// A temporary file whose writer cannot be asked (another machine sharing the folder, another
-// process namespace, an older version's name without a writer) is a left-over only when it is
-// this old: writing the settings file takes far less, even on a slow network folder.
-constexpr time_t kUnknownWriterSafeAge = 60 * 60;
+// Where the folder cannot be locked (a file system without locks), a temporary file may be
+// another writer's in progress: it is a left-over only when it is this old, which no write
+// takes, even on a slow network folder.
+constexpr time_t kUnlockedLeftoverAge = 60 * 60;
+// Another copy's write holds the folder for moments; one that holds it longer has stopped.
+constexpr int kLockWaitMs = 5000;
 
 class FileHandle {
  public:
@@ -162,165 +161,97 @@ std::string WriteTarget(const std::string& path) {
   return path;
 }
 
-template <typename Number>
-std::optional<Number> ParseNumber(std::string_view text, int base = 10) {
-  Number value{};
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value, base);
-  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-  return value;
-}
-
-// When process `pid` started, in clock ticks after boot; nothing when the system does not say.
-std::optional<unsigned long long> StartOf(pid_t pid) {
-  const std::optional<std::string> stat = ReadRegularFile("/proc/" + std::to_string(pid) + "/stat");
-  // The 22nd field. The second, the command's name in parentheses, may itself hold blanks and
-  // parentheses: count from the last ')'.
-  const size_t name_end = stat ? stat->rfind(')') : std::string::npos;
-  if (name_end == std::string::npos) return std::nullopt;
-  std::string_view rest = std::string_view(*stat).substr(name_end + 1);
-  for (int field = 3;; ++field) {
-    const size_t begin = rest.find_first_not_of(' ');
-    if (begin == std::string_view::npos) return std::nullopt;
-    rest.remove_prefix(begin);
-    const std::string_view value = rest.substr(0, rest.find(' '));
-    if (field == 22) return ParseNumber<unsigned long long>(value);
-    rest.remove_prefix(value.size());
-  }
-}
-
-// The boot and the process namespace this process runs in, as a tag: within one tag a process
-// number means one process. 0 when the system does not say.
-uint32_t HostTag() {
-  const std::optional<std::string> boot = ReadRegularFile("/proc/sys/kernel/random/boot_id");
-  struct stat ns {};
-  if (!boot || boot->empty() || ::stat("/proc/self/ns/pid", &ns) != 0) return 0;
-  const std::string key = *boot + ' ' + std::to_string(ns.st_dev) + ' ' + std::to_string(ns.st_ino);
-  uint32_t hash = 2166136261u;  // FNV-1a
-  for (const unsigned char c : key) hash = (hash ^ c) * 16777619u;
-  return hash == 0 ? 1 : hash;
-}
-
-// Who writes a temporary file.
-struct Writer {
-  uint32_t host = 0;
-  pid_t pid = 0;
-  unsigned long long start = 0;
-};
-
-// Formed anew for every write: a process made by fork writes as itself.
-Writer ThisWriter() {
-  Writer writer;
-  writer.host = HostTag();
-  writer.pid = ::getpid();
-  writer.start = StartOf(writer.pid).value_or(0);
-  return writer;
-}
-
-std::string TempSuffix(const Writer& writer) {
-  static std::mt19937 random{std::random_device{}()};
-  std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
-  char host[9];
-  std::snprintf(host, sizeof host, "%08" PRIx32, writer.host);
-  std::string suffix = std::string(kTempMark) + '.' + host + '.' + std::to_string(writer.pid) +
-                       '.' + std::to_string(writer.start) + '.';
-  for (size_t i = 0; i < kTempLetters; ++i) suffix += kLetters[pick(random)];
-  return suffix;
-}
-
 bool IsRandomPart(std::string_view text) {
   return text.size() == kTempLetters && text.find_first_not_of(kLetters) == std::string_view::npos;
 }
 
-// A directory entry seen as a temporary file of writes to `base`.
-struct TempName {
-  enum Kind { kNone, kUnknownWriter, kKnownWriter } kind = kNone;
-  Writer writer;
-};
-
-TempName ParseTempName(std::string_view name, std::string_view base) {
-  if (name.substr(0, base.size()) != base) return {};
+// Whether a folder entry is a temporary file of writes to `base`: the mark and the random part,
+// or the previous version's mark, four fields and the random part.
+bool IsTempName(std::string_view name, std::string_view base) {
+  if (name.substr(0, base.size()) != base) return false;
   name.remove_prefix(base.size());
-  if (name.substr(0, kTempMark.size()) != kTempMark) return {};
+  if (name.substr(0, kTempMark.size()) != kTempMark) return false;
   name.remove_prefix(kTempMark.size());
-  // An older version's name: the mark and the random part, nothing about its writer.
-  if (IsRandomPart(name)) return {TempName::kUnknownWriter, {}};
-  std::string_view fields[4];
-  for (std::string_view& field : fields) {
-    if (name.empty() || name.front() != '.') return {};
-    name.remove_prefix(1);
-    field = name.substr(0, name.find('.'));
-    name.remove_prefix(field.size());
-  }
-  const std::optional<uint32_t> host = ParseNumber<uint32_t>(fields[0], 16);
-  const std::optional<pid_t> pid = ParseNumber<pid_t>(fields[1]);
-  const std::optional<unsigned long long> start = ParseNumber<unsigned long long>(fields[2]);
-  if (!name.empty() || fields[0].size() != 8 || !host || !pid || *pid <= 0 || !start ||
-      !IsRandomPart(fields[3])) {
-    return {};
-  }
-  return {TempName::kKnownWriter, {*host, *pid, *start}};
+  if (IsRandomPart(name)) return true;
+  if (std::count(name.begin(), name.end(), '.') != 4 || name.front() != '.') return false;
+  return IsRandomPart(name.substr(name.rfind('.') + 1));
 }
 
-enum class WriterState { kRuns, kGone, kUnknown };
-
-// Whether the writer of a temporary file still runs, as far as this process can tell. A writer
-// of another boot, namespace or machine cannot be asked; nor can one whose start is not known,
-// since its number may since have gone to another process.
-WriterState StateOf(const TempName& temp, uint32_t host) {
-  const Writer& writer = temp.writer;
-  if (temp.kind != TempName::kKnownWriter || host == 0 || writer.host != host) {
-    return WriterState::kUnknown;
-  }
-  if (::kill(writer.pid, 0) != 0 && errno == ESRCH) return WriterState::kGone;
-  // A process of another user cannot be signalled, and where /proc hides it neither can its start
-  // be read: it runs, and its file may be its write in progress.
-  const bool other_users = errno == EPERM;
-  const std::optional<unsigned long long> start =
-      writer.start == 0 ? std::nullopt : StartOf(writer.pid);
-  if (!start) return other_users ? WriterState::kRuns : WriterState::kUnknown;
-  return *start == writer.start ? WriterState::kRuns : WriterState::kGone;
+std::string TempName(const std::string& target) {
+  static std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
+  std::string name = target + std::string(kTempMark);
+  for (size_t i = 0; i < kTempLetters; ++i) name += kLetters[pick(random)];
+  return name;
 }
 
-// Removes the temporary files of writes that will never complete: those of writers that no
-// longer run (killed, crashed), and old ones whose writer cannot be asked. Another copy of the
-// program may be writing the same file at this moment: the temporary file of a writer that
-// runs is never touched, or that copy's rename would fail.
-void RemoveLeftovers(const std::string& dir, const std::string& base, uint32_t host) {
-  DIR* d = ::opendir(dir.c_str());
-  if (d == nullptr) return;
-  const time_t now = ::time(nullptr);
-  while (const dirent* entry = ::readdir(d)) {
-    const TempName temp = ParseTempName(entry->d_name, base);
-    if (temp.kind == TempName::kNone) continue;
-    bool stale = false;
-    switch (StateOf(temp, host)) {
-      case WriterState::kRuns:
-        break;
-      case WriterState::kGone:
-        stale = true;
-        break;
-      case WriterState::kUnknown: {
-        struct stat st {};
-        stale = ::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                now - st.st_mtime > kUnknownWriterSafeAge;
-        break;
+// The settings folder, opened for the write: locked where the file system allows, so that
+// writers of the same file (two copies closing together) take turns.
+class WriteFolder {
+ public:
+  enum Lock { kHeld, kBusy, kNone };
+
+  explicit WriteFolder(const std::string& dir)
+      : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_.get() < 0) return;
+    for (int waited = 0;; waited += 10) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) {
+        lock_ = kHeld;
+        return;
+      }
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) return;  // no locks here: the age rule instead
+      if (waited >= kLockWaitMs) {
+        lock_ = kBusy;
+        return;
+      }
+      ::usleep(10 * 1000);
+    }
+  }
+
+  Lock lock() const { return lock_; }
+
+  // Makes the rename durable, as far as the folder allows. The new settings are in place and
+  // every reader sees them whatever this gives.
+  void Sync() const {
+    if (fd_.get() >= 0) ::fsync(fd_.get());
+  }
+
+  // Removes the temporary files of writes that will never complete: under the lock every one,
+  // otherwise only old ones.
+  void RemoveLeftovers(const std::string& dir, const std::string& base) const {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(d)) {
+      if (!IsTempName(entry->d_name, base)) continue;
+      struct stat st {};
+      if (lock_ == kHeld || (::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                             now - st.st_mtime > kUnlockedLeftoverAge)) {
+        ::unlinkat(::dirfd(d), entry->d_name, 0);
       }
     }
-    if (stale) ::unlinkat(::dirfd(d), entry->d_name, 0);
+    ::closedir(d);
   }
-  ::closedir(d);
-}
+
+ private:
+  FileHandle fd_;
+  Lock lock_ = kNone;
+};
 
 // Replaces `target` with `text` so that the file is at every moment either complete old or
 // complete new content: temporary file, flush, rename. `old` is the replaced file's status,
-// or null for a new file. False when any step fails; the old file is then untouched.
+// or null for a new file. False when the new file is not in place; the old file is then
+// untouched.
 bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* old) {
-  const Writer self = ThisWriter();
+  const std::string dir = DirectoryOf(target);
+  const WriteFolder folder(dir);
+  // Another writer holds the folder and does not let go: writing beside it could lose its file.
+  if (folder.lock() == WriteFolder::kBusy) return false;
   std::string temp;
   FileHandle fd;
   for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
-    temp = target + TempSuffix(self);
+    temp = TempName(target);
     // A new file gets the usual 0666 less the umask; a replaced one its old bits below.
     fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.get() < 0 && errno != EEXIST) return false;
@@ -340,13 +271,8 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
     ::unlink(temp.c_str());
     return false;
   }
-
-  // Make the rename itself durable, as far as the folder allows. The new settings are in place
-  // and every reader sees them whatever this gives: the write has succeeded.
-  const std::string dir = DirectoryOf(target);
-  FileHandle dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir_fd.get() >= 0) ::fsync(dir_fd.get());
-  RemoveLeftovers(dir, BaseNameOf(target), self.host);
+  folder.Sync();
+  folder.RemoveLeftovers(dir, BaseNameOf(target));
   return true;
 }
 

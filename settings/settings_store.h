@@ -7,8 +7,8 @@
 // file beside the settings file, is flushed to disk and renamed over the old file. A reader, a
 // crash or a power cut therefore finds either the old or the new file, never a truncated one.
 // Several processes may write the file at once (two copies of the program started from one
-// folder): each writes a temporary file of its own, the last rename wins whole, and a write
-// removes only temporary files whose writer no longer runs.
+// folder): they take turns through a lock on the folder, the last rename wins whole, and a write
+// removes the temporary files that crashed writers left behind.
 // Write-through also keeps a handler that fails half-way sound: the keys written before the
 // failing write are in the file, the failing one and those after it are not, and every state
 // the file passes through is a complete, well-formed file. Nothing is buffered: a store needs no

@@ -313,24 +313,19 @@ TEST_F(SettingsStoreTest, WriteThroughSymbolicLinkKeepsTheLink) {
   EXPECT_EQ(ReadBytes(real), "[Color]\r\nEdit=2\r\n");
 }
 
-// An earlier version's temporary files do not name their writer, which may be another copy
-// still writing: they go only once they are old. (Files of writers that no longer run go at
-// once: writers_test.cpp.)
+// Temporary files of interrupted writes go, this version's and the previous one's (which named
+// its writer); files that only look alike stay. (Which writes leave them: writers_test.cpp.)
 TEST_F(SettingsStoreTest, WriteRemovesTemporaryFilesOfInterruptedWrites) {
-  WriteBytes(dir_.File("Tallymate.ini.tmpAb3xYz"), "half");
-  WriteBytes(dir_.File("Tallymate.ini.tmpQQQQQQ"), "");
-  WriteBytes(dir_.File("Tallymate.ini.tmp"), "not ours");
-  WriteBytes(dir_.File("Tallymate.ini.tmpAb3xYz7"), "not ours");
-  WriteBytes(dir_.File("Tallymate.ini.bak"), "not ours");
-  const timespec day_ago[2] = {{::time(nullptr) - 24 * 60 * 60, 0},
-                               {::time(nullptr) - 24 * 60 * 60, 0}};
-  for (const std::string& name : Entries(dir_.path()))
-    ASSERT_EQ(::utimensat(AT_FDCWD, dir_.File(name).c_str(), day_ago, 0), 0);
-  WriteBytes(dir_.File("Tallymate.ini.tmpNew123"), "maybe being written");
+  for (const char* name : {"Tallymate.ini.tmpAb3xYz", "Tallymate.ini.tmpQQQQQQ",
+                           "Tallymate.ini.tmp.0a1b2c3d.4242.987654.Ab3xYz", "Tallymate.ini.tmp",
+                           "Tallymate.ini.tmpAb3xYz7", "Tallymate.ini.tmp.0a1b2c3d.4242.Ab3xYz",
+                           "Tallymate.ini.bak", "Other.ini.tmpAb3xYz"})
+    WriteBytes(dir_.File(name), "");
   SettingsStore(path_).WriteInteger("var", "c", 0);
   EXPECT_EQ(Entries(dir_.path()),
-            (std::vector<std::string>{"Tallymate.ini", "Tallymate.ini.bak", "Tallymate.ini.tmp",
-                                      "Tallymate.ini.tmpAb3xYz7", "Tallymate.ini.tmpNew123"}));
+            (std::vector<std::string>{"Other.ini.tmpAb3xYz", "Tallymate.ini", "Tallymate.ini.bak",
+                                      "Tallymate.ini.tmp", "Tallymate.ini.tmp.0a1b2c3d.4242.Ab3xYz",
+                                      "Tallymate.ini.tmpAb3xYz7"}));
 }
 
 TEST(SettingsStoreDefaultPath, IsBesideTheRealExecutableWhateverTheWorkingDirectory) {

@@ -11,7 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cinttypes>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "settings/settings_store.h"
@@ -102,6 +104,9 @@ class HeldWriter {
 
   // Lets the write go on to its end; true when it succeeded.
   bool Finish() {
+    // A byte rather than the pipe's end: a process forked meanwhile holds a copy of this end.
+    const char byte = 'g';
+    (void)!::write(go_, &byte, 1);
     ::close(go_);
     go_ = -1;
     return Wait() == 0;
@@ -125,98 +130,65 @@ class HeldWriter {
   bool held_ = false;
 };
 
-TEST(SettingsWriters, AWriteLeavesTheTemporaryFileOfAWriterThatRuns) {
-  TempDir dir;
-  const std::string path = dir.File("Tallymate.ini");
-  WriteBytes(path, "[Color]\r\nEdit=1\r\n");
-  HeldWriter other(path, 2);
-  ASSERT_TRUE(other.held());
-  const std::vector<std::string> its_file = Others(dir.path());
-  ASSERT_EQ(its_file.size(), 1u);
-
-  EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
-  EXPECT_EQ(Others(dir.path()), its_file) << "the other writer's temporary file was touched";
-  EXPECT_TRUE(other.Finish()) << "the other writer's write failed";
-  // Its write began from the file before this one's and ended last: that file, whole.
-  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=2\r\n");
-  EXPECT_EQ(Others(dir.path()), std::vector<std::string>{});
+// Writers of one file take turns: a write that finds another in progress (here held just before
+// its rename) waits for it, removes nothing of it, and comes after it, whoever either writer is.
+TEST(SettingsWriters, AWriteWaitsForAWriterThatRuns) {
+  for (const bool another_user : {false, true}) {
+    SCOPED_TRACE(another_user ? "the waiting write is another user's" : "one user's writes");
+    TempDir dir;
+    const std::string path = dir.File("Tallymate.ini");
+    WriteBytes(path, "[Color]\r\nEdit=1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    HeldWriter other(path, 2);
+    ASSERT_TRUE(other.held());
+    // Let go of the other writer a while after this write has begun.
+    bool finished = false;
+    std::thread later([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      finished = other.Finish();
+    });
+    const auto write = [&] {
+      EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
+    };
+    if (another_user) {
+      AsUnprivilegedUser(dir.path(), write);
+    } else {
+      write();
+    }
+    later.join();
+    EXPECT_TRUE(finished) << "the other writer's write failed";
+    EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
+    EXPECT_EQ(Others(dir.path()), std::vector<std::string>{});
+  }
 }
 
 // ---- left-overs: which temporary files a write removes -----------------------------------
 
-// A temporary file's name: the settings file's name and ".tmp", then, each after a dot, the
-// writer's boot and process namespace (eight hexadecimal digits), its process number, its start
-// and a random part.
-struct TempName {
-  std::string host, pid, start, random;
+// The file system gives no locks (flock fails) while set.
+bool g_no_locks = false;
 
-  static TempName Parse(const std::string& name) {
-    const std::string head = "Tallymate.ini.tmp.";
-    TempName t;
-    if (name.rfind(head, 0) != 0) return t;
-    std::string* fields[] = {&t.host, &t.pid, &t.start, &t.random};
-    size_t at = head.size();
-    for (std::string* field : fields) {
-      const size_t dot = std::min(name.find('.', at), name.size());
-      *field = name.substr(at, dot - at);
-      at = dot + 1;
-    }
-    return t;
-  }
-  std::string Name() const {
-    return "Tallymate.ini.tmp." + host + "." + pid + "." + start + "." + random;
-  }
-};
+}  // namespace
 
-double BootSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_BOOTTIME, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+// Named as the C library's function, which shares its name with the lock structure.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
+extern "C" int flock(int fd, int operation) noexcept {
+  if (g_no_locks) {
+    errno = ENOLCK;
+    return -1;
+  }
+  static const auto real = reinterpret_cast<int (*)(int, int)>(::dlsym(RTLD_NEXT, "flock"));
+  return real(fd, operation);
 }
+#pragma GCC diagnostic pop
 
-// A process started a few clock ticks (the unit of process start times) after `since`, a
-// BootSeconds() reading: one that could have been given the number of a process that ended.
-class LaterProcess {
- public:
-  explicit LaterProcess(double since) {
-    const double ticks = 3.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-    while (BootSeconds() < since + ticks) ::usleep(1000);
-    int hold[2];
-    if (::pipe(hold) != 0) throw std::runtime_error("pipe");
-    std::fflush(nullptr);
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork");
-    if (pid_ == 0) {
-      ::close(hold[1]);
-      char byte = 0;
-      while (::read(hold[0], &byte, 1) > 0) {
-      }
-      ::_exit(0);
-    }
-    ::close(hold[0]);
-    hold_ = hold[1];
-  }
-  LaterProcess(const LaterProcess&) = delete;
-  LaterProcess& operator=(const LaterProcess&) = delete;
-  ~LaterProcess() {
-    ::close(hold_);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  pid_t pid() const { return pid_; }
-
- private:
-  pid_t pid_ = -1;
-  int hold_ = -1;
-};
+namespace {
 
 struct LeftoverCase {
   const char* name;
-  bool writer_runs;  // held through the write; otherwise killed before it
-  enum Change { kAsWritten, kNumberOfALaterProcess, kOtherHost } change;
+  bool folder_locks;
   bool day_old;
   bool removed;
-  // The write that finds the file is another user's than the writer's (who cannot be signalled).
-  bool by_another_user = false;
 };
 
 void PrintTo(const LeftoverCase& c, std::ostream* os) {
@@ -225,73 +197,38 @@ void PrintTo(const LeftoverCase& c, std::ostream* os) {
 
 class Leftover : public ::testing::TestWithParam<LeftoverCase> {};
 
-TEST_P(Leftover, IsRemovedOnlyWhenItsWriterIsGone) {
+// A writer killed just before its rename leaves its temporary file: the next write removes it
+// where it holds the folder's lock; without locks, only once no write could take that long.
+TEST_P(Leftover, IsRemovedUnderTheLockOrOnceOld) {
   const LeftoverCase& c = GetParam();
   TempDir dir;
   const std::string path = dir.File("Tallymate.ini");
   WriteBytes(path, "[Color]\r\nEdit=1\r\n");
-  HeldWriter writer(path, 2);
-  const double writer_started_by = BootSeconds();
-  ASSERT_TRUE(writer.held());
-  ASSERT_EQ(Others(dir.path()).size(), 1u);
-  const std::string written = Others(dir.path())[0];
-  TempName name = TempName::Parse(written);
-  ASSERT_EQ(name.Name(), written) << "not a name these cases know how to change";
-  if (!c.writer_runs) writer.Kill();
-
-  std::optional<LaterProcess> later;
-  if (c.change == LeftoverCase::kNumberOfALaterProcess) {
-    later.emplace(writer_started_by);
-    name.pid = std::to_string(later->pid());
-  } else if (c.change == LeftoverCase::kOtherHost) {
-    char other[9];
-    std::snprintf(other, sizeof other, "%08" PRIx32,
-                  ~static_cast<uint32_t>(std::strtoul(name.host.c_str(), nullptr, 16)));
-    name.host = other;
+  std::vector<std::string> leftover;
+  {
+    HeldWriter writer(path, 2);
+    ASSERT_TRUE(writer.held());
+    writer.Kill();
+    leftover = Others(dir.path());
+    ASSERT_EQ(leftover.size(), 1u);
   }
-  const std::string leftover = dir.File(name.Name());
-  std::filesystem::rename(dir.File(written), leftover);
   if (c.day_old) {
     const timespec day_ago[2] = {{::time(nullptr) - 24 * 60 * 60, 0},
                                  {::time(nullptr) - 24 * 60 * 60, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), day_ago, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.File(leftover[0]).c_str(), day_ago, 0), 0);
   }
-
-  const auto write = [&] {
-    EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
-    EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
-    EXPECT_EQ(Others(dir.path()),
-              c.removed ? std::vector<std::string>{} : std::vector<std::string>{name.Name()});
-  };
-  if (c.by_another_user) {
-    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
-    AsUnprivilegedUser(dir.path(), write);
-  } else {
-    write();
-  }
-  if (c.writer_runs) {
-    // The writer renames the name it made; these cases only age its file.
-    EXPECT_TRUE(writer.Finish()) << "the held write failed";
-    EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=2\r\n");
-  }
+  g_no_locks = !c.folder_locks;
+  EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
+  g_no_locks = false;
+  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
+  EXPECT_EQ(Others(dir.path()), c.removed ? std::vector<std::string>{} : leftover);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Writers, Leftover,
-    ::testing::Values(
-        // A writer that was killed or crashed will never rename its file.
-        LeftoverCase{"WriterGone", false, LeftoverCase::kAsWritten, false, true},
-        // A running process with the gone writer's number is not the writer: it started later.
-        LeftoverCase{"ItsNumberNowAnotherProcesss", false, LeftoverCase::kNumberOfALaterProcess,
-                     false, true},
-        // A writer that runs may still rename its file, however long it took.
-        LeftoverCase{"WriterRunsLong", true, LeftoverCase::kAsWritten, true, false},
-        LeftoverCase{"WriterOfAnotherUserRuns", true, LeftoverCase::kAsWritten, true, false, true},
-        // Of another machine sharing the folder, another boot or process namespace: its number
-        // says nothing here. Only age tells it is a left-over.
-        LeftoverCase{"OtherHostRecent", false, LeftoverCase::kOtherHost, false, false},
-        LeftoverCase{"OtherHostOld", false, LeftoverCase::kOtherHost, true, true}),
-    [](const auto& test_case) { return std::string(test_case.param.name); });
+INSTANTIATE_TEST_SUITE_P(Writers, Leftover,
+                         ::testing::Values(LeftoverCase{"Locked", true, false, true},
+                                           LeftoverCase{"NoLocksRecent", false, false, false},
+                                           LeftoverCase{"NoLocksOld", false, true, true}),
+                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // ---- the race of two copies closing together ---------------------------------------------
 
