@@ -6,7 +6,9 @@
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressDialog>
+#include <QShortcutEvent>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/faults.h"
 #include "pictures/baked_picture.h"
@@ -200,52 +203,80 @@ class SharedProgress : public DecodeProgress {
 constexpr int kDialogDelayMs = 500;
 constexpr int kDialogUpdateMs = 50;
 
-// While a picture is read the program's windows take no input: keys and clicks meant for them
-// are dropped, never kept for later, where they would run commands nobody wants any more. The
-// progress dialog alone takes input once it shows. Escape stops the reading from the first
-// moment, also before the dialog shows, as «Отмена» does; a close of the window asked meanwhile
-// (by the window manager, Alt+F4, the session's end) stops it and is made once it has ended.
+// While a picture is read the windows that stood when it began take no input: keys, clicks,
+// input-method text and drops meant for them are dropped, never kept for later, where they
+// would run commands nobody wants any more. A window shown during the reading (the progress
+// dialog, a box, a menu) takes input as usual: one that could not be answered would stand for
+// ever. Escape stops the reading from the first moment, also before the dialog shows, as
+// «Отмена» does; a close of the window asked meanwhile (by the window manager, Alt+F4, the
+// session's end) stops it and is made once it has ended. For half a second after the end an
+// Escape is still taken as meant for the reading and dropped.
 class ReadingInput : public QObject {
  public:
   ReadingInput(QWidget* window, QWidget* dialog, SharedProgress& progress)
-      : window_(window), dialog_(dialog), progress_(progress) {
+      : window_(window), dialog_(dialog), progress_(&progress) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible()) standing_.emplace_back(w);
     qApp->installEventFilter(this);
   }
-  ~ReadingInput() override { qApp->removeEventFilter(this); }
+  // Also when the application, lingering, ends with it: no application is left to ask then.
+  ~ReadingInput() override {
+    if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
+  }
   ReadingInput(const ReadingInput&) = delete;
   ReadingInput& operator=(const ReadingInput&) = delete;
 
   bool CloseAsked() const { return close_asked_; }
 
+  // The reading has ended: for a while only an Escape meant for it is dropped, then this goes.
+  void Linger() {
+    progress_ = nullptr;
+    dialog_ = nullptr;
+    setParent(qApp);
+    QTimer::singleShot(kEscapeAfterEndMs, this, &QObject::deleteLater);
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
+    if (progress_ == nullptr) return IsEscape(e) && Standing(WindowOf(watched));
     if (e->type() == QEvent::Close && watched == window_) {
       e->ignore();
       close_asked_ = true;
-      progress_.Stop();
+      progress_->Stop();
       return true;
     }
     if (!IsInput(e->type())) return false;
-    // Escape stops wherever it lands: the dialog itself, when it is not the active window (no
+    QWidget* target = WindowOf(watched);
+    const bool taken = target != nullptr && target->isVisible() && !Standing(target);
+    // Escape stops wherever it lands, but in a window shown meanwhile other than the dialog (a
+    // box's Escape answers the box). The dialog itself, when it is not the active window (no
     // window manager made it so), only hides on it.
-    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
-      progress_.Stop();
-    return !InDialog(watched);
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape &&
+        (!taken || target == dialog_))
+      progress_->Stop();
+    return !taken;
   }
 
  private:
+  static constexpr int kEscapeAfterEndMs = 500;
+
   static bool IsInput(QEvent::Type type) {
     switch (type) {
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
       case QEvent::Shortcut:
+      // Composed characters (dead keys, an input method) come as text, not as keys.
+      case QEvent::InputMethod:
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
       case QEvent::Wheel:
       case QEvent::ContextMenu:
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
       case QEvent::TouchBegin:
       case QEvent::TouchUpdate:
       case QEvent::TouchEnd:
@@ -258,19 +289,43 @@ class ReadingInput : public QObject {
     }
   }
 
-  // Whether the event's receiver belongs to the dialog: a control of it, its window, or a
-  // shortcut it owns (its Escape is one).
-  bool InDialog(QObject* watched) const {
-    if (!dialog_->isVisible()) return false;
-    if (watched == static_cast<QObject*>(dialog_->windowHandle())) return true;
+  static bool IsEscape(const QEvent* e) {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+        return static_cast<const QKeyEvent*>(e)->key() == Qt::Key_Escape;
+      case QEvent::Shortcut:
+        return static_cast<const QShortcutEvent*>(e)->key() == QKeySequence(Qt::Key_Escape);
+      default:
+        return false;
+    }
+  }
+
+  // The window an event's receiver belongs to: a control's, a window's own, or that of the
+  // widget a shortcut or an action hangs on. None for what belongs to no widget.
+  static QWidget* WindowOf(QObject* watched) {
+    if (auto* handle = qobject_cast<QWindow*>(watched)) {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowHandle() == handle) return w;
+      return nullptr;
+    }
     for (QObject* o = watched; o != nullptr; o = o->parent())
-      if (auto* widget = qobject_cast<QWidget*>(o)) return widget->window() == dialog_;
-    return false;
+      if (auto* widget = qobject_cast<QWidget*>(o)) return widget->window();
+    return nullptr;
+  }
+
+  bool Standing(const QWidget* window) const {
+    return window != nullptr &&
+           std::any_of(standing_.begin(), standing_.end(),
+                       [window](const QPointer<QWidget>& w) { return w == window; });
   }
 
   QWidget* window_;
   QWidget* dialog_;
-  SharedProgress& progress_;
+  SharedProgress* progress_;
+  // The windows visible when the reading began.
+  std::vector<QPointer<QWidget>> standing_;
   bool close_asked_ = false;
 };
 
@@ -326,7 +381,9 @@ QImage ReadOffTheWindowsThread(QWidget* window,
 
   bool close_asked = false;
   {
-    const ReadingInput input(window, &dialog, progress);
+    // Outlives this function by half a second (Linger); until then it is this function's.
+    std::unique_ptr<ReadingInput> owned = std::make_unique<ReadingInput>(window, &dialog, progress);
+    ReadingInput* input = owned.get();
     reader->start();
     show.start(kDialogDelayMs);
     if (!reader->isFinished()) loop.exec();
@@ -340,7 +397,8 @@ QImage ReadOffTheWindowsThread(QWidget* window,
     // Keys and clicks the desktop had queued for the program until now came during the reading:
     // they are dropped with the rest.
     QGuiApplication::sync();
-    close_asked = input.CloseAsked();
+    close_asked = input->CloseAsked();
+    owned.release()->Linger();
   }
   if (close_asked) QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
   if (failure) std::rethrow_exception(failure);

@@ -34,10 +34,10 @@ QImage ReadPicture(const QString& path, QSize minimum, uint32_t background,
                    DecodeProgress* progress = nullptr);
 
 // ReadPicture for the picture the user chose, off the window's thread: the program's windows
-// keep painting and answering the desktop meanwhile, the busy cursor shows, and no command runs.
-// When the reading takes longer than half a second, a modal progress dialog over `window` shows
-// how far it has come; "Отмена" or Escape stops it, and DecodeCancelled (which shows nothing)
-// is thrown.
+// keep painting and answering the desktop meanwhile, the busy cursor shows, and no command runs:
+// the windows standing when it began take no input, while a window shown meanwhile does. When
+// the reading takes longer than half a second, a progress dialog over `window` shows how far it
+// has come; "Отмена" or Escape stops it, and DecodeCancelled (which shows nothing) is thrown.
 QImage LoadPicture(const QString& path, QSize minimum, uint32_t background, QWidget* window);
 
 // What LoadPicture does with ReadPicture, for any reading: `read` runs on a thread of its own
