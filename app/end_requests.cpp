@@ -1,6 +1,7 @@
 #include "app/end_requests.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <QEvent>
@@ -27,6 +28,14 @@ std::atomic<bool> g_held = false;
 static_assert(std::atomic<bool>::is_always_lock_free);
 struct sigaction g_before[std::size(kSignals)];
 bool g_caught[std::size(kSignals)] = {};
+
+// The signals HoldBackEndSignals blocked, to be let through once caught.
+sigset_t g_held_back;
+bool g_holding_back = false;
+
+void LetHeldBackSignalsCome() {
+  if (std::exchange(g_holding_back, false)) ::pthread_sigmask(SIG_UNBLOCK, &g_held_back, nullptr);
+}
 
 void OnEndSignal(int) {
   const int saved = errno;
@@ -85,11 +94,23 @@ class Listener : public QObject {
 
 }  // namespace
 
+void HoldBackEndSignals() {
+  sigset_t all, before;
+  sigemptyset(&all);
+  for (int signal : kSignals) sigaddset(&all, signal);
+  if (::pthread_sigmask(SIG_BLOCK, &all, &before) != 0) return;
+  sigemptyset(&g_held_back);
+  for (int signal : kSignals)
+    if (sigismember(&before, signal) == 0) sigaddset(&g_held_back, signal);
+  g_holding_back = true;
+}
+
 EndRequests::EndRequests() {
   if (g_pipe[0] >= 0) throw std::logic_error("EndRequests: one at a time");
   if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     // Without the pipe the signals keep their usual meaning.
     g_pipe[0] = g_pipe[1] = -1;
+    LetHeldBackSignalsCome();
     return;
   }
   g_held = false;
@@ -104,6 +125,7 @@ EndRequests::EndRequests() {
     for (int other : kSignals) sigaddset(&action.sa_mask, other);
     g_caught[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
   }
+  LetHeldBackSignalsCome();
 }
 
 EndRequests::~EndRequests() {

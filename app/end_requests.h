@@ -8,11 +8,18 @@
 
 class QObject;
 
+// Holds SIGTERM and SIGHUP back until an EndRequests takes them (one that came meanwhile then
+// ends the process with code 0, as before Hold()), unless they were blocked already. The
+// program's main runs it before the libraries' own start-up code, which takes milliseconds: a
+// logout then does not kill a program that is starting.
+void HoldBackEndSignals();
+
 class EndRequests {
  public:
   // Catches SIGTERM and SIGHUP, unless the one who started the program chose to ignore them
-  // (nohup). Until Hold() a signal ends the process at once with code 0: the settings have not
-  // been read yet, so this run has nothing to write. One instance at a time.
+  // (nohup), and lets those held back come. Until Hold() a signal ends the process at once with
+  // code 0: the settings have not been read yet, so this run has nothing to write. One instance
+  // at a time.
   EndRequests();
   // The signals as they were before.
   ~EndRequests();

@@ -99,6 +99,16 @@ TEST(EndRequests, BeforeTheSettingsAreReadASignalEndsTheProcessAtOnceWithZero) {
         },
         ::testing::ExitedWithCode(0), "")
         << "signal " << signal;
+    // Sent in the program's first milliseconds, before it could catch anything.
+    EXPECT_EXIT(
+        {
+          HoldBackEndSignals();
+          std::raise(signal);
+          const EndRequests requests;
+          std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "signal " << signal << " held back from the start";
   }
 }
 
