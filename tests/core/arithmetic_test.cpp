@@ -5,9 +5,10 @@
 #include <cfenv>
 #include <cfloat>
 #include <functional>
+#include <iomanip>
 #include <limits>
 
-#include "tests/support/test_names.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -19,70 +20,41 @@ struct FaultCase {
   Kind kind;
 };
 
-const char* KindName(Kind kind) {
-  switch (kind) {
-    case Kind::kDivisionByZero:
-      return "division by zero";
-    case Kind::kInvalidOperation:
-      return "invalid operation";
-    case Kind::kOverflow:
-      return "overflow";
-  }
-  return "?";
-}
-
-void PrintTo(const FaultCase& c, std::ostream* os) {
-  *os << c.name << " faults with " << KindName(c.kind);
-}
-
-// Reads the case's expression: "sqrt(-1)" gives sqrt_of_minus_1, "1/0" 1_over_0.
-std::string ByExpression(const testing::TestParamInfo<FaultCase>& info) {
-  return test_names::FromText(
-      info.param.name, {{'/', "over"}, {'*', "times"}, {'(', "of"}, {')', ""}, {'^', "pow"}});
-}
-
-class ArithmeticFaults : public testing::TestWithParam<FaultCase> {};
-
-TEST_P(ArithmeticFaults, ReportTheKindAndLeaveNothingPending) {
-  const FaultCase& c = GetParam();
-  try {
-    c.operation();
-    FAIL() << c.name << " passed";
-  } catch (const ArithmeticFault& fault) {
-    EXPECT_EQ(fault.kind(), c.kind) << c.name;
-  }
-  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << c.name;
-  // The next operation starts clean.
-  EXPECT_EQ(Add(1, 2), 3);
-  EXPECT_EQ(Divide(10, 4), 2.5L);
-}
-
 const long double kHuge = 1e4000L;
 const long double kInfinity = std::numeric_limits<long double>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ArithmeticFaults,
-    testing::Values(
-        FaultCase{"1/0", [] { Divide(1, 0); }, Kind::kDivisionByZero},
-        FaultCase{"-5/-0", [] { Divide(-5, -0.0L); }, Kind::kDivisionByZero},
-        FaultCase{"min/0", [] { Divide(LDBL_MIN / 4, 0); }, Kind::kDivisionByZero},
-        FaultCase{"0/0", [] { Divide(0, 0); }, Kind::kInvalidOperation},
-        FaultCase{"sqrt(-1)", [] { SquareRoot(-1); }, Kind::kInvalidOperation},
-        FaultCase{"inf-inf", [] { Subtract(kInfinity, kInfinity); }, Kind::kInvalidOperation},
-        FaultCase{"round(1E19)", [] { RoundToInteger(1e19L); }, Kind::kInvalidOperation},
-        FaultCase{"round(-1E19)", [] { RoundToInteger(-1e19L); }, Kind::kInvalidOperation},
-        FaultCase{"round(2^63)", [] { RoundToInteger(9223372036854775808.0L); },
-                  Kind::kInvalidOperation},
-        FaultCase{"round(NaN)",
-                  [] { RoundToInteger(std::numeric_limits<long double>::quiet_NaN()); },
-                  Kind::kInvalidOperation},
-        FaultCase{"1E4000*1E4000", [] { Multiply(kHuge, kHuge); }, Kind::kOverflow},
-        FaultCase{"max+max", [] { Add(LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
-        FaultCase{"-max-max", [] { Subtract(-LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
-        FaultCase{"1E4000/1E-4000", [] { Divide(kHuge, 1e-4000L); }, Kind::kOverflow},
-        FaultCase{"double(1E400)", [] { NarrowToDouble(1e400L); }, Kind::kOverflow},
-        FaultCase{"double(-1E400)", [] { NarrowToDouble(-1e400L); }, Kind::kOverflow}),
-    ByExpression);
+TEST(ArithmeticFaults, ReportTheKindAndLeaveNothingPending) {
+  const FaultCase kCases[] = {
+      {"1/0", [] { Divide(1, 0); }, Kind::kDivisionByZero},
+      {"-5/-0", [] { Divide(-5, -0.0L); }, Kind::kDivisionByZero},
+      {"min/0", [] { Divide(LDBL_MIN / 4, 0); }, Kind::kDivisionByZero},
+      {"0/0", [] { Divide(0, 0); }, Kind::kInvalidOperation},
+      {"sqrt(-1)", [] { SquareRoot(-1); }, Kind::kInvalidOperation},
+      {"inf-inf", [] { Subtract(kInfinity, kInfinity); }, Kind::kInvalidOperation},
+      {"round(1E19)", [] { RoundToInteger(1e19L); }, Kind::kInvalidOperation},
+      {"round(-1E19)", [] { RoundToInteger(-1e19L); }, Kind::kInvalidOperation},
+      {"round(2^63)", [] { RoundToInteger(9223372036854775808.0L); }, Kind::kInvalidOperation},
+      {"round(NaN)", [] { RoundToInteger(std::numeric_limits<long double>::quiet_NaN()); },
+       Kind::kInvalidOperation},
+      {"1E4000*1E4000", [] { Multiply(kHuge, kHuge); }, Kind::kOverflow},
+      {"max+max", [] { Add(LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
+      {"-max-max", [] { Subtract(-LDBL_MAX, LDBL_MAX); }, Kind::kOverflow},
+      {"1E4000/1E-4000", [] { Divide(kHuge, 1e-4000L); }, Kind::kOverflow},
+      {"double(1E400)", [] { NarrowToDouble(1e400L); }, Kind::kOverflow},
+      {"double(-1E400)", [] { NarrowToDouble(-1e400L); }, Kind::kOverflow}};
+  ForEachCase(kCases, [](const FaultCase& c) {
+    try {
+      c.operation();
+      FAIL() << c.name << " passed";
+    } catch (const ArithmeticFault& fault) {
+      EXPECT_EQ(fault.kind(), c.kind) << c.name;
+    }
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << c.name;
+    // The next operation starts clean.
+    EXPECT_EQ(Add(1, 2), 3);
+    EXPECT_EQ(Divide(10, 4), 2.5L);
+  });
+}
 
 TEST(Arithmetic, FaultMessages) {
   EXPECT_STREQ(ArithmeticFault(Kind::kDivisionByZero).what(), "Floating point division by zero");
@@ -113,28 +85,25 @@ struct RoundCase {
   int64_t result;
 };
 
-void PrintTo(const RoundCase& c, std::ostream* os) {
-  *os << test_names::Shortest(c.value) << " rounds to " << c.result;
+TEST(RoundToInteger, TiesGoToTheEvenNeighbour) {
+  const RoundCase kCases[] = {{2.5L, 2},
+                              {3.5L, 4},
+                              {-2.5L, -2},
+                              {-3.5L, -4},
+                              {0.5L, 0},
+                              {1.5L, 2},
+                              {2.4999L, 2},
+                              {2.5001L, 3},
+                              {-0.5L, 0},
+                              {9e18L, 9000000000000000000},
+                              {-0.0L, 0},
+                              {9223372036854775807.0L, 9223372036854775807},
+                              {-9223372036854775808.0L, std::numeric_limits<int64_t>::min()},
+                              {1e-4940L, 0}};
+  ForEachCase(kCases, [](const RoundCase& c) {
+    EXPECT_EQ(RoundToInteger(c.value), c.result) << "rounding " << std::setprecision(21) << c.value;
+  });
 }
-
-class RoundToIntegerTies : public testing::TestWithParam<RoundCase> {};
-
-TEST_P(RoundToIntegerTies, NearestEven) {
-  EXPECT_EQ(RoundToInteger(GetParam().value), GetParam().result);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, RoundToIntegerTies,
-    testing::Values(RoundCase{2.5L, 2}, RoundCase{3.5L, 4}, RoundCase{-2.5L, -2},
-                    RoundCase{-3.5L, -4}, RoundCase{0.5L, 0}, RoundCase{1.5L, 2},
-                    RoundCase{2.4999L, 2}, RoundCase{2.5001L, 3}, RoundCase{-0.5L, 0},
-                    RoundCase{9e18L, 9000000000000000000}, RoundCase{-0.0L, 0},
-                    RoundCase{9223372036854775807.0L, 9223372036854775807},
-                    RoundCase{-9223372036854775808.0L, std::numeric_limits<int64_t>::min()},
-                    RoundCase{1e-4940L, 0}),
-    [](const testing::TestParamInfo<RoundCase>& test) {
-      return test_names::FromText(test_names::Shortest(test.param.value));
-    });
 
 TEST(Arithmetic, PendingFlagsFromElsewhereDoNotFailAnOperation) {
   // Other code (the toolkit's own double arithmetic) may leave flags raised.

@@ -2,39 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_names.h"
+#include "tests/support/cases.h"
 
 namespace {
 
 struct BoxCase {
-  const char* message;
+  const char* text;
   const char* shown;
 };
 
-void PrintTo(const BoxCase& c, std::ostream* os) {
-  *os << test_names::Quoted(c.message) << " is shown as " << test_names::Quoted(c.shown);
+TEST(ErrorBox, PointAfterACharacterAbovePoint) {
+  const BoxCase kCases[] = {
+      {"'1,5,2' is not a valid floating point value",
+       "'1,5,2' is not a valid floating point value."},
+      {"'' is not a valid floating point value", "'' is not a valid floating point value."},
+      {"Floating point division by zero", "Floating point division by zero."},
+      {"", ""},
+      {"done.", "done."},
+      {"Stop!", "Stop!"},
+      {"(x)", "(x)"},
+      {"blank ", "blank "},
+      {"a-", "a-"},
+      {"a,", "a,"},
+      {"a/", "a/."},
+      {"1", "1."},
+      {"'", "'"},
+      {"Нет", "Нет."},
+      {"Готово!", "Готово!"}};
+  ForEachCase(kCases, [](const BoxCase& c) { EXPECT_EQ(ErrorBoxText(c.text), c.shown); });
 }
-
-class ErrorBox : public testing::TestWithParam<BoxCase> {};
-
-TEST_P(ErrorBox, PointAfterACharacterAbovePoint) {
-  EXPECT_EQ(ErrorBoxText(GetParam().message), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ErrorBox,
-    testing::Values(BoxCase{"'1,5,2' is not a valid floating point value",
-                            "'1,5,2' is not a valid floating point value."},
-                    BoxCase{"'' is not a valid floating point value",
-                            "'' is not a valid floating point value."},
-                    BoxCase{"Floating point division by zero", "Floating point division by zero."},
-                    BoxCase{"", ""}, BoxCase{"done.", "done."}, BoxCase{"Stop!", "Stop!"},
-                    BoxCase{"(x)", "(x)"}, BoxCase{"blank ", "blank "}, BoxCase{"a-", "a-"},
-                    BoxCase{"a,", "a,"}, BoxCase{"a/", "a/."}, BoxCase{"1", "1."},
-                    BoxCase{"'", "'"}, BoxCase{"Нет", "Нет."}, BoxCase{"Готово!", "Готово!"}),
-    [](const testing::TestParamInfo<BoxCase>& test) {
-      return test_names::FromText(test.param.message);
-    });
 
 TEST(Faults, SilentAbortCarriesNoMessage) {
   try {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/number_text.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -107,13 +108,13 @@ TEST(SliderScenarios, StoredRanges) {
     int32_t min, max;
     int32_t lo, hi, position;
   };
-  for (const Case& c :
-       {Case{10, 50, 10, 50, 10}, Case{300, 500, 0, 500, 0}, Case{-50, -10, -50, -10, -10}}) {
+  const Case kCases[] = {{10, 50, 10, 50, 10}, {300, 500, 0, 500, 0}, {-50, -10, -50, -10, -10}};
+  ForEachCase(kCases, [](const Case& c) {
     Slider s1, s2;
     StartUp(s1, s2, c.min, c.max);
     ExpectRange(s1.model, c.lo, c.hi, c.position);
     ExpectRange(s2.model, c.lo, c.hi, c.position);
-  }
+  });
 }
 
 TEST(SliderScenarios, NegativeStoredRangeClampsOnlyAtTheMaximum) {
@@ -172,44 +173,33 @@ struct RangeCase {
   std::vector<std::string> heard;  // "range" and "position", in order
 };
 
-void PrintTo(const RangeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class RangeNotification : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(RangeNotification, ComesBeforeThePositionAndOnlyForARealChange) {
-  SliderModel model(0, 200, 100);
-  std::vector<std::string> heard;
-  model.AddListener(SliderModel::Change::kRange, [&] {
-    heard.push_back("range");
-    // The new range is in force when the slider is told.
-    EXPECT_LE(model.Minimum(), model.Maximum());
+TEST(RangeNotification, ComesBeforeThePositionAndOnlyForARealChange) {
+  const RangeCase kCases[] = {
+      {"NarrowerAroundThePosition", [](SliderModel& m) { m.SetMaximum(150); }, {"range"}},
+      {"ClampingThePosition", [](SliderModel& m) { m.SetMinimum(120); }, {"range", "position"}},
+      {"SameMinimum", [](SliderModel& m) { m.SetMinimum(0); }, {}},
+      {"SameMaximum", [](SliderModel& m) { m.SetMaximum(200); }, {}},
+      {"RefusedCrossing", [](SliderModel& m) { m.SetMinimum(201); }, {}},
+      {"UserMovement", [](SliderModel& m) { m.UserMovement(5); }, {"position"}},
+      {"BothEnds",
+       [](SliderModel& m) {
+         m.SetMaximum(50);
+         m.SetMinimum(-50);
+       },
+       {"range", "position", "range"}}};
+  ForEachCase(kCases, [](const RangeCase& c) {
+    SliderModel model(0, 200, 100);
+    std::vector<std::string> heard;
+    model.AddListener(SliderModel::Change::kRange, [&] {
+      heard.push_back("range");
+      // The new range is in force when the slider is told.
+      EXPECT_LE(model.Minimum(), model.Maximum());
+    });
+    model.AddListener(SliderModel::Change::kPosition, [&] { heard.push_back("position"); });
+    c.change(model);
+    EXPECT_EQ(heard, c.heard);
   });
-  model.AddListener(SliderModel::Change::kPosition, [&] { heard.push_back("position"); });
-  GetParam().change(model);
-  EXPECT_EQ(heard, GetParam().heard);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Changes, RangeNotification,
-    ::testing::Values(
-        RangeCase{
-            "NarrowerAroundThePosition", [](SliderModel& m) { m.SetMaximum(150); }, {"range"}},
-        RangeCase{"ClampingThePosition",
-                  [](SliderModel& m) { m.SetMinimum(120); },
-                  {"range", "position"}},
-        RangeCase{"SameMinimum", [](SliderModel& m) { m.SetMinimum(0); }, {}},
-        RangeCase{"SameMaximum", [](SliderModel& m) { m.SetMaximum(200); }, {}},
-        RangeCase{"RefusedCrossing", [](SliderModel& m) { m.SetMinimum(201); }, {}},
-        RangeCase{"UserMovement", [](SliderModel& m) { m.UserMovement(5); }, {"position"}},
-        RangeCase{"BothEnds",
-                  [](SliderModel& m) {
-                    m.SetMaximum(50);
-                    m.SetMinimum(-50);
-                  },
-                  {"range", "position", "range"}}),
-    [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // The model has as many listeners as need it: the slider on the screen, the window's handler.
 TEST(SliderModelListeners, EachHearsItsKindInTheOrderAddedUntilRemoved) {
