@@ -11,7 +11,7 @@
 #include "settings/settings_store.h"
 #include "tests/settings/ini_one_by_one.h"
 #include "tests/settings/temp_dir.h"
-#include "tests/support/test_names.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -28,52 +28,41 @@ struct BatchCase {
   std::vector<ini::Entry> entries;
 };
 
-void PrintTo(const BatchCase& c, std::ostream* os) {
-  *os << c.name << ": " << c.entries.size() << " keys into " << test_names::Quoted(c.text);
-}
-
-class SetValuesTest : public ::testing::TestWithParam<BatchCase> {};
-
 // Key-by-key SetValue is the rule; the batch must give the same bytes.
-TEST_P(SetValuesTest, GivesTheBytesOfOneWriteAfterAnother) {
-  const BatchCase& c = GetParam();
-  std::string expected = c.text;
-  for (const ini::Entry& e : c.entries)
-    expected = ini_one_by_one::SetValue(expected, e.section, e.key, e.value);
-  EXPECT_EQ(ini::SetValues(c.text, c.entries), expected);
+TEST(SetValuesTest, GivesTheBytesOfOneWriteAfterAnother) {
+  // SameKeyEmptiedThenWritten: an empty value first leaves the blanks after it at the end of the
+  // line, where the second value then goes after them.
+  const BatchCase kCases[] = {
+      {"EmptyFile", "", kCloseKeys},
+      {"AllPresent",
+       "[Color]\r\nFormColor=9\r\nEdit=9\r\n[Trackbar]\r\nmax=9\r\nmin=9\r\n"
+       "[Calendar]\r\ncolor=9\r\n",
+       kCloseKeys},
+      {"SomePresentSomeMissing", "[Trackbar]\r\nmin = 7 \r\n\r\n; end\r\n[x]\r\n", kCloseKeys},
+      {"LastLineWithoutLineEnd", "[Calendar]\r\ncolor=", kCloseKeys},
+      {"SectionHeaderLastWithoutLineEnd", "[Trackbar]", kCloseKeys},
+      {"ForeignLinesAndTextWithoutEquals",
+       "junk without equals\nmore junk\r\n[Mine]\nx=y\n[Color]\nother=1\n", kCloseKeys},
+      {"SectionTwiceNewKeyGoesToTheFirst", "[Color]\r\na=1\r\n[Other]\r\n[color]\r\nEdit=5\r\n",
+       kCloseKeys},
+      {"SameKeyTwiceAnyCaseLastValueWins",
+       "",
+       {{"Color", "FormColor", "1"}, {"COLOR", "formcolor", "2"}, {"x", "k", "3"}}},
+      {"NewSectionThenKeyOfExistingLastSection",
+       "[A]\r\nk=1",
+       {{"B", "j", "1"}, {"A", "n", "2"}, {"A", "k", "3"}}},
+      {"ByteOrderMarkAndBlanks", "\xEF\xBB\xBF[Color]\r\n  Edit\t=\t\r\n", kCloseKeys},
+      {"SameKeyEmptiedThenWritten", "[a]\nb=\t\xf6", {{"a", "b", ""}, {"a", "b", "4444"}}},
+      {"SameKeyEmptiedThenWrittenWithLineEnd",
+       "[a]\r\nb= \tx \r\n[c]\r\n",
+       {{"a", "b", ""}, {"A", "B", "1"}, {"c", "d", "2"}}}};
+  ForEachCase(kCases, [](const BatchCase& c) {
+    std::string expected = c.text;
+    for (const ini::Entry& e : c.entries)
+      expected = ini_one_by_one::SetValue(expected, e.section, e.key, e.value);
+    EXPECT_EQ(ini::SetValues(c.text, c.entries), expected);
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Batches, SetValuesTest,
-    ::testing::Values(
-        BatchCase{"EmptyFile", "", kCloseKeys},
-        BatchCase{"AllPresent",
-                  "[Color]\r\nFormColor=9\r\nEdit=9\r\n[Trackbar]\r\nmax=9\r\nmin=9\r\n"
-                  "[Calendar]\r\ncolor=9\r\n",
-                  kCloseKeys},
-        BatchCase{"SomePresentSomeMissing", "[Trackbar]\r\nmin = 7 \r\n\r\n; end\r\n[x]\r\n",
-                  kCloseKeys},
-        BatchCase{"LastLineWithoutLineEnd", "[Calendar]\r\ncolor=", kCloseKeys},
-        BatchCase{"SectionHeaderLastWithoutLineEnd", "[Trackbar]", kCloseKeys},
-        BatchCase{"ForeignLinesAndTextWithoutEquals",
-                  "junk without equals\nmore junk\r\n[Mine]\nx=y\n[Color]\nother=1\n", kCloseKeys},
-        BatchCase{"SectionTwiceNewKeyGoesToTheFirst",
-                  "[Color]\r\na=1\r\n[Other]\r\n[color]\r\nEdit=5\r\n", kCloseKeys},
-        BatchCase{"SameKeyTwiceAnyCaseLastValueWins",
-                  "",
-                  {{"Color", "FormColor", "1"}, {"COLOR", "formcolor", "2"}, {"x", "k", "3"}}},
-        BatchCase{"NewSectionThenKeyOfExistingLastSection",
-                  "[A]\r\nk=1",
-                  {{"B", "j", "1"}, {"A", "n", "2"}, {"A", "k", "3"}}},
-        BatchCase{"ByteOrderMarkAndBlanks", "\xEF\xBB\xBF[Color]\r\n  Edit\t=\t\r\n", kCloseKeys},
-        // An empty value first leaves the blanks after it at the end of the line, where the
-        // second value then goes after them.
-        BatchCase{
-            "SameKeyEmptiedThenWritten", "[a]\nb=\t\xf6", {{"a", "b", ""}, {"a", "b", "4444"}}},
-        BatchCase{"SameKeyEmptiedThenWrittenWithLineEnd",
-                  "[a]\r\nb= \tx \r\n[c]\r\n",
-                  {{"a", "b", ""}, {"A", "B", "1"}, {"c", "d", "2"}}}),
-    [](const ::testing::TestParamInfo<BatchCase>& p) { return std::string(p.param.name); });
 
 TEST(FindValues, GivesWhatFindValueGivesForEachKey) {
   const std::string text =

@@ -20,7 +20,7 @@
 
 #include "core/installed_files.h"
 #include "tests/settings/temp_dir.h"
-#include "tests/support/test_names.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -41,11 +41,6 @@ std::vector<std::string> Entries(const std::string& dir) {
   return names;
 }
 
-template <class Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
-  return param.param.name;
-}
-
 class SettingsStoreTest : public ::testing::Test {
  protected:
   TempDir dir_;
@@ -63,80 +58,65 @@ struct WriteCase {
   std::string after;
 };
 
-void PrintTo(const WriteCase& c, std::ostream* os) {
-  *os << c.name << ": [" << c.section << "] " << c.key << " = " << c.value << " into "
-      << (c.before ? test_names::Quoted(*c.before) : "no file") << " gives "
-      << test_names::Quoted(c.after);
-}
-
 // Comments, odd blanks, a header without its bracket, lone CRs and a NUL byte.
 const std::string kForeignLines =
     "; \xD0\xBA\xD0\xBE\xD0\xBC\r\n[Other]\n\tkey with blanks = some text \r\nno equals sign\r\n"
     "[broken\r\n\r\n\r\nodd\rline\0end\n"s;
 
-class WriteTest : public ::testing::TestWithParam<WriteCase> {};
-
-TEST_P(WriteTest, GivesExactBytes) {
-  const WriteCase& c = GetParam();
-  TempDir dir;
-  std::string path = dir.File("Tallymate.ini");
-  if (c.before) WriteBytes(path, *c.before);
-  SettingsStore store(path);
-  store.WriteInteger(c.section, c.key, c.value);
-  EXPECT_EQ(store.ReadInteger(c.section, c.key, c.value ^ 1), c.value);
-  EXPECT_EQ(ReadBytes(path), c.after);
-  // Nothing else is left in the directory.
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Tallymate.ini"});
+TEST(WriteTest, GivesExactBytes) {
+  const WriteCase kCases[] = {
+      {"ReplaceInPlace", "[Color]\r\nFormColor=1\r\nEdit=2\r\n[Trackbar]\r\nmax=3\r\n", "Color",
+       "Edit", 16777215, "[Color]\r\nFormColor=1\r\nEdit=16777215\r\n[Trackbar]\r\nmax=3\r\n"},
+      {"ReplaceKeepsKeySpellingAndBlanks", "[COLOR]\r\n  formcolor =  7  \r\nEdit=2\r\n", "Color",
+       "FormColor", -16777200, "[COLOR]\r\n  formcolor =  -16777200  \r\nEdit=2\r\n"},
+      {"ReplaceEmptyValue", "[var]\r\nc=\r\n", "var", "c", 1, "[var]\r\nc=1\r\n"},
+      {"ReplaceKeepsForeignLineEnds", "[Trackbar]\nmax=5\nmin=1", "Trackbar", "min", 0,
+       "[Trackbar]\nmax=5\nmin=0"},
+      {"NewKeyAfterLastKeyOfSection",
+       "[Color]\r\nEdit=1\r\n\r\n; colours end here\r\n[Trackbar]\r\nmax=2\r\n", "Color",
+       "FormColor", 3,
+       "[Color]\r\nEdit=1\r\nFormColor=3\r\n\r\n; colours end here\r\n[Trackbar]\r\n"
+       "max=2\r\n"},
+      {"NewKeyInSectionWithoutKeys", "[var]\r\n\r\n[Color]\r\nEdit=1\r\n", "var", "c", 0,
+       "[var]\r\nc=0\r\n\r\n[Color]\r\nEdit=1\r\n"},
+      {"NewKeyAfterLastLineWithoutLineEnd", "[Calendar]\nx=1", "Calendar", "color", 8421376,
+       "[Calendar]\nx=1\r\ncolor=8421376\r\n"},
+      {"NewSectionAtEnd", "[Color]\r\nEdit=1\r\n", "Trackbar", "max", 200,
+       "[Color]\r\nEdit=1\r\n[Trackbar]\r\nmax=200\r\n"},
+      {"NewSectionAfterLastLineWithoutLineEnd", "[Other]\r\nname=value", "Trackbar", "min", 0,
+       "[Other]\r\nname=value\r\n[Trackbar]\r\nmin=0\r\n"},
+      {"NewFile", std::nullopt, "var", "c", 1, "[var]\r\nc=1\r\n"},
+      {"EmptyFile", "", "Calendar", "color", 100, "[Calendar]\r\ncolor=100\r\n"},
+      {"KeyAboveFirstSectionBelongsToNone", "max=1\r\n[Trackbar]\r\n", "Trackbar", "max", 2,
+       "max=1\r\n[Trackbar]\r\nmax=2\r\n"},
+      {"KeyOfOtherSectionLeftAlone", "[Other]\r\nmax=1\r\n", "Trackbar", "max", 2,
+       "[Other]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n"},
+      {"CommentedKeyIsNoKey", "[Trackbar]\r\n;max=1\r\n", "Trackbar", "max", 2,
+       "[Trackbar]\r\nmax=2\r\n;max=1\r\n"},
+      {"ExistingKeyInRepeatedSection", "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=2\r\n",
+       "Color", "FormColor", 5, "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=5\r\n"},
+      {"NewKeyGoesToFirstOfRepeatedSections", "[Trackbar]\r\nmax=1\r\n[Other]\r\n[TRACKBAR]\r\n",
+       "Trackbar", "min", 0, "[Trackbar]\r\nmax=1\r\nmin=0\r\n[Other]\r\n[TRACKBAR]\r\n"},
+      {"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\nMAX=2\r\n", "Trackbar", "max", 9,
+       "[Trackbar]\r\nmax=9\r\nMAX=2\r\n"},
+      {"HeaderWithBlanksAndTrailingText", " [ Color ] ; main\r\nEdit=1\r\n", "Color", "Edit", 2,
+       " [ Color ] ; main\r\nEdit=2\r\n"},
+      {"ByteOrderMarkKept", "\xEF\xBB\xBF[Color]\r\nEdit=1\r\n", "Color", "Edit", 2,
+       "\xEF\xBB\xBF[Color]\r\nEdit=2\r\n"},
+      {"UnknownLinesKeptByteForByte", kForeignLines, "Color", "Edit", -1,
+       kForeignLines + "[Color]\r\nEdit=-1\r\n"}};
+  ForEachCase(kCases, [](const WriteCase& c) {
+    TempDir dir;
+    std::string path = dir.File("Tallymate.ini");
+    if (c.before) WriteBytes(path, *c.before);
+    SettingsStore store(path);
+    store.WriteInteger(c.section, c.key, c.value);
+    EXPECT_EQ(store.ReadInteger(c.section, c.key, c.value ^ 1), c.value);
+    EXPECT_EQ(ReadBytes(path), c.after);
+    // Nothing else is left in the directory.
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Tallymate.ini"});
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, WriteTest,
-    ::testing::Values(
-        WriteCase{"ReplaceInPlace", "[Color]\r\nFormColor=1\r\nEdit=2\r\n[Trackbar]\r\nmax=3\r\n",
-                  "Color", "Edit", 16777215,
-                  "[Color]\r\nFormColor=1\r\nEdit=16777215\r\n[Trackbar]\r\nmax=3\r\n"},
-        WriteCase{"ReplaceKeepsKeySpellingAndBlanks", "[COLOR]\r\n  formcolor =  7  \r\nEdit=2\r\n",
-                  "Color", "FormColor", -16777200,
-                  "[COLOR]\r\n  formcolor =  -16777200  \r\nEdit=2\r\n"},
-        WriteCase{"ReplaceEmptyValue", "[var]\r\nc=\r\n", "var", "c", 1, "[var]\r\nc=1\r\n"},
-        WriteCase{"ReplaceKeepsForeignLineEnds", "[Trackbar]\nmax=5\nmin=1", "Trackbar", "min", 0,
-                  "[Trackbar]\nmax=5\nmin=0"},
-        WriteCase{"NewKeyAfterLastKeyOfSection",
-                  "[Color]\r\nEdit=1\r\n\r\n; colours end here\r\n[Trackbar]\r\nmax=2\r\n", "Color",
-                  "FormColor", 3,
-                  "[Color]\r\nEdit=1\r\nFormColor=3\r\n\r\n; colours end here\r\n[Trackbar]\r\n"
-                  "max=2\r\n"},
-        WriteCase{"NewKeyInSectionWithoutKeys", "[var]\r\n\r\n[Color]\r\nEdit=1\r\n", "var", "c", 0,
-                  "[var]\r\nc=0\r\n\r\n[Color]\r\nEdit=1\r\n"},
-        WriteCase{"NewKeyAfterLastLineWithoutLineEnd", "[Calendar]\nx=1", "Calendar", "color",
-                  8421376, "[Calendar]\nx=1\r\ncolor=8421376\r\n"},
-        WriteCase{"NewSectionAtEnd", "[Color]\r\nEdit=1\r\n", "Trackbar", "max", 200,
-                  "[Color]\r\nEdit=1\r\n[Trackbar]\r\nmax=200\r\n"},
-        WriteCase{"NewSectionAfterLastLineWithoutLineEnd", "[Other]\r\nname=value", "Trackbar",
-                  "min", 0, "[Other]\r\nname=value\r\n[Trackbar]\r\nmin=0\r\n"},
-        WriteCase{"NewFile", std::nullopt, "var", "c", 1, "[var]\r\nc=1\r\n"},
-        WriteCase{"EmptyFile", "", "Calendar", "color", 100, "[Calendar]\r\ncolor=100\r\n"},
-        WriteCase{"KeyAboveFirstSectionBelongsToNone", "max=1\r\n[Trackbar]\r\n", "Trackbar", "max",
-                  2, "max=1\r\n[Trackbar]\r\nmax=2\r\n"},
-        WriteCase{"KeyOfOtherSectionLeftAlone", "[Other]\r\nmax=1\r\n", "Trackbar", "max", 2,
-                  "[Other]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n"},
-        WriteCase{"CommentedKeyIsNoKey", "[Trackbar]\r\n;max=1\r\n", "Trackbar", "max", 2,
-                  "[Trackbar]\r\nmax=2\r\n;max=1\r\n"},
-        WriteCase{"ExistingKeyInRepeatedSection",
-                  "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=2\r\n", "Color",
-                  "FormColor", 5, "[Color]\r\nEdit=1\r\n[Other]\r\n[color]\r\nFormColor=5\r\n"},
-        WriteCase{"NewKeyGoesToFirstOfRepeatedSections",
-                  "[Trackbar]\r\nmax=1\r\n[Other]\r\n[TRACKBAR]\r\n", "Trackbar", "min", 0,
-                  "[Trackbar]\r\nmax=1\r\nmin=0\r\n[Other]\r\n[TRACKBAR]\r\n"},
-        WriteCase{"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\nMAX=2\r\n", "Trackbar", "max", 9,
-                  "[Trackbar]\r\nmax=9\r\nMAX=2\r\n"},
-        WriteCase{"HeaderWithBlanksAndTrailingText", " [ Color ] ; main\r\nEdit=1\r\n", "Color",
-                  "Edit", 2, " [ Color ] ; main\r\nEdit=2\r\n"},
-        WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF[Color]\r\nEdit=1\r\n", "Color", "Edit", 2,
-                  "\xEF\xBB\xBF[Color]\r\nEdit=2\r\n"},
-        WriteCase{"UnknownLinesKeptByteForByte", kForeignLines, "Color", "Edit", -1,
-                  kForeignLines + "[Color]\r\nEdit=-1\r\n"}),
-    CaseName<WriteCase>);
 
 // ---- reading ----------------------------------------------------------------------------
 
@@ -148,15 +128,8 @@ struct ReadCase {
   int32_t expected;  // the default is 100
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) {
-  *os << c.name << ": [" << c.section << "] " << c.key << " in " << test_names::Quoted(c.text)
-      << " reads as " << c.expected;
-}
-
-class ReadTest : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(ReadTest, GivesValueOrDefault) {
-  const ReadCase& c = GetParam();
+// Reads the case's key from its text, with 100 as the default.
+void ExpectRead(const ReadCase& c) {
   TempDir dir;
   std::string path = dir.File("Tallymate.ini");
   WriteBytes(path, c.text);
@@ -167,43 +140,53 @@ ReadCase Max(const char* name, const char* value, int32_t expected) {
   return {name, std::string("[Trackbar]\r\nmax=") + value + "\r\n", "Trackbar", "max", expected};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, ReadTest,
-    ::testing::Values(
-        ReadCase{"CapitalSectionLowerKey", "[COLOR]\r\nformcolor=255\r\n", "Color", "Formcolor",
-                 255},
-        ReadCase{"WrittenSpellingReadSpelling", "[Color]\r\nFormColor=255\r\n", "Color",
-                 "Formcolor", 255},
-        ReadCase{"BlanksAroundKeyAndValue", "[Trackbar]\r\n \t max \t= \t 42 \t\r\n", "Trackbar",
-                 "max", 42},
-        ReadCase{"LfLineEnds", "[Trackbar]\nmin=1\nmax=2\n", "Trackbar", "max", 2},
-        ReadCase{"NoFinalLineEnd", "[Trackbar]\r\nmax=2", "Trackbar", "max", 2},
-        ReadCase{"MissingKey", "[Trackbar]\r\nmax=7\r\n", "Trackbar", "min", 100},
-        ReadCase{"MissingSection", "[Color]\r\nmax=7\r\n", "Trackbar", "max", 100},
-        ReadCase{"KeyAboveFirstSection", "max=7\r\n[Trackbar]\r\n", "Trackbar", "max", 100},
-        ReadCase{"SectionNameIsWhole", "[Trackbar2]\r\nmax=7\r\n", "Trackbar", "max", 100},
-        ReadCase{"CommentedKey", "[Trackbar]\r\n;max=7\r\n", "Trackbar", "max", 100},
-        ReadCase{"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n",
-                 "Trackbar", "max", 1},
-        ReadCase{"ByteOrderMark", "\xEF\xBB\xBF[Trackbar]\r\nmax=3\r\n", "Trackbar", "max", 3},
-        ReadCase{"EmptyFile", "", "Trackbar", "max", 100}),
-    CaseName<ReadCase>);
+TEST(ReadTest, NamesGiveValueOrDefault) {
+  const ReadCase kCases[] = {
+      {"CapitalSectionLowerKey", "[COLOR]\r\nformcolor=255\r\n", "Color", "Formcolor", 255},
+      {"WrittenSpellingReadSpelling", "[Color]\r\nFormColor=255\r\n", "Color", "Formcolor", 255},
+      {"BlanksAroundKeyAndValue", "[Trackbar]\r\n \t max \t= \t 42 \t\r\n", "Trackbar", "max", 42},
+      {"LfLineEnds", "[Trackbar]\nmin=1\nmax=2\n", "Trackbar", "max", 2},
+      {"NoFinalLineEnd", "[Trackbar]\r\nmax=2", "Trackbar", "max", 2},
+      {"MissingKey", "[Trackbar]\r\nmax=7\r\n", "Trackbar", "min", 100},
+      {"MissingSection", "[Color]\r\nmax=7\r\n", "Trackbar", "max", 100},
+      {"KeyAboveFirstSection", "max=7\r\n[Trackbar]\r\n", "Trackbar", "max", 100},
+      {"SectionNameIsWhole", "[Trackbar2]\r\nmax=7\r\n", "Trackbar", "max", 100},
+      {"CommentedKey", "[Trackbar]\r\n;max=7\r\n", "Trackbar", "max", 100},
+      {"FirstOfRepeatedKeys", "[Trackbar]\r\nmax=1\r\n[Trackbar]\r\nmax=2\r\n", "Trackbar", "max",
+       1},
+      {"ByteOrderMark", "\xEF\xBB\xBF[Trackbar]\r\nmax=3\r\n", "Trackbar", "max", 3},
+      {"EmptyFile", "", "Trackbar", "max", 100}};
+  ForEachCase(kCases, ExpectRead);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, ReadTest,
-    ::testing::Values(
-        Max("Letters", "abc", 100), Max("Empty", "", 100), Max("OnlyBlanks", "   ", 100),
-        Max("Negative", "-42", -42), Max("Plus", "+7", 7), Max("LeadingZeros", "007", 7),
-        Max("Lowest", "-2147483648", INT32_MIN), Max("Highest", "2147483647", INT32_MAX),
-        Max("TooHigh", "2147483648", 100), Max("Comma", "1,5", 100), Max("Exponent", "1E3", 100),
-        Max("InnerBlank", "4 2", 100), Max("Dollar", "$1F", 31), Max("Hex", "0x1F", 31),
-        Max("HexCapitalX", "0X1f", 31), Max("HexSystemColour", "0xFF000010", -16777200),
-        Max("HexAllOnes", "0xFFFFFFFF", -1), Max("HexLeadingZeros", "0x000000001F", 31),
-        Max("HexNineDigits", "0x100000000", 100), Max("HexPrefixAlone", "0x", 100),
-        Max("HexBadDigit", "0x1G", 100), Max("HexSignAfterPrefix", "0x-1", 100),
-        Max("HexBlankAfterPrefix", "0x 1", 100), Max("MinusBeforeHex", "-0x10", -16),
-        Max("Zero", "0", 0)),
-    CaseName<ReadCase>);
+TEST(ReadTest, ValuesGiveValueOrDefault) {
+  const ReadCase kCases[] = {Max("Letters", "abc", 100),
+                             Max("Empty", "", 100),
+                             Max("OnlyBlanks", "   ", 100),
+                             Max("Negative", "-42", -42),
+                             Max("Plus", "+7", 7),
+                             Max("LeadingZeros", "007", 7),
+                             Max("Lowest", "-2147483648", INT32_MIN),
+                             Max("Highest", "2147483647", INT32_MAX),
+                             Max("TooHigh", "2147483648", 100),
+                             Max("Comma", "1,5", 100),
+                             Max("Exponent", "1E3", 100),
+                             Max("InnerBlank", "4 2", 100),
+                             Max("Dollar", "$1F", 31),
+                             Max("Hex", "0x1F", 31),
+                             Max("HexCapitalX", "0X1f", 31),
+                             Max("HexSystemColour", "0xFF000010", -16777200),
+                             Max("HexAllOnes", "0xFFFFFFFF", -1),
+                             Max("HexLeadingZeros", "0x000000001F", 31),
+                             Max("HexNineDigits", "0x100000000", 100),
+                             Max("HexPrefixAlone", "0x", 100),
+                             Max("HexBadDigit", "0x1G", 100),
+                             Max("HexSignAfterPrefix", "0x-1", 100),
+                             Max("HexBlankAfterPrefix", "0x 1", 100),
+                             Max("MinusBeforeHex", "-0x10", -16),
+                             Max("Zero", "0", 0)};
+  ForEachCase(kCases, ExpectRead);
+}
 
 TEST_F(SettingsStoreTest, MissingFileGivesDefaults) {
   SettingsStore store(path_);

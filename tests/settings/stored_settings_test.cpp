@@ -11,7 +11,7 @@
 
 #include "settings/settings_store.h"
 #include "tests/settings/temp_dir.h"
-#include "tests/support/test_names.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -27,10 +27,6 @@ struct ReadCase {
   StoredSettings expected;
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) {
-  *os << c.name << ": " << test_names::Quoted(c.text);
-}
-
 StoredSettings Record(int32_t window, int32_t field, int32_t minimum, int32_t maximum,
                       int32_t calendar, bool tips) {
   StoredSettings s;
@@ -43,35 +39,31 @@ StoredSettings Record(int32_t window, int32_t field, int32_t minimum, int32_t ma
   return s;
 }
 
-class ReadRecord : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(ReadRecord, GivesEachKeyOrItsDefault) {
-  TempDir dir;
-  const std::string path = dir.File("Tallymate.ini");
-  if (!GetParam().text.empty()) WriteBytes(path, GetParam().text);
-  const StoredSettings read = ReadStoredSettings(path);
-  const StoredSettings& e = GetParam().expected;
-  EXPECT_TRUE(Same(read, e)) << read.window_colour << " " << read.field_colour << " "
-                             << read.slider_minimum << " " << read.slider_maximum << " "
-                             << read.calendar_colour << " " << read.tips;
-}
-
 // A missing key reads as 100, the tips as off.
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReadRecord,
-    ::testing::Values(
-        ReadCase{"NoFile", "", Record(100, 100, 100, 100, 100, false)},
-        ReadCase{"EveryKey",
-                 "[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=500\r\n"
-                 "min=-3\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
-                 Record(-16777200, 16777215, -3, 500, 8421376, true)},
-        ReadCase{"NamesInAnyCase", "[COLOR]\r\nformcolor=7\r\n[VAR]\r\nC=2\r\n",
-                 Record(7, 100, 100, 100, 100, true)},
-        ReadCase{"MinimumAndMaximumNotSwapped", "[Trackbar]\r\nmin=1\r\nmax=2\r\n",
-                 Record(100, 100, 1, 2, 100, false)},
-        ReadCase{"TipsOffAndNoNumbers", "[var]\r\nc=0\r\n[Color]\r\nEdit=blue\r\n",
-                 Record(100, 100, 100, 100, 100, false)}),
-    [](const auto& test_case) { return std::string(test_case.param.name); });
+TEST(ReadRecord, GivesEachKeyOrItsDefault) {
+  const ReadCase kCases[] = {
+      {"NoFile", "", Record(100, 100, 100, 100, 100, false)},
+      {"EveryKey",
+       "[Color]\r\nFormColor=-16777200\r\nEdit=16777215\r\n[Trackbar]\r\nmax=500\r\n"
+       "min=-3\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
+       Record(-16777200, 16777215, -3, 500, 8421376, true)},
+      {"NamesInAnyCase", "[COLOR]\r\nformcolor=7\r\n[VAR]\r\nC=2\r\n",
+       Record(7, 100, 100, 100, 100, true)},
+      {"MinimumAndMaximumNotSwapped", "[Trackbar]\r\nmin=1\r\nmax=2\r\n",
+       Record(100, 100, 1, 2, 100, false)},
+      {"TipsOffAndNoNumbers", "[var]\r\nc=0\r\n[Color]\r\nEdit=blue\r\n",
+       Record(100, 100, 100, 100, 100, false)}};
+  ForEachCase(kCases, [](const ReadCase& c) {
+    TempDir dir;
+    const std::string path = dir.File("Tallymate.ini");
+    if (!c.text.empty()) WriteBytes(path, c.text);
+    const StoredSettings read = ReadStoredSettings(path);
+    const StoredSettings& e = c.expected;
+    EXPECT_TRUE(Same(read, e)) << read.window_colour << " " << read.field_colour << " "
+                               << read.slider_minimum << " " << read.slider_maximum << " "
+                               << read.calendar_colour << " " << read.tips;
+  });
+}
 
 // The tips switch is on for any whole number but 0; what is no whole number leaves it off.
 TEST(ReadRecord, TipsAreOnForAnyNonZeroWholeNumber) {

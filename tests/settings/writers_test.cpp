@@ -28,6 +28,7 @@
 #include "settings/settings_store.h"
 #include "settings/stored_settings.h"
 #include "tests/settings/temp_dir.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -191,44 +192,36 @@ struct LeftoverCase {
   bool removed;
 };
 
-void PrintTo(const LeftoverCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class Leftover : public ::testing::TestWithParam<LeftoverCase> {};
-
 // A writer killed just before its rename leaves its temporary file: the next write removes it
 // where it holds the folder's lock; without locks, only once no write could take that long.
-TEST_P(Leftover, IsRemovedUnderTheLockOrOnceOld) {
-  const LeftoverCase& c = GetParam();
-  TempDir dir;
-  const std::string path = dir.File("Tallymate.ini");
-  WriteBytes(path, "[Color]\r\nEdit=1\r\n");
-  std::vector<std::string> leftover;
-  {
-    HeldWriter writer(path, 2);
-    ASSERT_TRUE(writer.held());
-    writer.Kill();
-    leftover = Others(dir.path());
-    ASSERT_EQ(leftover.size(), 1u);
-  }
-  if (c.day_old) {
-    const timespec day_ago[2] = {{::time(nullptr) - 24 * 60 * 60, 0},
-                                 {::time(nullptr) - 24 * 60 * 60, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, dir.File(leftover[0]).c_str(), day_ago, 0), 0);
-  }
-  g_no_locks = !c.folder_locks;
-  EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
-  g_no_locks = false;
-  EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
-  EXPECT_EQ(Others(dir.path()), c.removed ? std::vector<std::string>{} : leftover);
+TEST(Leftover, IsRemovedUnderTheLockOrOnceOld) {
+  const LeftoverCase kCases[] = {{"Locked", true, false, true},
+                                 {"NoLocksRecent", false, false, false},
+                                 {"NoLocksOld", false, true, true}};
+  ForEachCase(kCases, [](const LeftoverCase& c) {
+    TempDir dir;
+    const std::string path = dir.File("Tallymate.ini");
+    WriteBytes(path, "[Color]\r\nEdit=1\r\n");
+    std::vector<std::string> leftover;
+    {
+      HeldWriter writer(path, 2);
+      ASSERT_TRUE(writer.held());
+      writer.Kill();
+      leftover = Others(dir.path());
+      ASSERT_EQ(leftover.size(), 1u);
+    }
+    if (c.day_old) {
+      const timespec day_ago[2] = {{::time(nullptr) - 24 * 60 * 60, 0},
+                                   {::time(nullptr) - 24 * 60 * 60, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, dir.File(leftover[0]).c_str(), day_ago, 0), 0);
+    }
+    g_no_locks = !c.folder_locks;
+    EXPECT_NO_THROW(SettingsStore(path).WriteInteger("Color", "Edit", 3));
+    g_no_locks = false;
+    EXPECT_EQ(ReadBytes(path), "[Color]\r\nEdit=3\r\n");
+    EXPECT_EQ(Others(dir.path()), c.removed ? std::vector<std::string>{} : leftover);
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(Writers, Leftover,
-                         ::testing::Values(LeftoverCase{"Locked", true, false, true},
-                                           LeftoverCase{"NoLocksRecent", false, false, false},
-                                           LeftoverCase{"NoLocksOld", false, true, true}),
-                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // ---- the race of two copies closing together ---------------------------------------------
 
