@@ -1,5 +1,5 @@
 // The guard's reading of window titles, its behaviour without an X display, and the window set's
-// use of it. The search itself runs against real X servers in single_instance_test.sh.
+// use of it. The search itself runs against real X servers in tests/e2e/single_instance_test.sh.
 #include "app/instance_guard.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "app/application_windows.h"
+#include "tests/support/cases.h"
 #include "tests/support/recording_desktop.h"
-#include "tests/support/test_names.h"
 #include "ui/windows/adding.h"
 
 namespace {
@@ -25,29 +25,19 @@ struct TitleCase {
   bool matches;
 };
 
-void PrintTo(const TitleCase& c, std::ostream* os) {
-  *os << c.name << ": " << test_names::Quoted(c.bytes.toStdString()) << " as "
-      << (c.utf8 ? "UTF-8" : "Latin-1") << (c.matches ? " is" : " is not") << " the title";
+TEST(TitleTest, ComparesExactly) {
+  const TitleCase kCases[] = {{"exact_utf8", "Tallymate 3.1", true, true},
+                              {"exact_latin1", "Tallymate 3.1", false, true},
+                              {"other_case", "tallymate 3.1", true, false},
+                              {"trailing_blank", "Tallymate 3.1 ", true, false},
+                              {"leading_blank", " Tallymate 3.1", true, false},
+                              {"shorter", "Tallymate 3.", true, false},
+                              {"trailing_nul", QByteArray("Tallymate 3.1\0", 14), true, false},
+                              {"empty", "", true, false}};
+  ForEachCase(kCases, [](const TitleCase& c) {
+    EXPECT_EQ(WindowTitleFromProperty(c.bytes, c.utf8) == kTitle, c.matches) << c.name;
+  });
 }
-
-class TitleTest : public ::testing::TestWithParam<TitleCase> {};
-
-TEST_P(TitleTest, ComparesExactly) {
-  const TitleCase& c = GetParam();
-  EXPECT_EQ(WindowTitleFromProperty(c.bytes, c.utf8) == kTitle, c.matches) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Titles, TitleTest,
-    ::testing::Values(TitleCase{"exact_utf8", "Tallymate 3.1", true, true},
-                      TitleCase{"exact_latin1", "Tallymate 3.1", false, true},
-                      TitleCase{"other_case", "tallymate 3.1", true, false},
-                      TitleCase{"trailing_blank", "Tallymate 3.1 ", true, false},
-                      TitleCase{"leading_blank", " Tallymate 3.1", true, false},
-                      TitleCase{"shorter", "Tallymate 3.", true, false},
-                      TitleCase{"trailing_nul", QByteArray("Tallymate 3.1\0", 14), true, false},
-                      TitleCase{"empty", "", true, false}),
-    [](const ::testing::TestParamInfo<TitleCase>& param) { return std::string(param.param.name); });
 
 TEST(WindowTitle, KeepsAtMost127Characters) {
   const QByteArray ascii(300, 'a');
