@@ -11,6 +11,7 @@
 #include "core/arithmetic.h"
 #include "core/faults.h"
 #include "core/number_text.h"
+#include "tests/support/cases.h"
 #include "tests/support/recording_desktop.h"
 
 namespace {
@@ -96,9 +97,10 @@ TEST_F(CalcWindows, PowerAnswerGivesThePowerOrTheFailure) {
       {Digits('1', 309), 1, Fault(kOverflow)},  // beyond the double range when narrowed
       {"1,5E308", 2, Text("2,25E616")},         // inside the double range, squared in extended
   };
-  for (const PowerRow& row : rows)
+  ForEachCase(rows, [](const PowerRow& row) {
     EXPECT_EQ(Capture([&] { return PowerAnswer(row.number, row.exponent); }), row.expected)
         << row.number << " ^ " << row.exponent;
+  });
 }
 
 TEST_F(CalcWindows, PowerOfTheUnnarrowedBaseWouldDifferInTheLastDigit) {
@@ -132,8 +134,10 @@ TEST_F(CalcWindows, SquareRootAnswerGivesTheRootOrTheFailure) {
       {"1-2", NotANumber("1-2")},
       {Digits('1', 310), Fault(kOverflow)},
   };
-  for (const auto& [number, expected] : rows)
+  ForEachCase(rows, [](const auto& row) {
+    const auto& [number, expected] = row;
     EXPECT_EQ(Capture([&number = number] { return SquareRootAnswer(number); }), expected) << number;
+  });
 }
 
 // ---- quadratic equation ----
@@ -204,7 +208,7 @@ TEST_F(CalcWindows, QuadraticSolveWritesItsLinesInOrderUpToTheFailure) {
       // 2a beyond the double range, after the discriminant line is written.
       {"1E308", "1E154", "0", {{L::kDiscriminant, two + "1E308"}}, Fault(kOverflow)},
   };
-  for (const QuadraticRow& row : rows) {
+  ForEachCase(rows, [](const QuadraticRow& row) {
     std::map<QuadraticLine, std::string> written;
     std::vector<QuadraticLine> order;
     const Outcome outcome = Capture([&] {
@@ -218,7 +222,7 @@ TEST_F(CalcWindows, QuadraticSolveWritesItsLinesInOrderUpToTheFailure) {
     EXPECT_EQ(written, row.written) << where;
     EXPECT_EQ(outcome, row.failure.value_or(Text("done"))) << where;
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << where;
-  }
+  });
 }
 
 // ---- arithmetic mean ----
@@ -243,12 +247,12 @@ TEST_F(CalcWindows, MeanLineGivesTheMeanOfTheItemsOrTheFailure) {
       {{"1,7E308", "1,7E308"}, {"1,7E308", "1,7E308"}, Fault(kOverflow)},
       {{"1,7E308", "1,7E308", "-1,7E308"}, {"1,7E308", "1,7E308", "-1,7E308"}, Fault(kOverflow)},
   };
-  for (const MeanRow& row : rows) {
+  ForEachCase(rows, [](const MeanRow& row) {
     std::vector<std::string> items;
     for (const std::string& t : row.typed) items.push_back(MeanItem(t));
     EXPECT_EQ(items, row.items);
     EXPECT_EQ(Capture([&] { return MeanLine(items); }), row.line);
-  }
+  });
 }
 
 TEST_F(CalcWindows, MeanItemRefusesWhatCannotBeAdded) {
@@ -264,7 +268,10 @@ TEST_F(CalcWindows, SpinValueReadsWholeNumbersAndOtherwiseTheMinimum) {
       {"2", 2}, {"500", 500}, {"-3", -3},         {"", 1},     {"-", 1},    {"2,5", 1},
       {",", 1}, {"7 ", 1},    {"99999999999", 1}, {"$10", 16}, {" 42", 42},
   };
-  for (const auto& [text, value] : rows) EXPECT_EQ(SpinValue(text, 1), value) << text;
+  ForEachCase(rows, [](const auto& row) {
+    const auto& [text, value] = row;
+    EXPECT_EQ(SpinValue(text, 1), value) << text;
+  });
 }
 
 TEST_F(CalcWindows, SpinExitReplacesOnlyValuesOutsideTheRange) {
@@ -273,8 +280,10 @@ TEST_F(CalcWindows, SpinExitReplacesOnlyValuesOutsideTheRange) {
       {"2,5", {}},           {"50", {}},     {"100", {}}, {"1", {}},   {"007", {}},
       {"2147483647", "100"},
   };
-  for (const auto& [text, replacement] : rows)
+  ForEachCase(rows, [](const auto& row) {
+    const auto& [text, replacement] = row;
     EXPECT_EQ(SpinExitText(text, 1, 100), replacement) << text;
+  });
 }
 
 TEST_F(CalcWindows, SpinStepsClampIntoTheRange) {
@@ -296,7 +305,9 @@ TEST_F(CalcWindows, SpinStepsClampIntoTheRange) {
       {"-2147483648", -1, "1"},
       {"007", 1, "8"},
   };
-  for (const Row& r : rows) EXPECT_EQ(SpinStepText(r.text, r.delta, 1, 100), r.result) << r.text;
+  ForEachCase(rows, [](const Row& r) {
+    EXPECT_EQ(SpinStepText(r.text, r.delta, 1, 100), r.result) << r.text;
+  });
 }
 
 TEST_F(CalcWindows, SpinKeyFilterDropsOtherKeysWithABeepOnly) {

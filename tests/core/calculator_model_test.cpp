@@ -173,13 +173,13 @@ TEST_F(Calculator, TwoOperandFailuresWriteNothing) {
 }
 
 TEST_F(Calculator, DivideByTheTextZeroOnlyShowsTheMessage) {
-  for (const char* first : {"5", "0", "x"}) {
+  ForEachCase({"5", "0", "x"}, [&](const char* first) {
     desktop_.events.clear();
     CalculatorModel model = Model(first, "0", "12");
     EXPECT_EQ(model.Button5Click(), Focus::kFirst);
     EXPECT_EQ(model.answer, "12");
     EXPECT_EQ(Requests(desktop_), std::vector<std::string>{"info:На ноль делить нельзя!"});
-  }
+  });
 }
 
 TEST_F(Calculator, AfterAFaultTheNextOperationComputesNormally) {

@@ -352,14 +352,14 @@ TEST(SettingsStoreChoose, BesideTheProgramWhereItsFolderIsWritableElseTheUsersOw
         {system, nullptr, nullptr, {system}},
         {system, nullptr, "home/u", {system}},
     };
-    for (const Case& c : cases) {
+    ForEachCase(cases, [](const Case& c) {
       SCOPED_TRACE(c.beside + " XDG_CONFIG_HOME=" + (c.config_home ? c.config_home : "unset") +
                    " HOME=" + (c.home ? c.home : "unset"));
       const SettingsLocation got = SettingsStore::Choose(c.beside, c.config_home, c.home);
       EXPECT_EQ(got.file, c.expected.file);
       EXPECT_EQ(got.seed, c.expected.seed);
       EXPECT_EQ(got.make_folder, c.expected.make_folder);
-    }
+    });
   });
 }
 

@@ -72,10 +72,11 @@ TEST(ReadRecord, TipsAreOnForAnyNonZeroWholeNumber) {
   const std::pair<const char*, bool> cases[] = {{"1", true},    {"2", true},   {"-1", true},
                                                 {"0x10", true}, {"0", false},  {"0x0", false},
                                                 {"", false},    {"abc", false}};
-  for (const auto& [value, on] : cases) {
+  ForEachCase(cases, [&path](const auto& c) {
+    const auto& [value, on] = c;
     WriteBytes(path, std::string("[var]\r\nc=") + value + "\r\n");
     EXPECT_EQ(ReadStoredSettings(path).tips, on) << "value '" << value << "'";
-  }
+  });
 }
 
 TEST(WriteRecord, SettingsWindowThenCloseGiveTheTenLineFile) {
