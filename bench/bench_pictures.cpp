@@ -5,18 +5,25 @@
 // resets its peak-memory mark, then decodes the file a few times. Reported are the best time
 // and the growth of the peak resident size over the warmed-up process.
 //
-//   bench_pictures [--no-huge | --large-only]
+//   bench_pictures [--no-huge | --large-only | --instructions]
 //     --no-huge skips the 20000 x 20000 pictures and the large cases below;
 //     --large-only runs only these: 60000 x 60000 PNGs (one-bit grey and RGB, flat bands), a
 //     12000 x 12000 progressive JPEG (its coefficients are held whole, under a 512 MB cap), a
 //     15000 x 15000 JPEG of 500 scans (refused past the scan limit), a 16 MB PNG that is mostly
 //     a zTXt chunk, read by its content, an 8000 x 8000 RLE8 bitmap, a 1 KB RLE8 bitmap claiming
-//     11000 x 11000, and a damaged arithmetic-coded JPEG claiming 63998 x 29699 pixels.
+//     11000 x 11000, and a damaged arithmetic-coded JPEG claiming 63998 x 29699 pixels;
+//     --instructions counts, with callgrind, the instructions of one decoding of each 1 MP
+//     picture below beside the library that does the least with the same file (Qt's reader for
+//     bitmaps, libpng alone for PNG): repeatable where times on a shared machine are not.
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <valgrind/callgrind.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +31,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "picture_writers.h"
@@ -350,9 +358,181 @@ void LargeCases(const std::string& dir, const std::string warm[2], bool have_qt)
   }
 }
 
+namespace {
+
+// ---- Instructions: each decoder beside the least a library does with the same file ----------
+
+// libpng reading every row with the transformations the program asks for, and nothing else.
+// Plain C in spirit: libpng's errors end in longjmp.
+bool LibpngRows(FILE* file, std::vector<unsigned char>* row) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_init_io(png, file);
+  png_read_info(png, info);
+  png_set_expand(png);
+  png_set_scale_16(png);
+  png_set_gray_to_rgb(png);
+  const int passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  row->resize(png_get_rowbytes(png, info));
+  const png_uint_32 height = png_get_image_height(png, info);
+  for (int pass = 0; pass < passes; ++pass)
+    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, row->data(), nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+bool LibpngAlone(const std::string& path, int* width, int* height, std::string* error) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = "cannot open";
+    return false;
+  }
+  std::vector<unsigned char> row;
+  const bool ok = LibpngRows(file, &row);
+  std::fclose(file);
+  if (!ok) *error = "libpng failed";
+  *width = *height = 0;
+  return ok;
+}
+
+const std::pair<const char*, Decoder> kCounted[] = {
+    {"ours", Ours}, {"qt", QtReaderOrNothing}, {"libpng", LibpngAlone}};
+
+// In the child under callgrind: decodes once to load code and plugins, then once collecting.
+int CountOne(const std::string& who, const std::string& path) {
+  for (const auto& [name, decode] : kCounted) {
+    if (who != name) continue;
+    int width = 0, height = 0;
+    std::string error;
+    if (!decode(path, &width, &height, &error)) {
+      std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+      return 1;
+    }
+    CALLGRIND_TOGGLE_COLLECT;
+    const bool ok = decode(path, &width, &height, &error);
+    CALLGRIND_TOGGLE_COLLECT;
+    return ok ? 0 : 1;
+  }
+  return 2;
+}
+
+// Instructions of one decoding by `who`, counted by callgrind in a child; -1 when that failed.
+long long Instructions(const std::string& self, const std::string& who, const std::string& path) {
+  const std::string out = path + "." + who + ".callgrind";
+  const std::string out_option = "--callgrind-out-file=" + out;
+  const char* argv[] = {"valgrind",         "--tool=callgrind", "--collect-atstart=no",
+                        out_option.c_str(), self.c_str(),       "--count",
+                        who.c_str(),        path.c_str(),       nullptr};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  pid_t child = 0;
+  const int spawned =
+      posix_spawnp(&child, "valgrind", &quiet, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  int status = 1;
+  if (spawned != 0 || waitpid(child, &status, 0) != child || status != 0) return -1;
+  std::ifstream profile(out);
+  std::string line;
+  long long count = -1;
+  while (std::getline(profile, line)) {
+    if (line.starts_with("totals:") || line.starts_with("summary:"))
+      count = std::atoll(line.c_str() + line.find(':') + 1);
+  }
+  std::remove(out.c_str());
+  return count;
+}
+
+// A photograph stand-in with alpha: the colours of PhotoRow, and an alpha that runs across the
+// whole range, so that every level of composing is met.
+unsigned char PhotoAlpha(int width, int x, int y) {
+  return static_cast<unsigned char>((x * 255 / width + y * 7) % 256);
+}
+
+void InstructionCases(const std::string& dir) {
+  constexpr int kWidth = 1152, kHeight = 864;
+  char self[4096] = {};
+  if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return;
+  std::vector<unsigned char> photo(size_t{3} * kWidth);
+  // Bitmaps of 32 bits, blue, green, red and the fourth byte from the lowest address: with an
+  // alpha mask in a version 5 header, and with the three colour masks after a version 3 one.
+  std::vector<std::vector<unsigned char>> rows(kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    PhotoRow(kWidth, kHeight, y, photo.data());
+    rows[static_cast<size_t>(y)].resize(size_t{4} * kWidth);
+    for (int x = 0; x < kWidth; ++x) {
+      unsigned char* p = rows[static_cast<size_t>(y)].data() + 4 * x;
+      p[0] = photo[3 * x + 2];
+      p[1] = photo[3 * x + 1];
+      p[2] = photo[3 * x];
+      p[3] = PhotoAlpha(kWidth, x, y);
+    }
+  }
+  const std::vector<unsigned char> pixels = picture_writers::StoredRows(rows);
+  struct Case {
+    const char* label;
+    std::string path;
+    const char* floor;
+  };
+  std::vector<Case> cases;
+  for (const bool alpha : {true, false}) {
+    picture_writers::BmpLayout layout;
+    layout.width = kWidth;
+    layout.height = kHeight;
+    layout.bits = 32;
+    layout.compression = picture_writers::kBmpBitfields;
+    layout.header_size = alpha ? 124 : 40;
+    layout.masks = {0xFF0000, 0xFF00, 0xFF};
+    if (alpha) layout.masks.push_back(0xFF000000);
+    const std::vector<unsigned char> bmp = picture_writers::WriteBmp(layout, pixels);
+    const std::string name = dir + (alpha ? "/alpha_mask.bmp" : "/bitfields.bmp");
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    cases.push_back({alpha ? "BMP 32-bit alpha mask" : "BMP 32-bit bit fields", name, "qt"});
+  }
+  {
+    picture_writers::PngLayout layout;
+    layout.width = kWidth;
+    layout.height = kHeight;
+    layout.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    const std::string name = dir + "/alpha.png";
+    picture_writers::WritePngFile(name, layout, [&](int y, unsigned char* row) {
+      PhotoRow(kWidth, kHeight, y, photo.data());
+      for (int x = 0; x < kWidth; ++x) {
+        std::memcpy(row + 4 * x, photo.data() + 3 * x, 3);
+        row[4 * x + 3] = PhotoAlpha(kWidth, x, y);
+      }
+    });
+    cases.push_back({"PNG RGBA", name, "libpng"});
+  }
+  std::printf("Instructions of one decoding of %d x %d for display at %d x %d (callgrind):\n",
+              kWidth, kHeight, kMinWidth, kMinHeight);
+  std::printf("%-24s %14s %14s %-12s %7s\n", "", "ours", "floor", "(floor)", "ratio");
+  for (const Case& c : cases) {
+    const long long ours = Instructions(self, "ours", c.path);
+    const long long floor = Instructions(self, c.floor, c.path);
+    std::printf("%-24s %14lld %14lld %-12s", c.label, ours, floor,
+                std::strcmp(c.floor, "qt") == 0 ? "Qt's reader" : "libpng alone");
+    if (ours > 0 && floor > 0)
+      std::printf(" %7.3f", static_cast<double>(ours) / static_cast<double>(floor));
+    std::printf("\n");
+    std::remove(c.path.c_str());
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--count") == 0) return CountOne(argv[2], argv[3]);
   const bool with_huge = !(argc > 1 && std::strcmp(argv[1], "--no-huge") == 0);
   const bool large_only = argc > 1 && std::strcmp(argv[1], "--large-only") == 0;
+  const bool instructions = argc > 1 && std::strcmp(argv[1], "--instructions") == 0;
 #ifdef TALLYMATE_BENCH_QT
   const bool have_qt = true;
 #else
@@ -363,6 +543,11 @@ int main(int argc, char** argv) {
   if (dir == nullptr) {
     std::perror("mkdtemp");
     return 1;
+  }
+  if (instructions) {
+    InstructionCases(dir);
+    rmdir(dir);
+    return 0;
   }
   const std::vector<Input> inputs = {
       {"1 MP", 1152, 864, false, 10},
