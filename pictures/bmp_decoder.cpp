@@ -35,6 +35,7 @@ namespace {
 
 using picture_detail::Report;
 using picture_detail::RowShrinker;
+using picture_detail::StoredPixels;
 
 constexpr int64_t kMaxSide = 65535;
 constexpr int64_t kMaxPixels = int64_t{1} << 28;
@@ -433,9 +434,21 @@ void DecodeRow(const Dib& dib, bool use_alpha, const unsigned char* row, uint32_
   }
 }
 
+// 24-bit pixels, and 32-bit ones with the usual masks, go into the sums as stored, no pixel
+// unpacked. Nothing for other depths and masks.
+std::optional<StoredPixels> StoredBytes(const Dib& dib, bool use_alpha) {
+  if (dib.bits == 24) return StoredPixels::kBgr;
+  if (dib.bits != 32 || dib.red.mask != 0xFF0000u || dib.green.mask != 0xFF00u ||
+      dib.blue.mask != 0xFFu)
+    return std::nullopt;
+  if (!use_alpha) return StoredPixels::kBgrx;
+  if (dib.alpha.mask == 0xFF000000u) return StoredPixels::kBgra;
+  return std::nullopt;
+}
+
 // Uncompressed rows; an icon's AND mask makes the pixels whose bit is 1 transparent, unless the
-// picture has alpha of its own.
-void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker) {
+// picture has alpha of its own. Only pictures that may be transparent are composed.
+void DecodeRows(const Dib& dib, const Job& job, bool icon, Picture& out) {
   const bool has_alpha = dib.alpha.mask != 0 && AnyAlpha(dib, job);
   const int64_t total = dib.alpha.mask != 0 ? 2 * int64_t{dib.height} : dib.height;
   const int64_t done = total - dib.height;
@@ -446,22 +459,27 @@ void DecodeRows(const Dib& dib, const Job& job, bool icon, RowShrinker& shrinker
     mask.emplace(job.source, dib.pixels + dib.stride * static_cast<uint64_t>(dib.height), dib.end,
                  static_cast<size_t>(mask_stride));
   }
-  const picture_detail::Backdrop backdrop(job.background);
-  std::vector<uint32_t> line(static_cast<size_t>(dib.width));
+  RowShrinker shrinker(dib.width, dib.height, out, !dib.top_down,
+                       has_alpha || mask ? std::optional<uint32_t>(job.background) : std::nullopt);
+  const std::optional<StoredPixels> stored = mask ? std::nullopt : StoredBytes(dib, has_alpha);
+  std::vector<uint32_t> line(stored ? 0 : static_cast<size_t>(dib.width));
   for (int y = 0; y < dib.height; ++y) {
     const unsigned char* row = reader.Take(static_cast<size_t>(dib.stride));
     if (row == nullptr) throw NotValid();
-    DecodeRow(dib, has_alpha, row, line.data());
-    if (mask) {
-      const unsigned char* bits = mask->Take(static_cast<size_t>(mask_stride));
-      if (bits == nullptr) throw NotValid();
-      for (int x = 0; x < dib.width; ++x) {
-        if (bits[x / 8] >> (7 - x % 8) & 1) line[static_cast<size_t>(x)] = 0;
+    if (stored) {
+      shrinker.AddRow(row, *stored);
+    } else {
+      DecodeRow(dib, has_alpha, row, line.data());
+      if (mask) {
+        const unsigned char* bits = mask->Take(static_cast<size_t>(mask_stride));
+        if (bits == nullptr) throw NotValid();
+        for (int x = 0; x < dib.width; ++x) {
+          if (bits[x / 8] >> (7 - x % 8) & 1) line[static_cast<size_t>(x)] = 0;
+        }
       }
+      shrinker.Add(line.data(), dib.width);
+      shrinker.EndRow(0);
     }
-    for (uint32_t& pixel : line) pixel = backdrop.Over(pixel);
-    shrinker.Add(line.data(), dib.width);
-    shrinker.EndRow(job.background);
     Report(job.progress, done + y + 1, total);
   }
 }
@@ -540,11 +558,12 @@ void DecodeRle(const Dib& dib, const Job& job, RowShrinker& shrinker) {
 Picture DecodeDib(const Dib& dib, const Job& job, bool icon) {
   Picture out = picture_detail::MakePicture(
       picture_detail::ShrunkSize(dib.width, dib.height, job.min_width, job.min_height));
-  RowShrinker shrinker(dib.width, dib.height, out, !dib.top_down);
   if (dib.compression == kRle8 || dib.compression == kRle4) {
+    // Unwritten pixels show the background: the picture stays opaque.
+    RowShrinker shrinker(dib.width, dib.height, out, !dib.top_down);
     DecodeRle(dib, job, shrinker);
   } else {
-    DecodeRows(dib, job, icon, shrinker);
+    DecodeRows(dib, job, icon, out);
   }
   return out;
 }

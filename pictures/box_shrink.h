@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "pictures/picture.h"
@@ -24,48 +25,29 @@ Size ShrunkSize(int width, int height, int min_width, int min_height);
 // Picture of the given size with every pixel allocated.
 Picture MakePicture(Size size);
 
-// Pixels with alpha composed over the opaque background colour 0xRRGGBB, rounded per channel.
-class Backdrop {
- public:
-  explicit Backdrop(uint32_t rgb) : rgb_{rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF} {}
+// Pixels as decoders store them, one byte a channel, in the order named (x: a byte unused).
+enum class StoredPixels { kRgb, kRgba, kBgr, kBgrx, kBgra };
 
-  // 0xAARRGGBB as 0xRRGGBB (an opaque one keeps its alpha byte).
-  uint32_t Over(uint32_t argb) const {
-    const unsigned int alpha = argb >> 24;
-    if (alpha == 255) return argb;
-    uint32_t rgb = 0;
-    for (int c = 0; c < 3; ++c)
-      rgb |= Channel(argb >> (16 - 8 * c) & 0xFF, alpha, c) << (16 - 8 * c);
-    return rgb;
-  }
-
-  // `count` pixels of four bytes, red first and alpha last, as three.
-  void Over(const unsigned char* rgba, int count, unsigned char* rgb) const {
-    for (int i = 0; i < count; ++i, rgba += 4, rgb += 3) {
-      for (int c = 0; c < 3; ++c) rgb[c] = static_cast<unsigned char>(Channel(rgba[c], rgba[3], c));
-    }
-  }
-
- private:
-  uint32_t Channel(unsigned int value, unsigned int alpha, int c) const {
-    return (value * alpha + rgb_[c] * (255 - alpha) + 127) / 255;
-  }
-
-  unsigned int rgb_[3];
-};
-
+// Pixels with alpha are composed over the opaque background colour 0xRRGGBB after shrinking:
+// composing is linear, so each result pixel blends the alpha-weighted sums of its box once,
+// rounded once. A result pixel of a single source pixel is (v * a + back * (255 - a) + 127) / 255
+// per channel; a bigger box is the exact average of those, rounded.
+//
 // Takes the source rows in the order they are stored and keeps only one result row of sums:
-// whole rows of RGB bytes (AddRow), a row in pieces from left to right (Add and AddRun, then
+// whole rows of stored bytes (AddRow), a row in pieces from left to right (Add and AddRun, then
 // EndRow), or whole rows of one colour (AddRows). A run of one colour costs the result columns it
-// covers, not its length: an RLE bitmap claims 2^28 pixels in a few bytes. Colours are 0xRRGGBB;
-// their top byte is ignored. Rows stored bottom-up fill the result from its last row; each
-// result row still averages one whole box of source rows.
+// covers, not its length: an RLE bitmap claims 2^28 pixels in a few bytes. Colours are 0xAARRGGBB
+// when composing over a background, else 0xRRGGBB with the top byte ignored. Rows stored
+// bottom-up fill the result from its last row; each result row still averages one whole box of
+// source rows.
 class RowShrinker {
  public:
-  RowShrinker(int source_width, int source_height, Picture& out, bool bottom_up = false);
+  RowShrinker(int source_width, int source_height, Picture& out, bool bottom_up = false,
+              std::optional<uint32_t> background = std::nullopt);
 
-  // A whole row of `source_width` pixels, three bytes each, red first.
-  void AddRow(const unsigned char* rgb);
+  // A whole row of `source_width` pixels; their alpha counts only when composing, and pixels
+  // without alpha are opaque.
+  void AddRow(const unsigned char* row, StoredPixels kind);
 
   // The column the next pixel of the current row goes to.
   int x() const { return x_; }
@@ -78,7 +60,11 @@ class RowShrinker {
   void AddRows(int64_t count, uint32_t colour);
 
  private:
-  void AddToColumn(uint64_t r, uint64_t g, uint64_t b);
+  template <int kBytes, int kRed, int kGreen, int kBlue, int kAlpha>
+  void SumRowOf(const unsigned char* row);
+  template <int kBytes, int kRed, int kGreen, int kBlue, int kAlpha, bool kComposing>
+  void SumRow(const unsigned char* row);
+  void AddToColumn(uint64_t r, uint64_t g, uint64_t b, uint64_t a);
   void MoveTo(int x);
   void RowDone();
   void Emit();
@@ -86,9 +72,11 @@ class RowShrinker {
   Picture& out_;
   int width_;
   bool bottom_up_;
+  std::optional<uint32_t> background_;
+  size_t stride_;                   // sums per result column: R, G, B, and alpha when composing
   std::vector<int> column_starts_;  // result column x averages source columns [x], [x + 1)
   std::vector<int> row_starts_;
-  std::vector<uint64_t> sums_;  // R, G, B per result column
+  std::vector<uint64_t> sums_;
   int x_ = 0;
   int column_ = 0;      // the result column of x_
   int source_row_ = 0;  // rows done, in the order stored
@@ -96,22 +84,28 @@ class RowShrinker {
 };
 
 // Takes source pixels in any order, as the passes of an interlaced PNG deliver them; keeps
-// sums for every result pixel, so its memory follows the result, not the source.
+// sums for every result pixel, so its memory follows the result, not the source. Pixels are
+// RGBA bytes composed over `background` as RowShrinker composes them, or RGB without one.
 class ScatterShrinker {
  public:
-  ScatterShrinker(int source_width, int source_height, Size out);
-  // `count` RGB pixels of source row y at columns x0, x0 + step, ...
-  void AddPixels(int y, int x0, int step, const unsigned char* rgb, int count);
+  ScatterShrinker(int source_width, int source_height, Size out,
+                  std::optional<uint32_t> background = std::nullopt);
+  // `count` pixels of source row y at columns x0, x0 + step, ...
+  void AddPixels(int y, int x0, int step, const unsigned char* pixels, int count);
   Picture Finish() const;
 
  private:
   template <typename Sum>
-  void Add(std::vector<Sum>& sums, int y, int x0, int step, const unsigned char* rgb, int count);
+  void Add(std::vector<Sum>& sums, int y, int x0, int step, const unsigned char* pixels, int count);
+  template <typename Sum>
+  uint32_t Result(const std::vector<Sum>& sums, size_t i, uint64_t count) const;
 
   Size out_;
+  std::optional<uint32_t> background_;
+  size_t stride_;  // sums per result pixel
   std::vector<int> column_starts_, row_starts_;
   std::vector<int> column_box_, row_box_;  // source index -> result index
-  // Narrow sums unless a box is so big that 255 * its pixels would not fit in 32 bits.
+  // Narrow sums unless a box is so big that its largest sum would not fit in 32 bits.
   std::vector<uint32_t> narrow_;
   std::vector<uint64_t> wide_;
 };

@@ -228,7 +228,7 @@ unsigned char Scale(unsigned int a, unsigned int b) {
 bool Row(void* opaque, const unsigned char* samples, int components, bool adobe) {
   auto* sink = static_cast<Sink*>(opaque);
   if (components == 3) {
-    sink->shrinker->AddRow(samples);
+    sink->shrinker->AddRow(samples, picture_detail::StoredPixels::kRgb);
     return true;
   }
   // CMYK: Adobe's files store the inks inverted (255 = no ink), which is the usual case.
@@ -237,7 +237,7 @@ bool Row(void* opaque, const unsigned char* samples, int components, bool adobe)
     const unsigned int k = adobe ? samples[3] : 255u - samples[3];
     for (int c = 0; c < 3; ++c) out[c] = Scale(adobe ? samples[c] : 255u - samples[c], k);
   }
-  sink->shrinker->AddRow(sink->rgb.data());
+  sink->shrinker->AddRow(sink->rgb.data(), picture_detail::StoredPixels::kRgb);
   return true;
 }
 

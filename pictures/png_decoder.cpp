@@ -50,64 +50,15 @@ enum class Outcome {
   kCancelled
 };
 
-// Follows the chunk structure of the bytes handed to libpng, with a running checksum. libpng
-// checks a chunk's CRC only after inflating all of it, so damaged image data usually shows up
-// first as a zlib error; reading on to the end of that chunk tells damage from a bad encoder.
-struct ChunkTracker {
-  enum State { kSignature, kHeader, kData, kCrc } state = kSignature;
-  uint32_t need = 8;  // bytes left in this state
-  unsigned char bytes[8] = {};
-  uLong crc = 0;
-  bool last_crc_wrong = false;
-};
-
 uint32_t BigEndian32(const unsigned char* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
-}
-
-void Track(ChunkTracker& t, const unsigned char* p, size_t size) {
-  while (size > 0) {
-    const uint32_t take = static_cast<uint32_t>(std::min<size_t>(size, t.need));
-    if (t.state == ChunkTracker::kData) {
-      t.crc = crc32(t.crc, p, take);
-    } else if (t.state != ChunkTracker::kSignature) {
-      const uint32_t filled = (t.state == ChunkTracker::kHeader ? 8 : 4) - t.need;
-      std::memcpy(t.bytes + filled, p, take);
-    }
-    p += take;
-    size -= take;
-    t.need -= take;
-    if (t.need > 0) continue;
-    switch (t.state) {
-      case ChunkTracker::kSignature:
-      case ChunkTracker::kCrc:
-        if (t.state == ChunkTracker::kCrc)
-          t.last_crc_wrong = BigEndian32(t.bytes) != static_cast<uint32_t>(t.crc);
-        t.state = ChunkTracker::kHeader;
-        t.need = 8;
-        break;
-      case ChunkTracker::kHeader:
-        t.crc = crc32(0L, t.bytes + 4, 4);
-        t.need = BigEndian32(t.bytes);
-        t.state = ChunkTracker::kData;
-        if (t.need == 0) {
-          t.state = ChunkTracker::kCrc;
-          t.need = 4;
-        }
-        break;
-      case ChunkTracker::kData:
-        t.state = ChunkTracker::kCrc;
-        t.need = 4;
-        break;
-    }
-  }
 }
 
 struct PngJob {
   FILE* file = nullptr;
   const unsigned char* data = nullptr;
   size_t size = 0;
-  size_t position = 0;
+  uint64_t position = 0;  // bytes handed to libpng
 
   // The receiver of the rows; these never throw, they report failure by returning null/false.
   void* sink = nullptr;
@@ -121,7 +72,6 @@ struct PngJob {
   int64_t rows_done = 0;
   int64_t rows_total = 1;
 
-  ChunkTracker chunk;
   png_structp png = nullptr;
   png_infop info = nullptr;
   Outcome outcome = Outcome::kDone;
@@ -156,11 +106,10 @@ size_t ReadSource(PngJob* job, unsigned char* out, size_t count) {
     got = std::fread(out, 1, count, job->file);
     if (got < count && std::ferror(job->file)) job->read_error = errno;
   } else {
-    got = std::min(count, job->size - job->position);
+    got = static_cast<size_t>(std::min<uint64_t>(count, job->size - job->position));
     if (got > 0) std::memcpy(out, job->data + job->position, got);
-    job->position += got;
   }
-  Track(job->chunk, out, got);
+  job->position += got;
   return got;
 }
 
@@ -277,13 +226,12 @@ void RunPng(PngJob* job) {
 struct Sink {
   int min_width = 1;
   int min_height = 1;
-  picture_detail::Backdrop backdrop{0};
-  int channels = 3;
+  uint32_t background = 0;
+  picture_detail::StoredPixels kind = picture_detail::StoredPixels::kRgb;
   Picture picture;
   std::optional<RowShrinker> rows;
   std::optional<ScatterShrinker> scatter;
   std::vector<unsigned char> row;
-  std::vector<unsigned char> rgb;
   std::exception_ptr failure;
 };
 
@@ -291,46 +239,72 @@ unsigned char* Begin(void* opaque, int width, int height, bool interlaced, int c
   auto* sink = static_cast<Sink*>(opaque);
   const bool begun = picture_detail::KeepFailure(sink->failure, [&] {
     const picture_detail::Size size = ShrunkSize(width, height, sink->min_width, sink->min_height);
+    // Only pixels with alpha are composed over the background.
+    const std::optional<uint32_t> background =
+        channels == 4 ? std::optional<uint32_t>(sink->background) : std::nullopt;
     if (interlaced) {
-      sink->scatter.emplace(width, height, size);
+      sink->scatter.emplace(width, height, size, background);
     } else {
       sink->picture = MakePicture(size);
-      sink->rows.emplace(width, height, sink->picture);
+      sink->rows.emplace(width, height, sink->picture, false, background);
     }
-    sink->channels = channels;
+    sink->kind =
+        channels == 4 ? picture_detail::StoredPixels::kRgba : picture_detail::StoredPixels::kRgb;
     sink->row.resize(static_cast<size_t>(width) * static_cast<size_t>(channels));
-    if (channels == 4) sink->rgb.resize(size_t{3} * static_cast<size_t>(width));
   });
   return begun ? sink->row.data() : nullptr;
 }
 
 bool Pixels(void* opaque, int y, int x0, int step, const unsigned char* samples, int count) {
   auto* sink = static_cast<Sink*>(opaque);
-  const unsigned char* rgb = samples;
-  if (sink->channels == 4) {
-    sink->backdrop.Over(samples, count, sink->rgb.data());
-    rgb = sink->rgb.data();
-  }
   if (sink->scatter) {
-    sink->scatter->AddPixels(y, x0, step, rgb, count);
+    sink->scatter->AddPixels(y, x0, step, samples, count);
   } else {
-    sink->rows->AddRow(rgb);
+    sink->rows->AddRow(samples, sink->kind);
   }
   return true;
 }
 
-// After libpng gave up inside a chunk: whether the rest of that chunk fails its checksum.
-bool ChunkIsDamaged(PngJob& job) {
-  ChunkTracker& t = job.chunk;
-  if ((t.state != ChunkTracker::kData && t.state != ChunkTracker::kCrc) || t.need > PNG_UINT_31_MAX)
-    return false;
-  unsigned char buffer[4096];
-  while (t.state == ChunkTracker::kData || t.state == ChunkTracker::kCrc) {
-    const size_t want = std::min<size_t>(sizeof buffer, t.need);
-    if (ReadSource(&job, buffer, want) < want)
-      return false;  // cut short as well: keep libpng's word
+// Exactly `count` bytes at `offset` of the source, after libpng has given up.
+bool ReadAt(const PngJob& job, uint64_t offset, unsigned char* out, size_t count) {
+  if (job.file == nullptr) {
+    if (offset > job.size || count > job.size - offset) return false;
+    std::memcpy(out, job.data + offset, count);
+    return true;
   }
-  return t.last_crc_wrong;
+  return fseeko(job.file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+         std::fread(out, 1, count, job.file) == count;
+}
+
+// After libpng gave up inside a chunk: whether that chunk fails its checksum. libpng checks a
+// chunk's CRC only after inflating all of it, so damaged image data usually shows up first as a
+// zlib error; the chunk is found and checksummed only then, not on every load.
+bool ChunkIsDamaged(const PngJob& job) {
+  unsigned char head[8];
+  uint64_t start = 8;  // past the signature
+  uint32_t length = 0;
+  for (;;) {
+    if (job.position < start + 8 || !ReadAt(job, start, head, sizeof head))
+      return false;  // in the signature or a chunk's header: no chunk's data to blame
+    length = BigEndian32(head);
+    const uint64_t end = start + 12 + length;
+    if (job.position < end) break;
+    start = end;
+  }
+  if (length > PNG_UINT_31_MAX) return false;
+  uLong crc = crc32(0L, head + 4, 4);
+  unsigned char buffer[4096];
+  uint64_t at = start + 8;
+  for (uint32_t left = length; left > 0;) {
+    const size_t want = std::min<size_t>(sizeof buffer, left);
+    if (!ReadAt(job, at, buffer, want)) return false;  // cut short as well: keep libpng's word
+    crc = crc32(crc, buffer, static_cast<uInt>(want));
+    at += want;
+    left -= static_cast<uint32_t>(want);
+  }
+  unsigned char stored[4];
+  return ReadAt(job, at, stored, sizeof stored) &&
+         BigEndian32(stored) != static_cast<uint32_t>(crc);
 }
 
 std::string Invalid(const std::string& what) {
@@ -343,7 +317,7 @@ Picture Decode(PngJob& job, const std::string* path, int min_width, int min_heig
   Sink sink;
   sink.min_width = std::max(1, min_width);
   sink.min_height = std::max(1, min_height);
-  sink.backdrop = picture_detail::Backdrop(background);
+  sink.background = background & 0xFFFFFFu;
   job.sink = &sink;
   job.begin = Begin;
   job.pixels = Pixels;
