@@ -9,6 +9,8 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -133,21 +135,49 @@ void DecideText(QWidget* widget) {
   if (field) SetRoles(widget, {QPalette::Text}, decided(QPalette::Text, ToQColor(*field)));
 }
 
-bool CarriesColours(const QWidget* widget) {
-  return widget->property(kWindowColourProperty).isValid() ||
-         widget->property(kFieldColourProperty).isValid() ||
-         widget->property(kTextColourProperty).isValid() ||
-         widget->property(kDesktopColoursProperty).isValid();
+// The widgets that carry colours of the program, in the order they were first given one. The
+// colour rule visits these instead of asking every control of a window for its properties: a
+// window has far more controls than coloured ones.
+struct Coloured {
+  const QObject* object;  // the same widget, to be recognised while it is destroyed
+  QWidget* widget;
+};
+
+std::vector<Coloured>& ColouredWidgets() {
+  static std::vector<Coloured> widgets;
+  return widgets;
 }
 
-// The widget and every control inside it that carries colours of the program, outermost first;
-// other windows inside it (dialogs, menus) keep the desktop's colours and are left out.
-void DecideTextWithin(QWidget* root) {
-  if (CarriesColours(root)) DecideText(root);
-  for (QWidget* child : root->findChildren<QWidget*>()) {
-    if (child->window() != root->window() || !CarriesColours(child)) continue;
-    DecideText(child);
+std::unordered_set<const QObject*>& ColouredSet() {
+  static std::unordered_set<const QObject*> set;
+  return set;
+}
+
+void Remember(QWidget* widget) {
+  const QObject* object = widget;
+  if (!ColouredSet().insert(object).second) return;
+  ColouredWidgets().push_back({object, widget});
+  QObject::connect(widget, &QObject::destroyed, [](QObject* gone) {
+    ColouredSet().erase(gone);
+    std::erase_if(ColouredWidgets(), [gone](const Coloured& c) { return c.object == gone; });
+  });
+}
+
+// The coloured widgets of `root`'s window inside `root`, `root` too; other windows inside it
+// (dialogs, menus) keep the desktop's colours and are left out.
+template <typename Visit>
+void ForColouredWithin(QWidget* root, Visit visit) {
+  const QWidget* window = root->window();
+  // By index: a visit may colour a widget for the first time.
+  for (size_t i = 0; i < ColouredWidgets().size(); ++i) {
+    QWidget* widget = ColouredWidgets()[i].widget;
+    if (widget == root || (widget->window() == window && root->isAncestorOf(widget))) visit(widget);
   }
+}
+
+// The widget and every control inside it that carries colours of the program.
+void DecideTextWithin(QWidget* root) {
+  ForColouredWithin(root, DecideText);
 }
 
 double Luminance(const QColor& colour) {
@@ -190,6 +220,7 @@ QColor ReadableOn(const QColor& background, const QColor& wanted, double least) 
 }
 
 void SetWindowColour(QWidget* widget, uint32_t value) {
+  Remember(widget);
   StoreValue(widget, kWindowColourProperty, value);
   widget->setAutoFillBackground(true);
   SetRoles(widget, {QPalette::Window}, [&](QPalette::ColorGroup) { return ToQColor(value); });
@@ -201,6 +232,7 @@ uint32_t WindowColour(const QWidget* widget) {
 }
 
 void SetFieldColour(QWidget* widget, uint32_t value) {
+  Remember(widget);
   StoreValue(widget, kFieldColourProperty, value);
   SetRoles(widget, {QPalette::Base}, [&](QPalette::ColorGroup) { return ToQColor(value); });
   DecideText(widget);
@@ -211,24 +243,24 @@ uint32_t FieldColour(const QWidget* widget) {
 }
 
 void KeepDesktopColours(QWidget* widget) {
+  Remember(widget);
   widget->setProperty(kDesktopColoursProperty, true);
   DecideText(widget);
 }
 
 void SetTextColour(QWidget* widget, uint32_t value, double least) {
+  Remember(widget);
   StoreValue(widget, kTextColourProperty, value);
   widget->setProperty(kTextLeastProperty, least);
   DecideText(widget);
 }
 
 void RefreshColours(QWidget* root) {
-  QList<QWidget*> widgets = root->findChildren<QWidget*>();
-  widgets.prepend(root);
-  for (QWidget* widget : widgets) {
+  ForColouredWithin(root, [](QWidget* widget) {
     if (const auto value = StoredValue(widget, kWindowColourProperty))
       SetRoles(widget, {QPalette::Window}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
     if (const auto value = StoredValue(widget, kFieldColourProperty))
       SetRoles(widget, {QPalette::Base}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
-  }
+  });
   DecideTextWithin(root);
 }
