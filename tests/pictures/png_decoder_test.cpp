@@ -527,8 +527,21 @@ TEST(PngFile, DecodesLikeMemory) {
   std::fwrite(png.data(), 1, png.size(), file);
   std::fclose(file);
   const Picture picture = DecodePngFile(path, 10, 10, kBackground);
-  std::remove(path.c_str());
   EXPECT_EQ(picture.pixels, Decode(png, 10, 10).pixels);
+  // Damaged image data: the file is read again to find the checksum that tells so.
+  std::vector<unsigned char> damaged = png;
+  damaged[FindChunk(Chunks(damaged), "IDAT").offset + 20] ^= 0x40;
+  file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(damaged.data(), 1, damaged.size(), file);
+  std::fclose(file);
+  try {
+    DecodePngFile(path, 1, 1, 0);
+    ADD_FAILURE();
+  } catch (const PictureError& error) {
+    EXPECT_EQ(error.message(), kCrc);
+  }
+  std::remove(path.c_str());
 }
 
 TEST(PngFile, MissingFileAndDirectoryNameTheSystemReason) {
