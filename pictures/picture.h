@@ -33,7 +33,9 @@ struct Picture {
 // small area: the result is at least min_width x min_height when the source is at least that
 // big, never bigger than the source, and each axis is reduced on its own (averaging whole
 // boxes of source pixels), so the proportions may change. Memory stays bounded by the result,
-// not the source: a 20000 x 20000 picture never exists at full size.
+// not the source: a 20000 x 20000 picture never exists at full size. Transparency is composed
+// over the background after shrinking: a shown pixel is the exact average of its box's pixels
+// composed, rounded once.
 //
 // JPEG: libjpeg scales by n/8 while decoding (the smallest n that keeps the minimum), then the
 // rows are box-averaged further. Any library error, and image data that ends too early (the
