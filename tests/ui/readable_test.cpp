@@ -125,20 +125,45 @@ class DesktopPalette {
   QPalette saved_;
 };
 
-// The contrast of the most contrasting pixel in `area` of the image with the area's commonest
-// colour, its background.
-double DrawnContrast(const QImage& image, const QRect& area) {
+// qt6ct switching its colour scheme: a palette of every role the scheme file names, set as the
+// application's and then on every widget.
+void SwitchAsQt6ct(const QPalette& palette) {
+  QPalette scheme;
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+      scheme.setColor(group, static_cast<QPalette::ColorRole>(role),
+                      palette.color(group, static_cast<QPalette::ColorRole>(role)));
+  QApplication::setPalette(scheme);
+  for (QWidget* widget : QApplication::allWidgets()) widget->setPalette(scheme);
+  QApplication::processEvents();
+}
+
+QHash<QRgb, int> PixelCounts(const QImage& image, const QRect& area) {
   QHash<QRgb, int> counts;
   const QRect inside = area.intersected(image.rect());
   for (int y = inside.top(); y <= inside.bottom(); ++y)
     for (int x = inside.left(); x <= inside.right(); ++x) ++counts[image.pixel(x, y)];
+  return counts;
+}
+
+// The commonest colour in `area` of the image: its background.
+QColor Commonest(const QImage& image, const QRect& area) {
+  const QHash<QRgb, int> counts = PixelCounts(image, area);
   QRgb background = 0;
   int most = -1;
   for (auto it = counts.cbegin(); it != counts.cend(); ++it)
     if (it.value() > most) most = it.value(), background = it.key();
+  return QColor(background);
+}
+
+// The contrast of the most contrasting pixel in `area` of the image with the area's commonest
+// colour, its background.
+double DrawnContrast(const QImage& image, const QRect& area) {
+  const QHash<QRgb, int> counts = PixelCounts(image, area);
+  const QColor background = Commonest(image, area);
   double best = 1.0;
   for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-    best = std::max(best, ContrastRatio(QColor(background), QColor(it.key())));
+    best = std::max(best, ContrastRatio(background, QColor(it.key())));
   return best;
 }
 
@@ -248,6 +273,31 @@ TEST(Readable, EveryTextAfterTheDesktopTurnsDarkWhileTheProgramRuns) {
   TestProgram program(kDefaultColours);
   const DesktopPalette dark(DarkPalette());
   ExpectProgramReadable(program, "turned dark while running");
+}
+
+// Three switches to a dark palette and back, as qt6ct makes them, on a navy window: the texts
+// read on dark, the calendar's title bar stays purple, and back on light the window is as it was.
+TEST(Readable, ThroughThreeSwitchesOfTheDesktopPaletteAsQt6ctMakesThem) {
+  TestProgram program("[Color]\r\nFormColor=8388608\r\n");
+  TForm1& main = program.main();
+  FillEmptyTexts(&main);
+  main.Button1->setFocus();  // no blinking caret in the pictures compared
+  const QPalette light = QApplication::palette();
+  const QImage before = main.grab().toImage();
+  auto* title =
+      main.MonthCalendar1->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+  ASSERT_NE(title, nullptr);
+  const QColor purple(0x80, 0x00, 0x80);
+  for (int round = 1; round <= 3; ++round) {
+    const std::string when = "switch " + std::to_string(round);
+    SwitchAsQt6ct(DarkPalette());
+    ExpectEveryTextReadable(&main, when + " to dark");
+    EXPECT_EQ(Commonest(title->grab().toImage(), title->rect()).name().toStdString(),
+              purple.name().toStdString())
+        << when;
+    SwitchAsQt6ct(light);
+    EXPECT_TRUE(main.grab().toImage() == before) << when << " back to light";
+  }
 }
 
 // Colours the user chooses, on the light desktop: a dark field, a dark window, a dark calendar;

@@ -180,6 +180,16 @@ void DecideTextWithin(QWidget* root) {
   ForColouredWithin(root, DecideText);
 }
 
+// The program sets single roles. A desktop theme may put its whole palette on each widget after
+// it has changed the application's (qt6ct does), which covers the program's colours and what
+// each control inherits from its window.
+bool SetsEveryRole(const QPalette& palette) {
+  for (QPalette::ColorGroup group : kGroups)
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+      if (!palette.isBrushSet(group, static_cast<QPalette::ColorRole>(role))) return false;
+  return true;
+}
+
 double Luminance(const QColor& colour) {
   auto linear = [](double c) {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
@@ -256,6 +266,12 @@ void SetTextColour(QWidget* widget, uint32_t value, double least) {
 }
 
 void RefreshColours(QWidget* root) {
+  QList<QWidget*> widgets = root->findChildren<QWidget*>();
+  widgets.prepend(root);
+  for (QWidget* widget : widgets) {
+    if (widget->window() == root->window() && SetsEveryRole(widget->palette()))
+      widget->setPalette(QPalette());
+  }
   ForColouredWithin(root, [](QWidget* widget) {
     if (const auto value = StoredValue(widget, kWindowColourProperty))
       SetRoles(widget, {QPalette::Window}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
@@ -263,4 +279,10 @@ void RefreshColours(QWidget* root) {
       SetRoles(widget, {QPalette::Base}, [&](QPalette::ColorGroup) { return ToQColor(*value); });
   });
   DecideTextWithin(root);
+  // Qt tells only the windows of a new application palette; the controls inside that derive
+  // colours of their own (the calendar's title bar) hear of it from here.
+  QEvent changed(QEvent::ApplicationPaletteChange);
+  for (QWidget* widget : widgets)
+    if (!widget->isWindow() && widget->window() == root->window())
+      QApplication::sendEvent(widget, &changed);
 }

@@ -51,5 +51,6 @@ void KeepDesktopColours(QWidget* widget);
 void SetTextColour(QWidget* widget, uint32_t value, double least = kReadable);
 
 // Decides every colour under `root` again from the values kept on its widgets: for a desktop
-// palette that changed while the program runs.
+// palette that changed while the program runs. A whole palette a desktop theme put on a widget
+// of root's window is taken off first, so that the widget inherits again.
 void RefreshColours(QWidget* root);
