@@ -145,10 +145,8 @@ TEST(MainWindowFrame, Label10KeepsItsOwnBackground) {
   // The button-shadow colour is the desktop palette's dark shade.
   EXPECT_EQ(f.Label10->palette().color(QPalette::Window),
             QApplication::palette().color(QPalette::Dark));
-  // The menu bar and the status bar keep the desktop's colour too.
+  // The menu bar keeps the desktop's colour too.
   EXPECT_EQ(f.menuBar()->palette().color(QPalette::Window),
-            QApplication::palette().color(QPalette::Window));
-  EXPECT_EQ(f.StatusBar1->palette().color(QPalette::Window),
             QApplication::palette().color(QPalette::Window));
 }
 

@@ -43,7 +43,7 @@ uint32_t WindowColour(const QWidget* widget);
 void SetFieldColour(QWidget* widget, uint32_t value);
 uint32_t FieldColour(const QWidget* widget);
 // Keeps the desktop's own background, and the desktop's text colour, for a bar inside a window
-// the program colours.
+// the program colours that paints its own background (the menu bar).
 void KeepDesktopColours(QWidget* widget);
 // Text colour (palette WindowText, Text and ButtonText roles), as long as it is readable on the
 // background it stands on (see ReadableOn); the wish is kept, to be decided again when the

@@ -88,9 +88,9 @@ TForm1::TForm1(AppContext& context)
   SetWindowColour(Label10, kButtonShadow);
   for (QLabel* caption : {Label10, Label9, Label11}) SetTextColour(caption, 0x000000);
   SetTextColour(Label3, kNavy, kReadableBoldOrLink);
-  // The menu bar and the status bar stay in the desktop's colours when the window's change.
+  // The menu bar stays in the desktop's colours when the window's change. The status bar paints
+  // no background: its tips stand on the window's colour and take the window's readable text.
   KeepDesktopColours(MainMenu1);
-  KeepDesktopColours(StatusBar1);
   CreateStatusBarParts();
 
   Image1->SetPicture(BuiltInPicture(
