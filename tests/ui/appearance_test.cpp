@@ -1148,6 +1148,10 @@ TEST(MonthCalendar, DrawsEachDayInItsColours) {
   const QRect selected = cell(QDate(2020, 1, 15));
   EXPECT_GT(Count(image, selected, ToQColor(kPurple)), selected.width() * selected.height() / 3);
   EXPECT_GT(Count(image, selected, Qt::white), 0);
+  // The day names write in the title colour, which reads on white.
+  const QRect names = view->visualRect(view->model()->index(0, 3));
+  EXPECT_GT(Count(image, QRect(names.topLeft() * ratio, names.size() * ratio), ToQColor(kPurple)),
+            0);
 }
 
 // The "today" line under the month shows and selects today on a click: a press and a release of
