@@ -242,10 +242,10 @@ bool Row(void* opaque, const unsigned char* samples, int components, bool adobe)
 }
 
 std::string TooLargeMessage(const JpegJob& job) {
-  return "This JPEG image is too large to be shown: " + std::to_string(job.cinfo.image_width) +
+  return "Картинка JPEG слишком велика для показа: " + std::to_string(job.cinfo.image_width) +
          " x " + std::to_string(job.cinfo.image_height) +
-         " pixels in several scans need more than " + std::to_string(kMaxLibraryMemory >> 20) +
-         " MB.";
+         " пикс. в нескольких проходах требуют больше " + std::to_string(kMaxLibraryMemory >> 20) +
+         " МБ памяти.";
 }
 
 Picture Decode(JpegJob& job, int min_width, int min_height, DecodeProgress* progress) {
@@ -268,8 +268,8 @@ Picture Decode(JpegJob& job, int min_width, int min_height, DecodeProgress* prog
       if (job.message_code == JERR_NO_BACKING_STORE) throw PictureError(TooLargeMessage(job));
       throw PictureError("JPEG error #" + std::to_string(job.message_code));
     case Outcome::kTooManyScans:
-      throw PictureError("This JPEG image is not supported because it has more than " +
-                         std::to_string(kMaxScans) + " scans.");
+      throw PictureError("Картинка JPEG не поддерживается: в ней больше " +
+                         std::to_string(kMaxScans) + " проходов.");
     case Outcome::kCancelled:
       throw DecodeCancelled();
     case Outcome::kSinkFailed:

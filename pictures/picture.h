@@ -18,8 +18,8 @@ class PictureError : public MessageError {
 
 // A picture refused for its size before any pixel is decoded, whatever reads it.
 inline PictureError TooLarge(int64_t width, int64_t height) {
-  return PictureError("The picture is too large to be shown (" + std::to_string(width) + " x " +
-                      std::to_string(height) + " pixels)");
+  return PictureError("Картинка слишком велика для показа (" + std::to_string(width) + " x " +
+                      std::to_string(height) + " пикс.)");
 }
 
 // Opaque pixels 0xFFRRGGBB, row by row from the top left.
@@ -58,8 +58,8 @@ Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, i
 // or bit fields; bottom-up or top-down. Alpha (the fourth byte of 32-bit pixels, or an alpha
 // mask) is composed over the background colour 0xRRGGBB unless every pixel's alpha is zero, and
 // so are the pixels an RLE bitmap leaves unwritten. A palette index beyond the palette is black.
-// A size above 65535 per side or 2^28 pixels raises PictureError "The picture is too large to
-// be shown (W x H pixels)"; a damaged or cut file "Bitmap image is not valid". `progress` hears
+// A size above 65535 per side or 2^28 pixels raises PictureError "Картинка слишком велика для
+// показа (W x H пикс.)"; a damaged or cut file "Bitmap image is not valid". `progress` hears
 // of every row and may stop the decoder (DecodeCancelled).
 Picture DecodeBmpFile(const std::string& path, int min_width, int min_height, uint32_t background,
                       DecodeProgress* progress = nullptr);

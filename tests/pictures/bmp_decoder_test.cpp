@@ -326,7 +326,7 @@ Bytes Rle8(int width, int height, const Bytes& stream, size_t palette = 1) {
 
 TEST(BmpLimits, ClaimedSizesBeyondTheLimitsAreTooLarge) {
   const auto message = [](const char* size) {
-    return std::string("The picture is too large to be shown (") + size + " pixels)";
+    return std::string("Картинка слишком велика для показа (") + size + " пикс.)";
   };
   EXPECT_EQ(ErrorOf([] { Bmp(WriteBmp({.width = 70000}, {}), 1, 1); }), message("70000 x 1"));
   EXPECT_EQ(ErrorOf([] { Bmp(WriteBmp({.height = -70000}, {}), 1, 1); }), message("1 x 70000"));

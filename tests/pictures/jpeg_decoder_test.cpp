@@ -257,7 +257,7 @@ TEST(JpegSize, ProgressiveBeyondTheMemoryCapIsTooLargeNotDamaged) {
   std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, true));
   SetJpegFrameSize(jpeg, 0xC2, 16000, 16000);
   const std::string message = DecodeError(jpeg);
-  EXPECT_NE(message.find("too large"), std::string::npos) << message;
+  EXPECT_NE(message.find("слишком велика"), std::string::npos) << message;
   EXPECT_NE(message.find("16000 x 16000"), std::string::npos) << message;
 }
 
@@ -353,7 +353,7 @@ TEST(JpegScans, AHundredAreReadMoreAreRefused) {
     DecodeJpegMemory(more.data(), more.size(), 64, 48);
     ADD_FAILURE() << "101 scans were read";
   } catch (const PictureError& e) {
-    EXPECT_STREQ(e.what(), "This JPEG image is not supported because it has more than 100 scans.");
+    EXPECT_STREQ(e.what(), "Картинка JPEG не поддерживается: в ней больше 100 проходов.");
   }
 }
 

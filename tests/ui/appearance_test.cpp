@@ -598,7 +598,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"HugeArithmeticJpeg", "huge.jpg", FailureCase::HugeArithmeticJpeg,
                     kHitMarkerError.c_str()},
         FailureCase{"HugeBitmapIsTooLargeNotInvalid", "huge.bmp", FailureCase::HugeBmp,
-                    "The picture is too large to be shown (20000 x 20000 pixels)"}),
+                    "Картинка слишком велика для показа (20000 x 20000 пикс.)"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PictureCommand, CancelChangesNothing) {

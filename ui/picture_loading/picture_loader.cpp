@@ -133,7 +133,7 @@ QImage ToImage(const Picture& picture) {
   QImage image(picture.width, picture.height, QImage::Format_RGB32);
   if (image.isNull() || picture.pixels.size() < static_cast<size_t>(picture.width) *
                                                     static_cast<size_t>(picture.height))
-    throw PictureError("Not enough memory to show the picture");
+    throw PictureError("Недостаточно памяти, чтобы показать картинку");
   const size_t row_bytes = static_cast<size_t>(picture.width) * sizeof(uint32_t);
   for (int y = 0; y < picture.height; ++y)
     std::memcpy(image.scanLine(y),
