@@ -15,6 +15,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSpacerItem>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QUrl>
@@ -87,6 +88,20 @@ void FitLongText(QMessageBox& box, const QString& text) {
   label->hide();
 }
 
+// The window manager cuts a caption wider than the room its title bar leaves beside the frame's
+// buttons: the box is made at least as wide as its caption in a bold title font, with room for
+// a window icon and three buttons of openbox's default theme, as a layout row nothing else uses.
+void FitCaption(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  QFont title_font = box.font();
+  title_font.setBold(true);
+  constexpr int kFrameButtons = 4 * 22;
+  const int caption = QFontMetrics(title_font).horizontalAdvance(box.windowTitle());
+  grid->addItem(new QSpacerItem(caption + kFrameButtons, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void ShowBox(QMessageBox::Icon icon, const std::string& text) {
   const QString message = QString::fromStdString(text);
   // No parent window: the box sits at the centre of the screen, like the desktop's own.
@@ -99,6 +114,7 @@ void ShowBox(QMessageBox::Icon icon, const std::string& text) {
   // A plain OK button, as the desktop's own message boxes have, whatever the style adds.
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
   FitLongText(box, message);
+  FitCaption(box);
   CentreOnScreenWhenShown(&box);
   box.exec();
 }

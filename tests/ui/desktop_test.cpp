@@ -57,7 +57,8 @@ struct SeenBox {
   QRect frame;
   QRect area;
   bool whole_text_visible = false;
-  int text_width = 0;  // of the wrapped text's view, when the text needed one
+  int text_width = 0;     // of the wrapped text's view, when the text needed one
+  int caption_width = 0;  // of the box's title in the box's font made bold, as title bars draw it
 };
 
 // Shows a box through the real desktop; a timer reads it and closes it. The watchdog closes a
@@ -78,6 +79,9 @@ SeenBox Show(bool error, const std::string& text) {
     seen.buttons = static_cast<int>(box->buttons().size());
     seen.frame = box->frameGeometry();
     seen.area = box->screen()->availableGeometry();
+    QFont title_font = box->font();
+    title_font.setBold(true);
+    seen.caption_width = QFontMetrics(title_font).horizontalAdvance(box->windowTitle());
     if (auto* view = box->findChild<QTextEdit*>(); view != nullptr && view->isVisible()) {
       seen.shown_text = view->toPlainText();
       seen.text_width = view->viewport()->width();
@@ -156,6 +160,11 @@ TEST(MessageBoxes, ErrorBoxHasTheErrorIconTheMessageNoneBothOneButton) {
   ASSERT_TRUE(message.seen);
   EXPECT_EQ(message.icon, QMessageBox::NoIcon);
   EXPECT_EQ(message.buttons, 1);
+  // However short the message, the title bar has room for the whole caption beside the window
+  // icon and three buttons of at least 16 pixels each.
+  const SeenBox short_message = Show(false, "0");
+  ASSERT_TRUE(short_message.seen);
+  EXPECT_GE(short_message.frame.width(), short_message.caption_width + 4 * 16);
 }
 
 // A long invalid number: the box stays on the screen and shows every character, wrapped.
