@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <utility>
 
+#include "app/keyboard_focus.h"
 #include "app/regional_settings.h"
 #include "ui/windows/Unit2.h"
 #include "ui/windows/Unit3.h"
@@ -71,6 +72,8 @@ void ApplicationWindows::SaveForSession() {
 void ApplicationWindows::ShowMainAndCreateOthers() {
   WindowSet& w = context_.windows;
   w.Form1->show();
+  // Its shortcuts act from the first key, also where no window manager gives it the keyboard.
+  TakeKeyboardWithoutWindowManager(w.Form1);
   // The user sees the main window before the hidden ones are built: its first frame is painted
   // while the desktop's answers to the showing are handled. Input waits meanwhile (Qt keeps it
   // queued), so a key pressed at once finds every window. A window the desktop never exposes

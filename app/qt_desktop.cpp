@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpacerItem>
@@ -22,12 +23,26 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/keyboard_focus.h"
 #include "ui/base/colors.h"
 #include "ui/base/placement.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("Tallymate 3.1");
+
+// A box or dialog of the desktop's hands the keyboard back, when it closes, to the window that
+// had it before: a window manager would, and without one nothing else does.
+class KeyboardBack {
+ public:
+  KeyboardBack() : window_(QApplication::activeWindow()) {}
+  ~KeyboardBack() { TakeKeyboardWithoutWindowManager(window_); }
+  KeyboardBack(const KeyboardBack&) = delete;
+  KeyboardBack& operator=(const KeyboardBack&) = delete;
+
+ private:
+  QPointer<QWidget> window_;
+};
 
 // A text wider than the box's widest line would be cut by the message label, which wraps only
 // at blanks: it goes into a text view that wraps anywhere, a long number included, and scrolls
@@ -103,6 +118,7 @@ void FitCaption(QMessageBox& box) {
 }
 
 void ShowBox(QMessageBox::Icon icon, const std::string& text) {
+  const KeyboardBack keyboard_back;
   const QString message = QString::fromStdString(text);
   // No parent window: the box sits at the centre of the screen, like the desktop's own.
   QMessageBox box(icon, kTitle, message, QMessageBox::Ok);
@@ -134,6 +150,7 @@ void QtDesktop::ShowError(const std::string& text) {
 }
 
 std::optional<uint32_t> QtDesktop::PickColour(uint32_t initial) {
+  const KeyboardBack keyboard_back;
   // QColorDialog keeps its custom colours for the run by itself.
   const QColor chosen = QColorDialog::getColor(ToQColor(initial), QApplication::activeWindow());
   if (!chosen.isValid()) return std::nullopt;
@@ -141,6 +158,7 @@ std::optional<uint32_t> QtDesktop::PickColour(uint32_t initial) {
 }
 
 std::optional<std::string> QtDesktop::PickPictureFile() {
+  const KeyboardBack keyboard_back;
   const QStringList choices = {QStringLiteral("Изображения (*.jpg)"),
                                QStringLiteral("Картинки (*.bmp)"),
                                QStringLiteral("PNG файл (*.png)")};
