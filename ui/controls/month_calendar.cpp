@@ -1,5 +1,6 @@
 #include "ui/controls/month_calendar.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
@@ -125,7 +126,27 @@ class IconThemeSetAside {
   QStringList saved_;
 };
 
+// The day table as one control: its cells, its headers and scroll bars stay hidden from a reader.
+// Qt reports a move of the current cell as focus on the table, which a reader that has the
+// table in focus already keeps quiet about.
+class CalendarDaysAccessible : public QAccessibleWidget {
+ public:
+  explicit CalendarDaysAccessible(QWidget* table) : QAccessibleWidget(table, QAccessible::Client) {}
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
 }  // namespace
+
+QAccessibleInterface* CalendarDaysAccessibleFactory(const QString&, QObject* object) {
+  if (!object->isWidgetType() ||
+      object->objectName() != QLatin1String("qt_calendar_calendarview") ||
+      qobject_cast<MonthCalendar*>(object->parent()) == nullptr)
+    return nullptr;
+  return new CalendarDaysAccessible(static_cast<QWidget*>(object));
+}
 
 // The temporary lives until the base class's initialisation is complete.
 MonthCalendar::MonthCalendar(QWidget* parent)

@@ -9,7 +9,13 @@
 #include <cstdint>
 
 class Announcer;
+class QAccessibleInterface;
 class QTableView;
+
+// The accessible interface of a month calendar's day table: one control without cells. A
+// reader that meets the table's cells reads a week row of numbers and a column header before
+// the day; the calendar says the month and the selected day itself (MonthCalendar::Say).
+QAccessibleInterface* CalendarDaysAccessibleFactory(const QString& class_name, QObject* object);
 
 class MonthCalendar : public QCalendarWidget {
   Q_OBJECT
