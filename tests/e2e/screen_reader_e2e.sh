@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a blind user hears: Orca, Debian's screen reader, on the test's own AT-SPI bus, with its
 # debug log as the record of what it speaks. The four windows are walked by keys with a command
-# in each, then the month calendar, the menu bar, a field's context menu, a message box, a
-# picture read with its progress dialog and the About window; each step must be spoken. Orca
-# runs in Russian, as such a user would run it. An Orca of the same user outside the test (here a
-# stand-in process named orca) is neither killed nor in the way.
+# in each, then the month calendar, the menu bar, a field's context menu, the default settings
+# and the settings window, a message box, a picture read with its progress dialog and the About
+# window; each step must be spoken. Orca runs in Russian, as such a user would run it. An Orca of
+# the same user outside the test (here a stand-in process named orca) is neither killed nor in
+# the way.
 # With TALLYMATE_ORCA_SPEECH=FILE, every step and what Orca said for it is kept in FILE.
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -35,6 +36,16 @@ wait_for 20 started || { fail "Orca did not start speaking"; cat "$E2E_TMP/orca.
 mark() { heard_from=$(($(spoken | wc -l) + 1)); }
 said_since_mark() { spoken | tail -n +"$heard_from"; }
 says() { said_since_mark | grep -qF -- "$1"; }
+# Nothing said since the mark matches the pattern.
+unsaid() { ! said_since_mark | grep -qE -- "$1"; }
+# Since the mark, the first phrase is said before the second: a reader drops what a window says
+# before the focus that comes back to it.
+said_in_order() {
+  local first second
+  first=$(said_since_mark | grep -nF -m1 -- "$1" | cut -d: -f1)
+  second=$(said_since_mark | grep -nF -m1 -- "$2" | cut -d: -f1)
+  [ -n "$first" ] && [ -n "$second" ] && [ "$first" -lt "$second" ]
+}
 hear() { # step, phrases...
   local step=$1 phrase
   shift
@@ -120,9 +131,14 @@ ru_date() { # date's arguments; in lower case, as Russian writes months and week
   text=$(LC_ALL=ru_RU.UTF-8 date "$@")
   echo "${text,,}"
 }
+# Its table's week rows and column headers are never read.
+table_read='таблица|заголовок|^[0-9]+\.$'
 step "Tab Tab Tab Tab Tab Tab" "$(ru_date +'%OB %Y')" "выбрано $(ru_date +'%-d %B %Y, %A')"
+check "the calendar taking the focus reads no table" unsaid "$table_read"
 step Right "$(ru_date -d tomorrow +'%-d %B %Y, %A')"
+check "Right in the calendar reads no week row" unsaid "$table_read"
 step Next "$(ru_date -d "$(ru_date -d tomorrow +%Y-%m-15) + 1 month" +'%OB %Y')"
+check "Page Down in the calendar reads no week row" unsaid "$table_read"
 # Back past both sliders, which bear the fields' names too.
 step "shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab" "Первое число текст"
 
@@ -137,6 +153,27 @@ step shift+F10 "Отменить действие"
 step Escape "Первое число"
 step Menu "Отменить действие"
 step Escape "Первое число"
+
+# The default settings, and the settings window's range: heard in the main window once its field
+# has been said again; a range the window refuses empties the minimum to 0, which is said too.
+# (Here, after the context menus: the range empties the first field, and its menu with it.)
+step F4 "Цвета по умолчанию, полосы прокрутки: от 0 до 200"
+step ctrl+e "Настройки" "Min"
+key Tab shift+Tab  # the minimum, selected
+type_text 50
+key Tab
+type_text 150
+step "Tab space" "Полоса прокрутки: от 50 до 150"
+check "the range after the main window's field" said_in_order "Первое число" "Полоса прокрутки"
+step ctrl+e "Настройки" "OK"  # the window keeps its focus
+key shift+Tab shift+Tab
+type_text 9
+key Tab
+type_text 5
+step "Tab space" "Первое число не может быть больше второго"
+step Return "Min теперь 0"
+check "the minimum after the settings window's button" said_in_order "OK" "Min теперь 0"
+back_to_main
 
 # A message box, and the field said again once it closes.
 step type:x "Вводите только числа!" "OK"

@@ -26,7 +26,8 @@ class MainWindowLink {
   // Whether tips are on now (the first slider's tool tip stands for the switch).
   virtual bool TipsOn() const = 0;
   // The settings window's OK: the first slider takes the range as far as it can, both sliders
-  // mark its ends, the range labels show the values entered and the operand fields are emptied.
+  // mark its ends, the range labels show the values entered and the operand fields are emptied;
+  // a screen reader hears the range the slider took.
   virtual void ApplySliderRange(int32_t minimum, int32_t maximum) = 0;
   // The settings window's tips switch.
   virtual void ApplyTips(bool on) = 0;

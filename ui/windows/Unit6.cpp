@@ -15,6 +15,8 @@ TForm6::TForm6(AppContext& context) : SecondaryWindow(context) {
   MakeForm<Ui::TForm6>(*this);
   // Not the default button (the form says so): Enter in a field must not apply the range.
   PressOnEnter(Button1);
+  // No control shows a result here; what OK does to a field is said (Say).
+  AnnounceResults({});
 
   Edit1->SetKeyFilter(Filter(IntegerKeyFilter));
   Edit2->SetKeyFilter(Filter(IntegerKeyFilter));
@@ -40,6 +42,7 @@ void TForm6::Button1Click() {
   if (max < min) {
     context_.desktop.ShowInformation("Первое число не может быть больше второго");
     Edit1->Write(QStringLiteral("0"));
+    Say(QStringLiteral("Min теперь 0"));
     Abort();
   }
   main.ApplySliderRange(min, max);

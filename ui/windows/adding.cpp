@@ -430,6 +430,10 @@ void TForm1::ApplySliderRange(int32_t minimum, int32_t maximum) {
   Label13->SetLine(Text(IntegerToText(maximum)));
   Edit1->Write(QString());
   Edit2->Write(QString());
+  // The range the slider took, which a screen reader hears once this window has the focus
+  // again: the settings window that asked for it is closing.
+  Say(QStringLiteral("Полоса прокрутки: от %1 до %2")
+          .arg(Text(IntegerToText(slider1_.Minimum())), Text(IntegerToText(slider1_.Maximum()))));
 }
 
 void TForm1::ApplyTips(bool on) {

@@ -87,6 +87,8 @@ void TForm1::N19Click() {
   Label13->SetLine(QStringLiteral("200"));
 
   if (w.Form6 != nullptr && w.Form6->CheckBox1 != nullptr) w.Form6->CheckBox1->setChecked(true);
+  // Nothing of it is where the focus is: a screen reader hears what changed.
+  Say(QStringLiteral("Цвета по умолчанию, полосы прокрутки: от 0 до 200"));
 }
 
 // ---------------------------------------------------------------------------------------------
