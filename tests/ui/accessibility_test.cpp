@@ -564,6 +564,16 @@ TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
   quadratic().ShowForm();
   // Said once the window is active: a reader drops what an inactive window says.
   ASSERT_TRUE(QTest::qWaitForWindowActive(&quadratic()));
+  main().Edit2->setText(Q("3"));
+  main().Button1->click();  // pressed while another window has the keyboard
+  QCoreApplication::processEvents();
+  EXPECT_EQ(announced(main()), QString());
+  main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !announced(main()).isEmpty(); }, 1000));
+  EXPECT_EQ(announced(main()), Q("Ответ 4,5"));
+  quadratic().ShowForm();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&quadratic()));
   quadratic().Edit1->setText(Q("1"));
   quadratic().Edit2->setText(Q("-3"));
   quadratic().Edit3->setText(Q("2"));
