@@ -97,6 +97,7 @@ done
 check "a small picture shows no dialog" [ "$shown" = 0 ]
 red() { [ "$(picture_colour "$E2E_TMP/red.png")" = '#FF0000' ]; }
 check "the small picture is shown" wait_for 3 red
+check "the main window has the keyboard back after the file dialog" wait_for 5 has_keyboard "$main"
 
 # Escape at once, before the dialog shows: the reading stops, and the key reaches no field
 # (where it would bring "Вводите только числа!").
