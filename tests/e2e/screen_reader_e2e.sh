@@ -38,14 +38,6 @@ said_since_mark() { spoken | tail -n +"$heard_from"; }
 says() { said_since_mark | grep -qF -- "$1"; }
 # Nothing said since the mark matches the pattern.
 unsaid() { ! said_since_mark | grep -qE -- "$1"; }
-# Since the mark, the first phrase is said before the second: a reader drops what a window says
-# before the focus that comes back to it.
-said_in_order() {
-  local first second
-  first=$(said_since_mark | grep -nF -m1 -- "$1" | cut -d: -f1)
-  second=$(said_since_mark | grep -nF -m1 -- "$2" | cut -d: -f1)
-  [ -n "$first" ] && [ -n "$second" ] && [ "$first" -lt "$second" ]
-}
 hear() { # step, phrases...
   local step=$1 phrase
   shift
@@ -131,14 +123,14 @@ ru_date() { # date's arguments; in lower case, as Russian writes months and week
   text=$(LC_ALL=ru_RU.UTF-8 date "$@")
   echo "${text,,}"
 }
-# Its table's week rows and column headers are never read.
-table_read='таблица|заголовок|^[0-9]+\.$'
+# Never a table, its week rows (lone numbers) or its column headers.
 step "Tab Tab Tab Tab Tab Tab" "$(ru_date +'%OB %Y')" "выбрано $(ru_date +'%-d %B %Y, %A')"
-check "the calendar taking the focus reads no table" unsaid "$table_read"
+check "the calendar taking the focus is no table" unsaid 'таблица'
+week_row='заголовок|^[0-9]+\.$'
 step Right "$(ru_date -d tomorrow +'%-d %B %Y, %A')"
-check "Right in the calendar reads no week row" unsaid "$table_read"
+check "Right in the calendar reads no week row" unsaid "$week_row"
 step Next "$(ru_date -d "$(ru_date -d tomorrow +%Y-%m-15) + 1 month" +'%OB %Y')"
-check "Page Down in the calendar reads no week row" unsaid "$table_read"
+check "Page Down in the calendar reads no week row" unsaid "$week_row"
 # Back past both sliders, which bear the fields' names too.
 step "shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab" "Первое число текст"
 
@@ -154,8 +146,8 @@ step Escape "Первое число"
 step Menu "Отменить действие"
 step Escape "Первое число"
 
-# The default settings, and the settings window's range: heard in the main window once its field
-# has been said again; a range the window refuses empties the minimum to 0, which is said too.
+# The default settings, and the settings window's range, heard in the main window; a range the
+# window refuses empties the minimum to 0, which is said too.
 # (Here, after the context menus: the range empties the first field, and its menu with it.)
 step F4 "Цвета по умолчанию, полосы прокрутки: от 0 до 200"
 step ctrl+e "Настройки" "Min"
@@ -164,7 +156,6 @@ type_text 50
 key Tab
 type_text 150
 step "Tab space" "Полоса прокрутки: от 50 до 150"
-check "the range after the main window's field" said_in_order "Первое число" "Полоса прокрутки"
 step ctrl+e "Настройки" "OK"  # the window keeps its focus
 key shift+Tab shift+Tab
 type_text 9
@@ -172,7 +163,6 @@ key Tab
 type_text 5
 step "Tab space" "Первое число не может быть больше второго"
 step Return "Min теперь 0"
-check "the minimum after the settings window's button" said_in_order "OK" "Min теперь 0"
 back_to_main
 
 # A message box, and the field said again once it closes.
