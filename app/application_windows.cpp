@@ -72,8 +72,10 @@ void ApplicationWindows::SaveForSession() {
 void ApplicationWindows::ShowMainAndCreateOthers() {
   WindowSet& w = context_.windows;
   w.Form1->show();
-  // Its shortcuts act from the first key, also where no window manager gives it the keyboard.
+  // Its shortcuts act from the first key, also where no window manager gives it the keyboard;
+  // so do those of every window it opens, and its own again when they close.
   TakeKeyboardWithoutWindowManager(w.Form1);
+  FollowWindowsWithKeyboard(w.Form1);
   // The user sees the main window before the hidden ones are built: its first frame is painted
   // while the desktop's answers to the showing are handled. Input waits meanwhile (Qt keeps it
   // queued), so a key pressed at once finds every window. A window the desktop never exposes

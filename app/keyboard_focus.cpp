@@ -3,7 +3,11 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +44,38 @@ bool WindowManagerRuns(xcb_connection_t* c) {
   return manager != XCB_WINDOW_NONE && CheckWindow(c, manager, check) == manager;
 }
 
+// Watches the program's windows open and close.
+class KeyboardFollower : public QObject {
+ public:
+  KeyboardFollower(QWidget* main, QObject* parent) : QObject(parent), main_(main) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::Hide) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || !widget->isWindow() || widget->windowType() == Qt::Popup ||
+        widget->windowType() == Qt::ToolTip)
+      return false;
+    if (type == QEvent::Show) {
+      TakeKeyboardWithoutWindowManager(widget);
+    } else if (main_ != nullptr && widget != main_) {
+      // After the hiding is done: the window below may be active by then.
+      QTimer::singleShot(0, main_, [main = main_] {
+        if (QApplication::activeWindow() == nullptr) TakeKeyboardWithoutWindowManager(main);
+      });
+    }
+    return false;
+  }
+
+ private:
+  QPointer<QWidget> main_;
+};
+
 }  // namespace
+
+void FollowWindowsWithKeyboard(QWidget* main) {
+  qApp->installEventFilter(new KeyboardFollower(main, qApp));
+}
 
 void TakeKeyboardWithoutWindowManager(QWidget* window) {
   if (window == nullptr || !window->isVisible()) return;

@@ -9,3 +9,8 @@ class QWidget;
 // Gives `window` the keyboard, as a window manager would, when none runs on the program's X
 // display; nothing otherwise (a window manager decides, and other platforms have one).
 void TakeKeyboardWithoutWindowManager(QWidget* window);
+
+// From now on, where no window manager runs: each window of the program that opens takes the
+// keyboard, and when one closes with none left active, `main` takes it back (a secondary window,
+// the About window, the progress dialog). Menus and tool tips are left alone.
+void FollowWindowsWithKeyboard(QWidget* main);

@@ -75,6 +75,13 @@ type_text '-'   # a lone minus in the second field
 key shift+Tab shift+Tab space  # "+": the conversion fails
 expect_centred_box "the error box"
 check "the main window has the keyboard back after the error box" wait_for 5 has_keyboard "$main"
+key ctrl+e  # the settings window takes the keyboard, and gives it back when its OK closes it
+if settings=$(wait_window 'Настройки' 5 "$E2E_PID"); then
+  check "the settings window has the keyboard" wait_for 5 has_keyboard "$settings"
+  key Tab Tab Return
+fi
+check "the main window has the keyboard back after the settings window" \
+  wait_for 5 has_keyboard "$main"
 key ctrl+q  # the shortcut, not a letter typed into the field
 wait_exit "$E2E_PID" 10
 check "Ctrl+Q ends the program (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
