@@ -36,7 +36,6 @@
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
-#include "pictures/picture_format.h"
 
 #ifdef TALLYMATE_BENCH_QT
 #include <QImage>

@@ -7,7 +7,6 @@
 
 #include "fuzz/picture_checks.h"
 #include "pictures/picture.h"
-#include "pictures/progress.h"
 
 namespace {
 
@@ -32,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool bitmap = size >= 2 && data[0] == 'B' && data[1] == 'M';
   Watch watch;
   try {
-    const Picture picture = bitmap ? DecodeBmpMemory(data, size, 209, 145, 0x808000, &watch)
-                                   : DecodeIcoMemory(data, size, 209, 145, 0x808000, &watch);
+    const DecodeRequest request{209, 145, 0x808000, &watch};
+    const Picture picture =
+        bitmap ? DecodeBmpMemory(data, size, request) : DecodeIcoMemory(data, size, request);
     CheckPicture(picture, 65535);
   } catch (const PictureError&) {
   }

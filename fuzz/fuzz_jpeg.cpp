@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    const Picture picture = DecodeJpegMemory(data, size, 209, 145);
+    const Picture picture = DecodeJpegMemory(data, size, {.min_width = 209, .min_height = 145});
     CheckPicture(picture, 65500);
   } catch (const PictureError&) {
   }

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    const Picture picture = DecodePngMemory(data, size, 209, 145, 0x808000);
+    const Picture picture = DecodePngMemory(data, size, {209, 145, 0x808000});
     CheckPicture(picture, 65535);
   } catch (const PictureError&) {
   }

@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
   try {
     const int width = std::stoi(argv[2]);
     const int height = std::stoi(argv[3]);
-    const Picture picture = DecodeJpegFile(argv[1], width, height);
+    const Picture picture = DecodeJpegFile(argv[1], {.min_width = width, .min_height = height});
     // The program draws the baked pixels only where it would have decoded this very size.
     if (picture.width != width || picture.height != height) {
       std::fprintf(stderr, "%s decodes to %d x %d, not %d x %d\n", argv[1], picture.width,
@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     {
       std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
       out << "// Made by bake_picture; not edited by hand.\n"
-          << "#include \"pictures/baked_picture.h\"\n\n"
+          << "#include \"pictures/picture.h\"\n\n"
           << "namespace {\nalignas(16) const uint32_t kPixels[] = {";
       char value[16];
       for (size_t i = 0; i < picture.pixels.size(); ++i) {

@@ -29,7 +29,6 @@
 #include "pictures/picture.h"
 #include "pictures/picture_format.h"
 #include "pictures/progress.h"
-#include "pictures/source_file.h"
 
 namespace {
 
@@ -646,17 +645,18 @@ Picture DecodeIco(const Job& job) {
     data = copy.data();
   }
   try {
-    return DecodePngMemory(data, size, job.min_width, job.min_height, job.background, job.progress);
+    return DecodePngMemory(data, size,
+                           {job.min_width, job.min_height, job.background, job.progress});
   } catch (const PictureError&) {
     throw NotValid();
   }
 }
 
 template <typename Decode>
-Picture Run(Decode decode, const Source& source, int min_width, int min_height, uint32_t background,
-            DecodeProgress* progress, const char* invalid) {
-  const Job job{source, std::max(1, min_width), std::max(1, min_height), background & 0xFFFFFFu,
-                progress};
+Picture Run(Decode decode, const Source& source, const DecodeRequest& request,
+            const char* invalid) {
+  const Job job{source, std::max(1, request.min_width), std::max(1, request.min_height),
+                request.background & 0xFFFFFFu, request.progress};
   try {
     return decode(job);
   } catch (const NotValid&) {
@@ -666,27 +666,20 @@ Picture Run(Decode decode, const Source& source, int min_width, int min_height, 
 
 }  // namespace
 
-Picture DecodeBmpFile(const std::string& path, int min_width, int min_height, uint32_t background,
-                      DecodeProgress* progress) {
-  const picture_detail::SourceFile file(path);
-  const Source source(::fileno(file.get()), file.Size(), path);
-  return Run(DecodeBmp, source, min_width, min_height, background, progress, kBadBitmap);
+Picture DecodeBmpFile(const std::string& path, const DecodeRequest& request) {
+  const PictureFile file(path);
+  return Run(DecodeBmp, Source(::fileno(file.get()), file.Size(), path), request, kBadBitmap);
 }
 
-Picture DecodeBmpMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                        uint32_t background, DecodeProgress* progress) {
-  return Run(DecodeBmp, Source(data, size), min_width, min_height, background, progress,
-             kBadBitmap);
+Picture DecodeBmpMemory(const unsigned char* data, size_t size, const DecodeRequest& request) {
+  return Run(DecodeBmp, Source(data, size), request, kBadBitmap);
 }
 
-Picture DecodeIcoFile(const std::string& path, int min_width, int min_height, uint32_t background,
-                      DecodeProgress* progress) {
-  const picture_detail::SourceFile file(path);
-  const Source source(::fileno(file.get()), file.Size(), path);
-  return Run(DecodeIco, source, min_width, min_height, background, progress, kBadIcon);
+Picture DecodeIcoFile(const std::string& path, const DecodeRequest& request) {
+  const PictureFile file(path);
+  return Run(DecodeIco, Source(::fileno(file.get()), file.Size(), path), request, kBadIcon);
 }
 
-Picture DecodeIcoMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                        uint32_t background, DecodeProgress* progress) {
-  return Run(DecodeIco, Source(data, size), min_width, min_height, background, progress, kBadIcon);
+Picture DecodeIcoMemory(const unsigned char* data, size_t size, const DecodeRequest& request) {
+  return Run(DecodeIco, Source(data, size), request, kBadIcon);
 }

@@ -19,7 +19,6 @@
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
 #include "pictures/progress.h"
-#include "pictures/source_file.h"
 
 namespace {
 
@@ -248,19 +247,19 @@ std::string TooLargeMessage(const JpegJob& job) {
          " МБ памяти.";
 }
 
-Picture Decode(JpegJob& job, int min_width, int min_height, DecodeProgress* progress) {
-  job.receiver = progress;
-  picture_detail::Report(progress, 0, 1);
+Picture Decode(JpegJob& job, const DecodeRequest& request) {
+  job.receiver = request.progress;
+  picture_detail::Report(request.progress, 0, 1);
   Sink sink;
-  sink.min_width = job.min_width = std::max(1, min_width);
-  sink.min_height = job.min_height = std::max(1, min_height);
+  sink.min_width = job.min_width = std::max(1, request.min_width);
+  sink.min_height = job.min_height = std::max(1, request.min_height);
   job.sink = &sink;
   job.begin = Begin;
   job.row = Row;
   RunJpeg(&job);
   switch (job.outcome) {
     case Outcome::kDone:
-      picture_detail::Report(progress, job.total, job.total);
+      picture_detail::Report(request.progress, job.total, job.total);
       return std::move(sink.picture);
     case Outcome::kLibraryError:
       // A valid multi-scan picture needs all its coefficients at once; past the cap it is
@@ -280,19 +279,17 @@ Picture Decode(JpegJob& job, int min_width, int min_height, DecodeProgress* prog
 
 }  // namespace
 
-Picture DecodeJpegFile(const std::string& path, int min_width, int min_height,
-                       DecodeProgress* progress) {
-  picture_detail::SourceFile file(path);
+Picture DecodeJpegFile(const std::string& path, const DecodeRequest& request) {
+  const PictureFile file(path);
   auto job = std::make_unique<JpegJob>();
   job->file = file.get();
   job->size = file.Size();
-  return Decode(*job, min_width, min_height, progress);
+  return Decode(*job, request);
 }
 
-Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                         DecodeProgress* progress) {
+Picture DecodeJpegMemory(const unsigned char* data, size_t size, const DecodeRequest& request) {
   auto job = std::make_unique<JpegJob>();
   job->data = data;
   job->size = size;
-  return Decode(*job, min_width, min_height, progress);
+  return Decode(*job, request);
 }

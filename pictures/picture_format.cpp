@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "pictures/source_file.h"
+#include "pictures/picture.h"
 
 namespace {
 
@@ -10,32 +10,14 @@ using namespace std::string_view_literals;
 
 // A decoder of the program's own, from a file or from memory.
 struct Decoder {
-  Picture (*file)(const std::string& path, const DecodeRequest& r);
-  Picture (*memory)(const unsigned char* data, size_t size, const DecodeRequest& r);
+  Picture (*file)(const std::string& path, const DecodeRequest& request);
+  Picture (*memory)(const unsigned char* data, size_t size, const DecodeRequest& request);
 };
 
-constexpr Decoder kJpeg{[](const std::string& path, const DecodeRequest& r) {
-                          return DecodeJpegFile(path, r.min_width, r.min_height, r.progress);
-                        },
-                        [](const unsigned char* data, size_t size, const DecodeRequest& r) {
-                          return DecodeJpegMemory(data, size, r.min_width, r.min_height,
-                                                  r.progress);
-                        }};
-
-// The decoders that compose transparent parts over the background.
-template <Picture (*kFile)(const std::string&, int, int, uint32_t, DecodeProgress*),
-          Picture (*kMemory)(const unsigned char*, size_t, int, int, uint32_t, DecodeProgress*)>
-constexpr Decoder kComposing{
-    [](const std::string& path, const DecodeRequest& r) {
-      return kFile(path, r.min_width, r.min_height, r.background, r.progress);
-    },
-    [](const unsigned char* data, size_t size, const DecodeRequest& r) {
-      return kMemory(data, size, r.min_width, r.min_height, r.background, r.progress);
-    }};
-
-constexpr const Decoder& kPng = kComposing<DecodePngFile, DecodePngMemory>;
-constexpr const Decoder& kBmp = kComposing<DecodeBmpFile, DecodeBmpMemory>;
-constexpr const Decoder& kIco = kComposing<DecodeIcoFile, DecodeIcoMemory>;
+constexpr Decoder kJpeg{DecodeJpegFile, DecodeJpegMemory};
+constexpr Decoder kPng{DecodePngFile, DecodePngMemory};
+constexpr Decoder kBmp{DecodeBmpFile, DecodeBmpMemory};
+constexpr Decoder kIco{DecodeIcoFile, DecodeIcoMemory};
 
 // Metafiles are drawings for the Windows graphics interface, which this desktop lacks. The
 // file is opened all the same, so that a missing one says so.
@@ -45,7 +27,7 @@ constexpr const Decoder& kIco = kComposing<DecodeIcoFile, DecodeIcoMemory>;
 
 constexpr Decoder kMetafile{
     [](const std::string& path, const DecodeRequest&) -> Picture {
-      const picture_detail::SourceFile opens(path);
+      const PictureFile opens(path);
       RefuseMetafile();
     },
     [](const unsigned char*, size_t, const DecodeRequest&) -> Picture { RefuseMetafile(); }};
@@ -108,7 +90,7 @@ std::optional<Picture> DecodePictureFile(const std::string& path, const DecodeRe
   size_t got = 0;
   {
     // Opened as the decoders open it: a FIFO or a device is refused at once.
-    const picture_detail::SourceFile source(path);
+    const PictureFile source(path);
     got = std::fread(head, 1, sizeof head, source.get());
   }
   const Decoder* decoder = ByContent(head, got);

@@ -22,7 +22,6 @@
 #include "pictures/box_shrink.h"
 #include "pictures/picture.h"
 #include "pictures/progress.h"
-#include "pictures/source_file.h"
 
 namespace {
 
@@ -311,13 +310,12 @@ std::string Invalid(const std::string& what) {
   return "This \"Portable Network Graphics\" image " + what;
 }
 
-Picture Decode(PngJob& job, const std::string* path, int min_width, int min_height,
-               uint32_t background, DecodeProgress* progress) {
-  job.progress = progress;
+Picture Decode(PngJob& job, const std::string* path, const DecodeRequest& request) {
+  job.progress = request.progress;
   Sink sink;
-  sink.min_width = std::max(1, min_width);
-  sink.min_height = std::max(1, min_height);
-  sink.background = background & 0xFFFFFFu;
+  sink.min_width = std::max(1, request.min_width);
+  sink.min_height = std::max(1, request.min_height);
+  sink.background = request.background & 0xFFFFFFu;
   job.sink = &sink;
   job.begin = Begin;
   job.pixels = Pixels;
@@ -354,18 +352,16 @@ Picture Decode(PngJob& job, const std::string* path, int min_width, int min_heig
 
 }  // namespace
 
-Picture DecodePngFile(const std::string& path, int min_width, int min_height, uint32_t background,
-                      DecodeProgress* progress) {
-  picture_detail::SourceFile file(path);
+Picture DecodePngFile(const std::string& path, const DecodeRequest& request) {
+  const PictureFile file(path);
   auto job = std::make_unique<PngJob>();
   job->file = file.get();
-  return Decode(*job, &path, min_width, min_height, background, progress);
+  return Decode(*job, &path, request);
 }
 
-Picture DecodePngMemory(const unsigned char* data, size_t size, int min_width, int min_height,
-                        uint32_t background, DecodeProgress* progress) {
+Picture DecodePngMemory(const unsigned char* data, size_t size, const DecodeRequest& request) {
   auto job = std::make_unique<PngJob>();
   job->data = data;
   job->size = data != nullptr ? size : 0;
-  return Decode(*job, nullptr, min_width, min_height, background, progress);
+  return Decode(*job, nullptr, request);
 }

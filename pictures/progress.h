@@ -1,24 +1,9 @@
-// How far a decoder has come, and the caller's way to stop it.
+// Inside the decoders: telling the caller's progress receiver how far they have come.
 #pragma once
 
 #include <cstdint>
 
-#include "core/faults.h"
-
-// A decoder calls Advance now and then (at least once every few milliseconds of work, and once
-// for every source row it decodes) with the work done so far out of the work in all, in units of
-// its own choosing (rows, rows of each pass or scan, bytes). Answering false stops the decoder:
-// it frees what it holds and throws DecodeCancelled. Advance is called on the decoder's thread.
-class DecodeProgress {
- public:
-  virtual bool Advance(int64_t done, int64_t total) = 0;
-
- protected:
-  ~DecodeProgress() = default;
-};
-
-// The caller stopped the decoding: nothing is shown for it.
-class DecodeCancelled : public SilentAbort {};
+#include "pictures/picture.h"
 
 namespace picture_detail {
 

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
-#include "pictures/progress.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -23,6 +19,7 @@ using picture_writers::kBmpBitfields;
 using picture_writers::kBmpRle4;
 using picture_writers::kBmpRle8;
 using picture_writers::StoredRows;
+using picture_writers::StripedBmp;
 using picture_writers::WriteBmp;
 using picture_writers::WriteDib;
 using picture_writers::WriteIco;
@@ -36,10 +33,10 @@ constexpr char kBadBitmap[] = "Bitmap image is not valid";
 constexpr char kBadIcon[] = "Icon image is not valid";
 
 Picture Bmp(const Bytes& bytes, int min_width, int min_height, DecodeProgress* progress = nullptr) {
-  return DecodeBmpMemory(bytes.data(), bytes.size(), min_width, min_height, kBack, progress);
+  return DecodeBmpMemory(bytes.data(), bytes.size(), {min_width, min_height, kBack, progress});
 }
 Picture Ico(const Bytes& bytes, int min_width, int min_height, DecodeProgress* progress = nullptr) {
-  return DecodeIcoMemory(bytes.data(), bytes.size(), min_width, min_height, kBack, progress);
+  return DecodeIcoMemory(bytes.data(), bytes.size(), {min_width, min_height, kBack, progress});
 }
 
 std::string ErrorOf(const std::function<void()>& decode) {
@@ -69,89 +66,81 @@ struct DepthCase {
   std::vector<uint32_t> expected;
 };
 
-void PrintTo(const DepthCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 const Rows k24BitRows = {{0x30, 0x20, 0x10, 0x60, 0x50, 0x40}, {0xFF, 0, 0, 0, 0, 0xFF}};
 
-const DepthCase kDepths[] = {
-    {"OneBit",
-     {.width = 10, .bits = 1, .palette = {kA, kC}},
-     {{0xB0, 0xC0}, {0x40, 0x00}},
-     {kC, kA, kC, kC, kA, kA, kA, kA, kC, kC, kA, kC, kA, kA, kA, kA, kA, kA, kA, kA}},
-    {"FourBitsIndexBeyondThePaletteIsBlack",
-     {.width = 3, .bits = 4, .palette = {kA, kC, kD}},
-     {{0x21, 0x50}, {0x00, 0x10}},
-     {kD, kC, kBlack, kA, kA, kC}},
-    {"EightBits",
-     {.width = 3, .bits = 8, .palette = {kA, kC, kD}},
-     {{2, 0, 1}, {1, 255, 0}},
-     {kD, kA, kC, kC, kBlack, kA}},
-    // 5-5-5; the top bit is unused. 16 of 31 is 132 of 255.
-    {"SixteenBitsByDefault",
-     {.width = 2, .bits = 16},
-     {{0x00, 0xFC, 0xE0, 0x03}, {0x1F, 0x00, 0x10, 0x42}},
-     {0xFF0000, 0x00FF00, 0x0000FF, 0x848484}},
-    // 32 of 63 is 130 of 255.
-    {"SixteenBitsFiveSixFive",
-     {.width = 2, .bits = 16, .compression = kBmpBitfields, .masks = {0xF800, 0x07E0, 0x001F}},
-     {{0x00, 0xF8, 0xE0, 0x07}, {0x1F, 0x00, 0x10, 0x84}},
-     {0xFF0000, 0x00FF00, 0x0000FF, 0x848284}},
-    {"TwentyFourBits", {.width = 2, .bits = 24}, k24BitRows, {kA, 0x405060, 0x0000FF, 0xFF0000}},
-    {"Version4Header",
-     {.width = 2, .bits = 24, .header_size = 108},
-     k24BitRows,
-     {kA, 0x405060, 0x0000FF, 0xFF0000}},
-    {"ThirtyTwoBitsWhoseFourthByteIsZeroAreOpaque",
-     {.width = 2, .bits = 32},
-     {{0x30, 0x20, 0x10, 0, 0x60, 0x50, 0x40, 0}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
-     {kA, 0x405060, 0x0000FF, 0xFF0000}},
-    {"Version5AlphaMaskAllZeroIsOpaque",
-     {.width = 2,
-      .bits = 32,
-      .compression = kBmpBitfields,
-      .header_size = 124,
-      .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
-     {{0x30, 0x20, 0x10, 0, 0x60, 0x50, 0x40, 0}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
-     {kA, 0x405060, 0x0000FF, 0xFF0000}},
-    // Without an alpha mask the fourth byte means nothing.
-    {"ThirtyTwoBitMasksInAnotherOrder",
-     {.width = 2, .bits = 32, .compression = kBmpBitfields, .masks = {0xFF, 0xFF00, 0xFF0000}},
-     {{0x10, 0x20, 0x30, 0x99, 0x40, 0x50, 0x60, 0x99}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
-     {kA, 0x405060, 0xFF0000, 0x0000FF}},
-    // 2-10-10-10: the top eight bits of each.
-    {"TenBitMasks",
-     {.width = 1,
-      .bits = 32,
-      .compression = kBmpBitfields,
-      .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
-     {{0x00, 0x00, 0xF8, 0x3F}, {0xFC, 0xFF, 0x07, 0x00}},
-     {0xFF8000, 0x007FFF}},
-    {"CoreHeaderWithThreeBytePalette",
-     {.width = 3, .bits = 8, .header_size = 12, .palette = {kA, kC, kD}},
-     {{2, 0, 1}, {1, 255, 0}},
-     {kD, kA, kC, kC, kBlack, kA}},
-};
+TEST(BmpDepth, EveryPixelHasItsColourBottomUpAndTopDown) {
+  // 16 bits by default are 5-5-5, the top bit unused: 16 of 31 is 132 of 255. In 5-6-5, 32 of
+  // 63 is 130 of 255. Without an alpha mask the fourth byte of 32 bits means nothing. Masks of
+  // 2-10-10-10 take the top eight bits of each.
+  const DepthCase kDepths[] = {
+      {"OneBit",
+       {.width = 10, .bits = 1, .palette = {kA, kC}},
+       {{0xB0, 0xC0}, {0x40, 0x00}},
+       {kC, kA, kC, kC, kA, kA, kA, kA, kC, kC, kA, kC, kA, kA, kA, kA, kA, kA, kA, kA}},
+      {"FourBitsIndexBeyondThePaletteIsBlack",
+       {.width = 3, .bits = 4, .palette = {kA, kC, kD}},
+       {{0x21, 0x50}, {0x00, 0x10}},
+       {kD, kC, kBlack, kA, kA, kC}},
+      {"EightBits",
+       {.width = 3, .bits = 8, .palette = {kA, kC, kD}},
+       {{2, 0, 1}, {1, 255, 0}},
+       {kD, kA, kC, kC, kBlack, kA}},
+      {"SixteenBitsByDefault",
+       {.width = 2, .bits = 16},
+       {{0x00, 0xFC, 0xE0, 0x03}, {0x1F, 0x00, 0x10, 0x42}},
+       {0xFF0000, 0x00FF00, 0x0000FF, 0x848484}},
+      {"SixteenBitsFiveSixFive",
+       {.width = 2, .bits = 16, .compression = kBmpBitfields, .masks = {0xF800, 0x07E0, 0x001F}},
+       {{0x00, 0xF8, 0xE0, 0x07}, {0x1F, 0x00, 0x10, 0x84}},
+       {0xFF0000, 0x00FF00, 0x0000FF, 0x848284}},
+      {"TwentyFourBits", {.width = 2, .bits = 24}, k24BitRows, {kA, 0x405060, 0x0000FF, 0xFF0000}},
+      {"Version4Header",
+       {.width = 2, .bits = 24, .header_size = 108},
+       k24BitRows,
+       {kA, 0x405060, 0x0000FF, 0xFF0000}},
+      {"ThirtyTwoBitsWhoseFourthByteIsZeroAreOpaque",
+       {.width = 2, .bits = 32},
+       {{0x30, 0x20, 0x10, 0, 0x60, 0x50, 0x40, 0}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
+       {kA, 0x405060, 0x0000FF, 0xFF0000}},
+      {"Version5AlphaMaskAllZeroIsOpaque",
+       {.width = 2,
+        .bits = 32,
+        .compression = kBmpBitfields,
+        .header_size = 124,
+        .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
+       {{0x30, 0x20, 0x10, 0, 0x60, 0x50, 0x40, 0}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
+       {kA, 0x405060, 0x0000FF, 0xFF0000}},
+      {"ThirtyTwoBitMasksInAnotherOrder",
+       {.width = 2, .bits = 32, .compression = kBmpBitfields, .masks = {0xFF, 0xFF00, 0xFF0000}},
+       {{0x10, 0x20, 0x30, 0x99, 0x40, 0x50, 0x60, 0x99}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}},
+       {kA, 0x405060, 0xFF0000, 0x0000FF}},
+      {"TenBitMasks",
+       {.width = 1,
+        .bits = 32,
+        .compression = kBmpBitfields,
+        .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
+       {{0x00, 0x00, 0xF8, 0x3F}, {0xFC, 0xFF, 0x07, 0x00}},
+       {0xFF8000, 0x007FFF}},
+      {"CoreHeaderWithThreeBytePalette",
+       {.width = 3, .bits = 8, .header_size = 12, .palette = {kA, kC, kD}},
+       {{2, 0, 1}, {1, 255, 0}},
+       {kD, kA, kC, kC, kBlack, kA}},
+  };
 
-class BmpDepth : public ::testing::TestWithParam<DepthCase> {};
-
-TEST_P(BmpDepth, EveryPixelHasItsColourBottomUpAndTopDown) {
-  const DepthCase& c = GetParam();
-  for (const bool top_down : {false, true}) {
-    if (top_down && c.layout.header_size == 12) continue;  // 16-bit unsigned sizes
-    BmpLayout layout = c.layout;
-    const int rows = static_cast<int>(c.rows.size());
-    layout.height = top_down ? -rows : rows;
-    const Picture picture = Bmp(WriteBmp(layout, StoredRows(c.rows, top_down)), layout.width, rows);
-    EXPECT_EQ(picture.width, layout.width);
-    EXPECT_EQ(picture.height, rows);
-    EXPECT_EQ(picture.pixels, Opaque(c.expected)) << (top_down ? "top-down" : "bottom-up");
-  }
+  ForEachCase(kDepths, [](const DepthCase& c) {
+    for (const bool top_down : {false, true}) {
+      if (top_down && c.layout.header_size == 12) continue;  // 16-bit unsigned sizes
+      BmpLayout layout = c.layout;
+      const int rows = static_cast<int>(c.rows.size());
+      layout.height = top_down ? -rows : rows;
+      const Picture picture =
+          Bmp(WriteBmp(layout, StoredRows(c.rows, top_down)), layout.width, rows);
+      EXPECT_EQ(picture.width, layout.width);
+      EXPECT_EQ(picture.height, rows);
+      EXPECT_EQ(picture.pixels, Opaque(c.expected)) << (top_down ? "top-down" : "bottom-up");
+    }
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(All, BmpDepth, ::testing::ValuesIn(kDepths),
-                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // ---- alpha over the background, RLE -------------------------------------------------------
 
@@ -163,22 +152,6 @@ struct PixelCase {
   int min_width = 0;  // 0: the bitmap's own size
   int min_height = 0;
 };
-
-void PrintTo(const PixelCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class BmpPixels : public ::testing::TestWithParam<PixelCase> {};
-
-TEST_P(BmpPixels, ComeOutAsExpected) {
-  const PixelCase& c = GetParam();
-  const int width = c.min_width != 0 ? c.min_width : c.layout.width;
-  const int height = c.min_height != 0 ? c.min_height : std::abs(c.layout.height);
-  const Picture picture = Bmp(WriteBmp(c.layout, c.pixels), width, height);
-  ASSERT_EQ(picture.width, width);
-  ASSERT_EQ(picture.height, height);
-  EXPECT_EQ(picture.pixels, Opaque(c.expected));
-}
 
 // RLE8 on four rows of four, stored bottom row first: runs (the second cut at the row's end),
 // end of line, a delta to the right, an absolute run with its pad byte, a delta down and right,
@@ -194,62 +167,69 @@ const Bytes kRle4 = {0x05, 0x12, 0x00, 0x00,                          // C D C D
                      0x00, 0x03, 0x20, 0x10, 0x00, 0x01};             // D A C _ _
 constexpr uint32_t B = kBack;
 
-const PixelCase kPixelCases[] = {
-    // 0x80 of red over the background: (255 * 128 + 0x20 * 127 + 127) / 255 = 144 ...
-    {"ThirtyTwoBitAlphaOverTheBackground",
-     {.width = 3, .bits = 32},
-     {0, 0, 0xFF, 0x80, 0x30, 0x20, 0x10, 0xFF, 0x30, 0x20, 0x10, 0x00},
-     {0x903050, kA, kBack}},
-    // Two pixels shown as one: each channel is the exact mean of the two composed, rounded once.
-    // Green: (96 * 127 / 255 + 33) / 2 = 40.4 is 40, where rounding each pixel first (48) would
-    // give 40.5, so 41; red (143.9 + 16) / 2 is 80, blue (79.7 + 48) / 2 is 64.
-    {"AlphaComposedOnceAfterShrinking",
-     {.width = 2, .bits = 32},
-     {0, 0, 0xFF, 0x80, 0x30, 0x21, 0x10, 0xFF},
-     {0x502840},
-     1,
-     1},
-    // 4-4-4-4 in a version 3 header: alpha 8 of 15 is 136.
-    {"SixteenBitAlphaMask",
-     {.width = 2,
-      .bits = 16,
-      .compression = kBmpBitfields,
-      .header_size = 56,
-      .masks = {0x0F00, 0x00F0, 0x000F, 0xF000}},
-     {0x00, 0x8F, 0x23, 0xF1},
-     {0x972D4B, 0x112233}},
-    {"AlphaBitfieldsAfterTheHeader",
-     {.width = 2,
-      .bits = 32,
-      .compression = kBmpAlphaBitfields,
-      .masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF}},
-     {0xFF, 0x10, 0x20, 0x30, 0x00, 0x10, 0x20, 0x30},
-     {kA, kBack}},
-    {"Rle8BottomUp",
-     {.width = 4, .height = 4, .bits = 8, .compression = kBmpRle8, .palette = {kA, kC, kD}},
-     kRle8,
-     {B, B, kD, B, kA, B, B, B, B, kD, kA, kC, kC, kC, kC, kD}},
-    {"Rle8TopDown",
-     {.width = 4, .height = -4, .bits = 8, .compression = kBmpRle8, .palette = {kA, kC, kD}},
-     kRle8,
-     {kC, kC, kC, kD, B, kD, kA, kC, kA, B, B, B, B, B, kD, B}},
-    {"Rle4",
-     {.width = 5, .height = 3, .bits = 4, .compression = kBmpRle4, .palette = {kA, kC, kD}},
-     kRle4,
-     {kD, kA, kC, B, B, kA, kC, kD, kA, kC, kC, kD, kC, kD, kC}},
-    {"RleEndOfBitmapAtOnce",
-     {.width = 3, .height = 2, .bits = 8, .compression = kBmpRle8, .palette = {kA}},
-     {0x00, 0x01},
-     {B, B, B, B, B, B}},
-    // A delta past the last row ends the picture without an end of bitmap.
-    {"RleDeltaPastTheLastRow",
-     {.width = 2, .height = 2, .bits = 8, .compression = kBmpRle8, .palette = {kA}},
-     {0x01, 0x00, 0x00, 0x02, 0x00, 0x05},
-     {B, B, kA, B}},
-};
-
-INSTANTIATE_TEST_SUITE_P(All, BmpPixels, ::testing::ValuesIn(kPixelCases),
-                         [](const auto& test_case) { return std::string(test_case.param.name); });
+TEST(BmpPixels, ComeOutAsExpected) {
+  // 0x80 of red over the background: (255 * 128 + 0x20 * 127 + 127) / 255 = 144 ...
+  // Two pixels shown as one: each channel is the exact mean of the two composed, rounded once.
+  // Green: (96 * 127 / 255 + 33) / 2 = 40.4 is 40, where rounding each pixel first (48) would
+  // give 40.5, so 41; red (143.9 + 16) / 2 is 80, blue (79.7 + 48) / 2 is 64.
+  // 4-4-4-4 in a version 3 header: alpha 8 of 15 is 136.
+  // A delta past the last row ends the picture without an end of bitmap.
+  const PixelCase kPixelCases[] = {
+      {"ThirtyTwoBitAlphaOverTheBackground",
+       {.width = 3, .bits = 32},
+       {0, 0, 0xFF, 0x80, 0x30, 0x20, 0x10, 0xFF, 0x30, 0x20, 0x10, 0x00},
+       {0x903050, kA, kBack}},
+      {"AlphaComposedOnceAfterShrinking",
+       {.width = 2, .bits = 32},
+       {0, 0, 0xFF, 0x80, 0x30, 0x21, 0x10, 0xFF},
+       {0x502840},
+       1,
+       1},
+      {"SixteenBitAlphaMask",
+       {.width = 2,
+        .bits = 16,
+        .compression = kBmpBitfields,
+        .header_size = 56,
+        .masks = {0x0F00, 0x00F0, 0x000F, 0xF000}},
+       {0x00, 0x8F, 0x23, 0xF1},
+       {0x972D4B, 0x112233}},
+      {"AlphaBitfieldsAfterTheHeader",
+       {.width = 2,
+        .bits = 32,
+        .compression = kBmpAlphaBitfields,
+        .masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF}},
+       {0xFF, 0x10, 0x20, 0x30, 0x00, 0x10, 0x20, 0x30},
+       {kA, kBack}},
+      {"Rle8BottomUp",
+       {.width = 4, .height = 4, .bits = 8, .compression = kBmpRle8, .palette = {kA, kC, kD}},
+       kRle8,
+       {B, B, kD, B, kA, B, B, B, B, kD, kA, kC, kC, kC, kC, kD}},
+      {"Rle8TopDown",
+       {.width = 4, .height = -4, .bits = 8, .compression = kBmpRle8, .palette = {kA, kC, kD}},
+       kRle8,
+       {kC, kC, kC, kD, B, kD, kA, kC, kA, B, B, B, B, B, kD, B}},
+      {"Rle4",
+       {.width = 5, .height = 3, .bits = 4, .compression = kBmpRle4, .palette = {kA, kC, kD}},
+       kRle4,
+       {kD, kA, kC, B, B, kA, kC, kD, kA, kC, kC, kD, kC, kD, kC}},
+      {"RleEndOfBitmapAtOnce",
+       {.width = 3, .height = 2, .bits = 8, .compression = kBmpRle8, .palette = {kA}},
+       {0x00, 0x01},
+       {B, B, B, B, B, B}},
+      {"RleDeltaPastTheLastRow",
+       {.width = 2, .height = 2, .bits = 8, .compression = kBmpRle8, .palette = {kA}},
+       {0x01, 0x00, 0x00, 0x02, 0x00, 0x05},
+       {B, B, kA, B}},
+  };
+  ForEachCase(kPixelCases, [](const PixelCase& c) {
+    const int width = c.min_width != 0 ? c.min_width : c.layout.width;
+    const int height = c.min_height != 0 ? c.min_height : std::abs(c.layout.height);
+    const Picture picture = Bmp(WriteBmp(c.layout, c.pixels), width, height);
+    ASSERT_EQ(picture.width, width);
+    ASSERT_EQ(picture.height, height);
+    EXPECT_EQ(picture.pixels, Opaque(c.expected));
+  });
+}
 
 // ---- icons --------------------------------------------------------------------------------
 
@@ -294,7 +274,7 @@ TEST(Ico, AlphaOfThirtyTwoBitsOverridesTheMaskUnlessItIsAllZero) {
 TEST(Ico, PngEntryDecodesAsPng) {
   const Bytes png = picture_writers::TinyPng();
   const Picture picture = Ico(WriteIco({{3, 2, 32, png}}), 3, 2);
-  EXPECT_EQ(picture.pixels, DecodePngMemory(png.data(), png.size(), 3, 2, kBack, nullptr).pixels);
+  EXPECT_EQ(picture.pixels, DecodePngMemory(png.data(), png.size(), {3, 2, kBack}).pixels);
   EXPECT_EQ(picture.pixels[4], 0xFF000000u | (120 + 1) << 16 | (160 + 1) << 8 | (200 + 1));
 }
 
@@ -352,10 +332,6 @@ struct DamageCase {
   bool icon;
 };
 
-void PrintTo(const DamageCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 // A valid 2 x 2 24-bit bitmap with the change applied.
 std::function<Bytes()> Base(std::function<void(Bytes&)> change) {
   return [change] {
@@ -373,76 +349,71 @@ std::function<Bytes()> Icon(std::function<void(Bytes&)> change) {
   };
 }
 
-const DamageCase kDamages[] = {
-    {"Empty", [] { return Bytes(); }, false},
-    {"NotBM", Base([](Bytes& b) { b[1] = 'A'; }), false},
-    {"CutInTheHeader", Base([](Bytes& b) { b.resize(30); }), false},
-    {"UnknownHeaderSize", Base([](Bytes& b) { b[14] = 64; }), false},
-    {"ZeroWidth", Base([](Bytes& b) { Put32(b, 18, 0); }), false},
-    {"NegativeWidth", Base([](Bytes& b) { Put32(b, 18, static_cast<uint32_t>(-2)); }), false},
-    {"ZeroHeight", Base([](Bytes& b) { Put32(b, 22, 0); }), false},
-    {"SevenBits", Base([](Bytes& b) { b[28] = 7; }), false},
-    {"Rle8OfTwentyFourBits", Base([](Bytes& b) { b[30] = 1; }), false},
-    {"JpegInside", Base([](Bytes& b) { b[30] = 4; }), false},
-    {"UnknownCompression", Base([](Bytes& b) { b[30] = 9; }), false},
-    {"PixelsInsideTheHeader", Base([](Bytes& b) { Put32(b, 10, 20); }), false},
-    {"PixelDataOneByteShort", Base([](Bytes& b) { b.pop_back(); }), false},
-    {"MaskWithAGap",
-     [] {
-       return WriteBmp({.bits = 16, .compression = kBmpBitfields, .masks = {0xF0F0, 0, 0}},
-                       Bytes(4));
-     },
-     false},
-    {"RleWithoutEndOfBitmap",
-     [] {
-       return Rle8(2, 2, {0x02, 0x00, 0x00, 0x00});
-     },
-     false},
-    {"RleCutInAnAbsoluteRun",
-     [] {
-       return Rle8(4, 1, {0x00, 0x04, 0x00, 0x00});
-     },
-     false},
-    {"IconReservedField", Icon([](Bytes& b) { b[0] = 1; }), true},
-    {"IconOfType3", Icon([](Bytes& b) { b[2] = 3; }), true},
-    {"IconWithoutEntries", Icon([](Bytes& b) { b[4] = 0; }), true},
-    {"IconDirectoryCut", Icon([](Bytes& b) { b.resize(16); }), true},
-    {"IconEntryBeyondTheFile", Icon([](Bytes& b) { b.pop_back(); }), true},
-    {"IconMaskCut",
-     [] {
-       IconEntry entry = SolidEntry(2, 24, kA);
-       entry.data.resize(entry.data.size() - 1);
-       return WriteIco({entry});
-     },
-     true},
-    {"IconOfRle",
-     [] {
-       return WriteIco({{2, 2, 8, WriteDib({2, 4, 8, kBmpRle8, 40, {}, {kA}}, {0, 1})}});
-     },
-     true},
-    {"IconWithADamagedPng",
-     [] {
-       Bytes png = picture_writers::TinyPng();
-       png.resize(png.size() - 20);
-       return WriteIco({{3, 2, 32, png}});
-     },
-     true},
-};
-
-class BmpDamage : public ::testing::TestWithParam<DamageCase> {};
-
-TEST_P(BmpDamage, IsNotValid) {
-  const DamageCase& c = GetParam();
-  const Bytes bytes = c.make();
-  if (c.icon) {
-    EXPECT_EQ(ErrorOf([&bytes] { Ico(bytes, 1, 1); }), kBadIcon);
-  } else {
-    EXPECT_EQ(ErrorOf([&bytes] { Bmp(bytes, 1, 1); }), kBadBitmap);
-  }
+TEST(BmpDamage, IsNotValid) {
+  const DamageCase kDamages[] = {
+      {"Empty", [] { return Bytes(); }, false},
+      {"NotBM", Base([](Bytes& b) { b[1] = 'A'; }), false},
+      {"CutInTheHeader", Base([](Bytes& b) { b.resize(30); }), false},
+      {"UnknownHeaderSize", Base([](Bytes& b) { b[14] = 64; }), false},
+      {"ZeroWidth", Base([](Bytes& b) { Put32(b, 18, 0); }), false},
+      {"NegativeWidth", Base([](Bytes& b) { Put32(b, 18, static_cast<uint32_t>(-2)); }), false},
+      {"ZeroHeight", Base([](Bytes& b) { Put32(b, 22, 0); }), false},
+      {"SevenBits", Base([](Bytes& b) { b[28] = 7; }), false},
+      {"Rle8OfTwentyFourBits", Base([](Bytes& b) { b[30] = 1; }), false},
+      {"JpegInside", Base([](Bytes& b) { b[30] = 4; }), false},
+      {"UnknownCompression", Base([](Bytes& b) { b[30] = 9; }), false},
+      {"PixelsInsideTheHeader", Base([](Bytes& b) { Put32(b, 10, 20); }), false},
+      {"PixelDataOneByteShort", Base([](Bytes& b) { b.pop_back(); }), false},
+      {"MaskWithAGap",
+       [] {
+         return WriteBmp({.bits = 16, .compression = kBmpBitfields, .masks = {0xF0F0, 0, 0}},
+                         Bytes(4));
+       },
+       false},
+      {"RleWithoutEndOfBitmap",
+       [] {
+         return Rle8(2, 2, {0x02, 0x00, 0x00, 0x00});
+       },
+       false},
+      {"RleCutInAnAbsoluteRun",
+       [] {
+         return Rle8(4, 1, {0x00, 0x04, 0x00, 0x00});
+       },
+       false},
+      {"IconReservedField", Icon([](Bytes& b) { b[0] = 1; }), true},
+      {"IconOfType3", Icon([](Bytes& b) { b[2] = 3; }), true},
+      {"IconWithoutEntries", Icon([](Bytes& b) { b[4] = 0; }), true},
+      {"IconDirectoryCut", Icon([](Bytes& b) { b.resize(16); }), true},
+      {"IconEntryBeyondTheFile", Icon([](Bytes& b) { b.pop_back(); }), true},
+      {"IconMaskCut",
+       [] {
+         IconEntry entry = SolidEntry(2, 24, kA);
+         entry.data.resize(entry.data.size() - 1);
+         return WriteIco({entry});
+       },
+       true},
+      {"IconOfRle",
+       [] {
+         return WriteIco({{2, 2, 8, WriteDib({2, 4, 8, kBmpRle8, 40, {}, {kA}}, {0, 1})}});
+       },
+       true},
+      {"IconWithADamagedPng",
+       [] {
+         Bytes png = picture_writers::TinyPng();
+         png.resize(png.size() - 20);
+         return WriteIco({{3, 2, 32, png}});
+       },
+       true},
+  };
+  ForEachCase(kDamages, [](const DamageCase& c) {
+    const Bytes bytes = c.make();
+    if (c.icon) {
+      EXPECT_EQ(ErrorOf([&bytes] { Ico(bytes, 1, 1); }), kBadIcon);
+    } else {
+      EXPECT_EQ(ErrorOf([&bytes] { Bmp(bytes, 1, 1); }), kBadBitmap);
+    }
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(All, BmpDamage, ::testing::ValuesIn(kDamages),
-                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // ---- size, shrinking, progress ------------------------------------------------------------
 
@@ -506,120 +477,49 @@ struct ProgressCase {
   int reports;  // at least: once for every row, and now and then within a long one
 };
 
-void PrintTo(const ProgressCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-Bytes Stripes24(int width, int height) {
-  Rows rows(static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < 3 * width; ++x)
-      rows[static_cast<size_t>(y)].push_back(static_cast<unsigned char>(x * 7 + y * 13));
-  }
-  return WriteBmp({.width = width, .height = height}, StoredRows(rows));
-}
-
-const ProgressCase kProgressCases[] = {
-    {"Rows", [] { return Stripes24(8, 10); }, false, 10},
-    {"AlphaTakesTwoPasses",
-     [] { return WriteBmp({.width = 4, .height = 6, .bits = 32}, Bytes(4 * 4 * 6, 0)); }, false, 6},
-    {"RleSkippingRows",
-     [] {
-       return Rle8(300, 400, {0x05, 0x00, 0x00, 0x01});
-     },
-     false, 400},
-    // 100,000 runs of one pixel in the first of two rows of 16, all but 16 past its end: the
-    // caller hears of them (and may stop) long before the row ends.
-    {"RleCommandsWithinOneRow",
-     [] {
-       Bytes stream;
-       for (int i = 0; i < 100000; ++i) stream.insert(stream.end(), {0x01, 0x00});
-       stream.insert(stream.end(), {0x00, 0x01});
-       return Rle8(16, 2, stream);
-     },
-     false, 10},
-    {"IconBitmap", [] { return WriteIco({SolidEntry(16, 24, kA)}); }, true, 16},
-    {"IconPng",
-     [] {
-       return WriteIco({{3, 2, 32, picture_writers::TinyPng()}});
-     },
-     true, 2},
-};
-
-class BmpProgress : public ::testing::TestWithParam<ProgressCase> {
- protected:
-  Picture Run(const Bytes& bytes, DecodeProgress* progress) const {
-    return GetParam().icon ? Ico(bytes, 209, 145, progress) : Bmp(bytes, 209, 145, progress);
-  }
-};
-
-TEST_P(BmpProgress, EveryRowIsReportedAndAnyCallCanStop) {
-  const Bytes bytes = GetParam().make();
-  Recorder whole;
-  Run(bytes, &whole);
-  EXPECT_GE(whole.calls, GetParam().reports);
-  EXPECT_EQ(whole.last_done, whole.last_total);
-  for (const int64_t stop_at : {int64_t{1}, whole.calls / 2, whole.calls}) {
-    Recorder stopping(stop_at);
-    EXPECT_THROW(Run(bytes, &stopping), DecodeCancelled) << "at call " << stop_at;
-    EXPECT_EQ(stopping.calls, stop_at);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(All, BmpProgress, ::testing::ValuesIn(kProgressCases),
-                         [](const auto& test_case) { return std::string(test_case.param.name); });
-
-// ---- files --------------------------------------------------------------------------------
-
-std::string TempPath(const std::string& name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_bmp_" +
-         std::to_string(::getpid()) + "_" + name;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
-// Bigger than the file reader's buffer, with rows and runs across its end.
-TEST(BmpFile, DecodesLikeMemory) {
-  Bytes stream;
-  for (int y = 0; y < 100; ++y) {
-    for (const int run : {255, 255, 255, 235}) {
-      stream.push_back(0);
-      stream.push_back(static_cast<unsigned char>(run));
-      for (int i = 0; i < run + run % 2; ++i) stream.push_back(static_cast<unsigned char>(i + y));
-    }
-    stream.insert(stream.end(), {0, 0});
-  }
-  stream.insert(stream.end(), {0, 1});
-  std::vector<uint32_t> palette(256);
-  for (uint32_t i = 0; i < 256; ++i) palette[i] = i * 0x010203u;
-  const Bytes files[] = {
-      Stripes24(301, 300),
-      WriteBmp({1000, 100, 8, kBmpRle8, 40, {}, palette}, stream),
+TEST(BmpProgress, EveryRowIsReportedAndAnyCallCanStop) {
+  // RleCommandsWithinOneRow: 100,000 runs of one pixel in the first of two rows of 16, all but
+  // 16 past its end: the caller hears of them (and may stop) long before the row ends.
+  const ProgressCase kProgressCases[] = {
+      {"Rows", [] { return StripedBmp(8, 10); }, false, 10},
+      {"AlphaTakesTwoPasses",
+       [] { return WriteBmp({.width = 4, .height = 6, .bits = 32}, Bytes(4 * 4 * 6, 0)); }, false,
+       6},
+      {"RleSkippingRows",
+       [] {
+         return Rle8(300, 400, {0x05, 0x00, 0x00, 0x01});
+       },
+       false, 400},
+      {"RleCommandsWithinOneRow",
+       [] {
+         Bytes stream;
+         for (int i = 0; i < 100000; ++i) stream.insert(stream.end(), {0x01, 0x00});
+         stream.insert(stream.end(), {0x00, 0x01});
+         return Rle8(16, 2, stream);
+       },
+       false, 10},
+      {"IconBitmap", [] { return WriteIco({SolidEntry(16, 24, kA)}); }, true, 16},
+      {"IconPng",
+       [] {
+         return WriteIco({{3, 2, 32, picture_writers::TinyPng()}});
+       },
+       true, 2},
   };
-  const std::string path = TempPath("picture.bmp");
-  for (const Bytes& bmp : files) {
-    WriteFile(path, bmp);
-    const Picture picture = DecodeBmpFile(path, 1000, 1000, kBack);
-    EXPECT_EQ(picture.pixels, Bmp(bmp, 1000, 1000).pixels);
-    // The RLE stream ends within its last row: its end of line and end of bitmap are cut.
-    WriteFile(path, Bytes(bmp.begin(), bmp.end() - 4));
-    EXPECT_EQ(ErrorOf([&path] { DecodeBmpFile(path, 1, 1, kBack); }), kBadBitmap);
-  }
-  for (const Bytes& ico :
-       {WriteIco({SolidEntry(16, 24, kA), {3, 2, 32, picture_writers::TinyPng()}}),
-        WriteIco({{3, 2, 32, picture_writers::TinyPng()}})}) {
-    WriteFile(path, ico);
-    EXPECT_EQ(DecodeIcoFile(path, 16, 16, kBack).pixels, Ico(ico, 16, 16).pixels);
-  }
-  std::remove(path.c_str());
-  EXPECT_EQ(ErrorOf([&path] { DecodeIcoFile(path, 1, 1, kBack); }),
-            "Cannot open file \"" + path + "\". " + std::strerror(ENOENT));
+  ForEachCase(kProgressCases, [](const ProgressCase& c) {
+    const auto run = [&c](const Bytes& bytes, DecodeProgress* progress) {
+      return c.icon ? Ico(bytes, 209, 145, progress) : Bmp(bytes, 209, 145, progress);
+    };
+    const Bytes bytes = c.make();
+    Recorder whole;
+    run(bytes, &whole);
+    EXPECT_GE(whole.calls, c.reports);
+    EXPECT_EQ(whole.last_done, whole.last_total);
+    for (const int64_t stop_at : {int64_t{1}, whole.calls / 2, whole.calls}) {
+      Recorder stopping(stop_at);
+      EXPECT_THROW(run(bytes, &stopping), DecodeCancelled) << "at call " << stop_at;
+      EXPECT_EQ(stopping.calls, stop_at);
+    }
+  });
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
-#include "pictures/progress.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -35,12 +35,8 @@ class Recorder : public DecodeProgress {
 struct ProgressCase {
   const char* name;
   std::function<std::vector<unsigned char>()> make;
-  bool png;
+  Picture (*decode)(const unsigned char* data, size_t size, const DecodeRequest& request);
 };
-
-void PrintTo(const ProgressCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 std::vector<unsigned char> Stripes(bool progressive) {
   JpegLayout layout;
@@ -62,50 +58,49 @@ std::vector<unsigned char> PngStripes(bool interlaced) {
   });
 }
 
-class Progress : public ::testing::TestWithParam<ProgressCase> {
- protected:
-  Picture Run(const std::vector<unsigned char>& bytes, DecodeProgress* progress) const {
-    if (GetParam().png)
-      return DecodePngMemory(bytes.data(), bytes.size(), 209, 145, 0x808080, progress);
-    return DecodeJpegMemory(bytes.data(), bytes.size(), 209, 145, progress);
-  }
-};
+// Both tests below run over these.
+const ProgressCase kProgressCases[] = {
+    {"JpegBaseline", [] { return Stripes(false); }, DecodeJpegMemory},
+    {"JpegProgressive", [] { return Stripes(true); }, DecodeJpegMemory},
+    {"Png", [] { return PngStripes(false); }, DecodePngMemory},
+    {"PngInterlaced", [] { return PngStripes(true); }, DecodePngMemory}};
 
-TEST_P(Progress, GrowsToTheWholeAndIsToldOftenEnough) {
-  const std::vector<unsigned char> bytes = GetParam().make();
-  Recorder recorder;
-  const Picture picture = Run(bytes, &recorder);
-  EXPECT_GE(picture.width, 209);
-  // At least once for every row of the picture as decoded (JPEG decodes 200 rows at 6/8).
-  ASSERT_GE(recorder.calls.size(), 150u);
-  int64_t before = 0;
-  for (const Recorder::Call& call : recorder.calls) {
-    EXPECT_LE(call.done, call.total);
-    EXPECT_GE(call.done, before);
-    before = call.done;
-  }
-  EXPECT_EQ(recorder.calls.back().done, recorder.calls.back().total);
+Picture DecodeWith(const ProgressCase& c, const std::vector<unsigned char>& bytes,
+                   DecodeProgress* progress) {
+  return c.decode(bytes.data(), bytes.size(), {209, 145, 0x808080, progress});
 }
 
-TEST_P(Progress, StopsAtTheFirstTheMiddleOrTheLastCall) {
-  const std::vector<unsigned char> bytes = GetParam().make();
-  Recorder whole;
-  Run(bytes, &whole);
-  const int calls = static_cast<int>(whole.calls.size());
-  for (const int stop_at : {1, calls / 2, calls}) {
-    Recorder stopping(stop_at);
-    EXPECT_THROW(Run(bytes, &stopping), DecodeCancelled) << "at call " << stop_at;
-    // Nothing more is asked once the caller has said stop.
-    EXPECT_EQ(static_cast<int>(stopping.calls.size()), stop_at);
-  }
+TEST(Progress, GrowsToTheWholeAndIsToldOftenEnough) {
+  ForEachCase(kProgressCases, [](const ProgressCase& c) {
+    const std::vector<unsigned char> bytes = c.make();
+    Recorder recorder;
+    const Picture picture = DecodeWith(c, bytes, &recorder);
+    EXPECT_GE(picture.width, 209);
+    // At least once for every row of the picture as decoded (JPEG decodes 200 rows at 6/8).
+    ASSERT_GE(recorder.calls.size(), 150u);
+    int64_t before = 0;
+    for (const Recorder::Call& call : recorder.calls) {
+      EXPECT_LE(call.done, call.total);
+      EXPECT_GE(call.done, before);
+      before = call.done;
+    }
+    EXPECT_EQ(recorder.calls.back().done, recorder.calls.back().total);
+  });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Decoders, Progress,
-    ::testing::Values(ProgressCase{"JpegBaseline", [] { return Stripes(false); }, false},
-                      ProgressCase{"JpegProgressive", [] { return Stripes(true); }, false},
-                      ProgressCase{"Png", [] { return PngStripes(false); }, true},
-                      ProgressCase{"PngInterlaced", [] { return PngStripes(true); }, true}),
-    [](const auto& test_case) { return std::string(test_case.param.name); });
+TEST(Progress, StopsAtTheFirstTheMiddleOrTheLastCall) {
+  ForEachCase(kProgressCases, [](const ProgressCase& c) {
+    const std::vector<unsigned char> bytes = c.make();
+    Recorder whole;
+    DecodeWith(c, bytes, &whole);
+    const int calls = static_cast<int>(whole.calls.size());
+    for (const int stop_at : {1, calls / 2, calls}) {
+      Recorder stopping(stop_at);
+      EXPECT_THROW(DecodeWith(c, bytes, &stopping), DecodeCancelled) << "at call " << stop_at;
+      // Nothing more is asked once the caller has said stop.
+      EXPECT_EQ(static_cast<int>(stopping.calls.size()), stop_at);
+    }
+  });
+}
 
 }  // namespace

@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +9,7 @@
 #include <jerror.h>
 // clang-format on
 #include "pictures/picture.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -62,7 +58,8 @@ JpegLayout Layout(int width, int height, J_COLOR_SPACE space = JCS_RGB, bool pro
 }
 
 Picture Decode(const std::vector<unsigned char>& jpeg, int min_width, int min_height) {
-  return DecodeJpegMemory(jpeg.data(), jpeg.size(), min_width, min_height);
+  return DecodeJpegMemory(jpeg.data(), jpeg.size(),
+                          {.min_width = min_width, .min_height = min_height});
 }
 
 std::string DecodeError(const std::vector<unsigned char>& jpeg) {
@@ -86,35 +83,28 @@ struct Kind {
   bool progressive;
 };
 
-void PrintTo(const Kind& kind, std::ostream* os) {
-  *os << kind.name;
+TEST(JpegKind, QuadrantsKeepTheirColours) {
+  const Kind kKinds[] = {{"Rgb", JCS_RGB, false},
+                         {"RgbProgressive", JCS_RGB, true},
+                         {"Grey", JCS_GRAYSCALE, false},
+                         {"GreyProgressive", JCS_GRAYSCALE, true},
+                         {"AdobeCmyk", JCS_CMYK, false}};
+  ForEachCase(kKinds, [](const Kind& kind) {
+    const JpegLayout layout = Layout(64, 48, kind.space, kind.progressive);
+    const Picture picture = Decode(QuadrantJpeg(layout), 64, 48);
+    ASSERT_EQ(picture.width, 64);
+    ASSERT_EQ(picture.height, 48);
+    for (const auto& [x, y] :
+         {std::pair{16, 12}, std::pair{48, 12}, std::pair{16, 36}, std::pair{48, 36}}) {
+      SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+      Colour expected = kQuadrants[Quadrant(x, y, 64, 48)];
+      if (kind.space == JCS_GRAYSCALE) expected = {expected[0], expected[0], expected[0]};
+      const uint32_t pixel = picture.pixels[static_cast<size_t>(y * 64 + x)];
+      EXPECT_EQ(pixel >> 24, 0xFFu);
+      ExpectNear(ColourOf(pixel), expected, 6);
+    }
+  });
 }
-
-class JpegKind : public testing::TestWithParam<Kind> {};
-
-TEST_P(JpegKind, QuadrantsKeepTheirColours) {
-  const JpegLayout layout = Layout(64, 48, GetParam().space, GetParam().progressive);
-  const Picture picture = Decode(QuadrantJpeg(layout), 64, 48);
-  ASSERT_EQ(picture.width, 64);
-  ASSERT_EQ(picture.height, 48);
-  for (const auto& [x, y] :
-       {std::pair{16, 12}, std::pair{48, 12}, std::pair{16, 36}, std::pair{48, 36}}) {
-    SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
-    Colour expected = kQuadrants[Quadrant(x, y, 64, 48)];
-    if (GetParam().space == JCS_GRAYSCALE) expected = {expected[0], expected[0], expected[0]};
-    const uint32_t pixel = picture.pixels[static_cast<size_t>(y * 64 + x)];
-    EXPECT_EQ(pixel >> 24, 0xFFu);
-    ExpectNear(ColourOf(pixel), expected, 6);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(All, JpegKind,
-                         testing::Values(Kind{"Rgb", JCS_RGB, false},
-                                         Kind{"RgbProgressive", JCS_RGB, true},
-                                         Kind{"Grey", JCS_GRAYSCALE, false},
-                                         Kind{"GreyProgressive", JCS_GRAYSCALE, true},
-                                         Kind{"AdobeCmyk", JCS_CMYK, false}),
-                         [](const auto& test) { return test.param.name; });
 
 // ---- scaling --------------------------------------------------------------------------------
 
@@ -123,57 +113,48 @@ struct Scale {
   int expect_width, expect_height;  // 0: only the bounds are checked
 };
 
-void PrintTo(const Scale& s, std::ostream* os) {
-  *os << s.width << " x " << s.height << " pixels";
-  if (s.expect_width != 0) *os << " decode to " << s.expect_width << " x " << s.expect_height;
-}
-
-class JpegScale : public testing::TestWithParam<Scale> {};
-
-TEST_P(JpegScale, GivesAtLeastTheMinimumAndKeepsColours) {
-  const Scale s = GetParam();
-  // Left half red, right half blue.
-  const auto jpeg = WriteJpeg(Layout(s.width, s.height), [&](int, unsigned char* row) {
-    for (int x = 0; x < s.width; ++x) {
-      row[3 * x] = x < s.width / 2 ? 200 : 0;
-      row[3 * x + 1] = 0;
-      row[3 * x + 2] = x < s.width / 2 ? 0 : 200;
+TEST(JpegScale, GivesAtLeastTheMinimumAndKeepsColours) {
+  // 2000 x 1000: 2/8 is the first scale with 145 rows. 1672 x 1160 is exactly 8 times the
+  // minimum, and 1680 x 1170 scaled by 1/8 rounds up. A picture smaller than the minimum stays
+  // as it is.
+  const Scale kScales[] = {{2000, 1000, 0, 0},
+                           {1672, 1160, 209, 145},
+                           {1680, 1170, 210, 147},
+                           {100, 80, 100, 80},
+                           {5000, 300, 0, 0}};
+  ForEachCase(kScales, [](const Scale& s) {
+    SCOPED_TRACE(std::to_string(s.width) + " x " + std::to_string(s.height) + " pixels");
+    // Left half red, right half blue.
+    const auto jpeg = WriteJpeg(Layout(s.width, s.height), [&](int, unsigned char* row) {
+      for (int x = 0; x < s.width; ++x) {
+        row[3 * x] = x < s.width / 2 ? 200 : 0;
+        row[3 * x + 1] = 0;
+        row[3 * x + 2] = x < s.width / 2 ? 0 : 200;
+      }
+    });
+    const Picture picture = Decode(jpeg, 209, 145);
+    if (s.expect_width != 0) {
+      EXPECT_EQ(picture.width, s.expect_width);
+      EXPECT_EQ(picture.height, s.expect_height);
     }
+    EXPECT_LE(picture.width, s.width);
+    EXPECT_LE(picture.height, s.height);
+    if (s.width >= 2 * 209) {
+      EXPECT_GE(picture.width, 209);
+      EXPECT_LT(picture.width, 2 * 209);
+    }
+    if (s.height >= 2 * 145) {
+      EXPECT_GE(picture.height, 145);
+      EXPECT_LT(picture.height, 2 * 145);
+    }
+    const int y = picture.height / 2;
+    ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width / 4)]),
+               {200, 0, 0}, 8);
+    ExpectNear(
+        ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width * 3 / 4)]),
+        {0, 0, 200}, 8);
   });
-  const Picture picture = Decode(jpeg, 209, 145);
-  if (s.expect_width != 0) {
-    EXPECT_EQ(picture.width, s.expect_width);
-    EXPECT_EQ(picture.height, s.expect_height);
-  }
-  EXPECT_LE(picture.width, s.width);
-  EXPECT_LE(picture.height, s.height);
-  if (s.width >= 2 * 209) {
-    EXPECT_GE(picture.width, 209);
-    EXPECT_LT(picture.width, 2 * 209);
-  }
-  if (s.height >= 2 * 145) {
-    EXPECT_GE(picture.height, 145);
-    EXPECT_LT(picture.height, 2 * 145);
-  }
-  const int y = picture.height / 2;
-  ExpectNear(ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width / 4)]),
-             {200, 0, 0}, 8);
-  ExpectNear(
-      ColourOf(picture.pixels[static_cast<size_t>(y * picture.width + picture.width * 3 / 4)]),
-      {0, 0, 200}, 8);
 }
-
-INSTANTIATE_TEST_SUITE_P(All, JpegScale,
-                         testing::Values(Scale{2000, 1000, 0, 0},  // 2/8 is the first with 145 rows
-                                         Scale{1672, 1160, 209, 145},  // exactly 1/8
-                                         Scale{1680, 1170, 210, 147},  // 1/8 rounds up
-                                         Scale{100, 80, 100,
-                                               80},  // smaller than the minimum: as it is
-                                         Scale{5000, 300, 0, 0}),
-                         [](const testing::TestParamInfo<Scale>& test) {
-                           return std::to_string(test.param.width) + "x" +
-                                  std::to_string(test.param.height);
-                         });
 
 // ---- damaged files ----------------------------------------------------------------------------
 
@@ -200,56 +181,45 @@ struct Damage {
   int code;
 };
 
-void PrintTo(const Damage& damage, std::ostream* os) {
-  *os << damage.name << ", refused with " << JpegError(damage.code);
+TEST(JpegDamage, GivesTheLibraryMessageNumber) {
+  // A few bytes claiming 65500 x 65500 meet the end marker in the first rows. The arithmetic
+  // decoder meets it quietly and would go on with zeros through every claimed row.
+  const Damage kDamages[] = {
+      {"Empty", false, [](auto& jpeg) { jpeg.clear(); }, JERR_INPUT_EMPTY},
+      {"BrokenStart", false, [](auto& jpeg) { jpeg[1] = 0x00; }, JERR_NO_SOI},
+      {"CutInHeader", false, [](auto& jpeg) { jpeg.resize(30); }, JWRN_JPEG_EOF},
+      {"CutInData", false, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
+      {"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); }, JWRN_JPEG_EOF},
+      {"TwelveBitSamples", false, [](auto& jpeg) { jpeg[FindJpegMarker(jpeg, 0xC0) + 4] = 12; },
+       JERR_BAD_PRECISION},
+      {"ZeroWidth", false, [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 0, 48); },
+       JERR_EMPTY_IMAGE},
+      {"HugeBaseline", false, [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 65500, 65500); },
+       JWRN_HIT_MARKER},
+      {"HugeArithmetic", false,
+       [](auto& jpeg) {
+         jpeg = ArithmeticCmykJpeg();
+         SetJpegFrameSize(jpeg, 0xC9, 63998, 29699);
+       },
+       JWRN_HIT_MARKER},
+      {"HugeArithmeticSquare", false,
+       [](auto& jpeg) {
+         jpeg = ArithmeticCmykJpeg();
+         SetJpegFrameSize(jpeg, 0xC9, 65500, 65500);
+       },
+       JWRN_HIT_MARKER},
+      {"CutArithmetic", false,
+       [](auto& jpeg) {
+         jpeg = ArithmeticCmykJpeg();
+         jpeg.resize(jpeg.size() * 2 / 3);
+       },
+       JWRN_JPEG_EOF}};
+  ForEachCase(kDamages, [](const Damage& damage) {
+    std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, damage.progressive));
+    damage.damage(jpeg);
+    EXPECT_EQ(DecodeError(jpeg), JpegError(damage.code));
+  });
 }
-
-class JpegDamage : public testing::TestWithParam<Damage> {};
-
-TEST_P(JpegDamage, GivesTheLibraryMessageNumber) {
-  std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(64, 48, JCS_RGB, GetParam().progressive));
-  GetParam().damage(jpeg);
-  EXPECT_EQ(DecodeError(jpeg), JpegError(GetParam().code));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, JpegDamage,
-    testing::Values(
-        Damage{"Empty", false, [](auto& jpeg) { jpeg.clear(); }, JERR_INPUT_EMPTY},
-        Damage{"BrokenStart", false, [](auto& jpeg) { jpeg[1] = 0x00; }, JERR_NO_SOI},
-        Damage{"CutInHeader", false, [](auto& jpeg) { jpeg.resize(30); }, JWRN_JPEG_EOF},
-        Damage{"CutInData", false, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); },
-               JWRN_JPEG_EOF},
-        Damage{"CutProgressive", true, [](auto& jpeg) { jpeg.resize(jpeg.size() * 2 / 3); },
-               JWRN_JPEG_EOF},
-        Damage{"TwelveBitSamples", false,
-               [](auto& jpeg) { jpeg[FindJpegMarker(jpeg, 0xC0) + 4] = 12; }, JERR_BAD_PRECISION},
-        Damage{"ZeroWidth", false, [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 0, 48); },
-               JERR_EMPTY_IMAGE},
-        // A few bytes claiming 65500 x 65500 meet the end marker in the first rows.
-        Damage{"HugeBaseline", false,
-               [](auto& jpeg) { SetJpegFrameSize(jpeg, 0xC0, 65500, 65500); }, JWRN_HIT_MARKER},
-        Damage{"HugeArithmetic", false,
-               [](auto& jpeg) {
-                 // The arithmetic decoder meets the end marker quietly and would
-                 // go on with zeros through every claimed row.
-                 jpeg = ArithmeticCmykJpeg();
-                 SetJpegFrameSize(jpeg, 0xC9, 63998, 29699);
-               },
-               JWRN_HIT_MARKER},
-        Damage{"HugeArithmeticSquare", false,
-               [](auto& jpeg) {
-                 jpeg = ArithmeticCmykJpeg();
-                 SetJpegFrameSize(jpeg, 0xC9, 65500, 65500);
-               },
-               JWRN_HIT_MARKER},
-        Damage{"CutArithmetic", false,
-               [](auto& jpeg) {
-                 jpeg = ArithmeticCmykJpeg();
-                 jpeg.resize(jpeg.size() * 2 / 3);
-               },
-               JWRN_JPEG_EOF}),
-    [](const auto& test) { return test.param.name; });
 
 // A progressive picture needs all its coefficients at once: past the library's memory cap it
 // is refused for its size, and the message says so rather than calling it damaged.
@@ -273,69 +243,6 @@ TEST(JpegArithmetic, ValidFourComponentPictureDecodes) {
   EXPECT_EQ(at(56, 40), 0xFFFFFFFFu);  // paper
 }
 
-// ---- files ----------------------------------------------------------------------------------
-
-std::string TempPath(const std::string& name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_jpeg_" +
-         std::to_string(::getpid()) + "_" + name;
-}
-
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-}
-
-TEST(JpegFile, DecodesLikeMemoryAndRefusesATruncatedFile) {
-  const std::string path = TempPath("q.jpg");
-  std::vector<unsigned char> jpeg = QuadrantJpeg(Layout(640, 480));
-  WriteFile(path, jpeg);
-  EXPECT_EQ(DecodeJpegFile(path, 209, 145).pixels, Decode(jpeg, 209, 145).pixels);
-  jpeg.resize(jpeg.size() - 100);
-  WriteFile(path, jpeg);
-  try {
-    DecodeJpegFile(path, 209, 145);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), JpegError(JWRN_JPEG_EOF));
-  }
-  std::remove(path.c_str());
-}
-
-TEST(JpegFile, MissingFileAndDirectoryNameTheSystemReason) {
-  const std::string missing = TempPath("Картинка.jpg");
-  try {
-    DecodeJpegFile(missing, 1, 1);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), "Cannot open file \"" + missing + "\". " + std::strerror(ENOENT));
-  }
-  try {
-    DecodeJpegFile("/", 1, 1);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), std::string("Cannot open file \"/\". ") + std::strerror(EISDIR));
-  }
-}
-
-// Opening a FIFO for reading would wait for a writer, and a device may never end: both are
-// refused at once. (A blocked open shows as the test's timeout.)
-TEST(JpegFile, FifoAndDeviceAreRefusedWithoutWaiting) {
-  const std::string fifo = TempPath("fifo.jpg");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
-    try {
-      DecodeJpegFile(path, 1, 1);
-      ADD_FAILURE() << path;
-    } catch (const PictureError& error) {
-      EXPECT_EQ(error.message(), "Cannot open file \"" + path + "\". Not a regular file");
-    }
-  }
-  std::remove(fifo.c_str());
-}
-
 // Every scan of a progressive picture is a pass over all of it: a hundred are accepted, more are
 // refused before the work grows with them.
 TEST(JpegScans, AHundredAreReadMoreAreRefused) {
@@ -345,12 +252,12 @@ TEST(JpegScans, AHundredAreReadMoreAreRefused) {
   layout.progressive = true;
   layout.scans = 100;
   const std::vector<unsigned char> hundred = QuadrantJpeg(layout);
-  const Picture picture = DecodeJpegMemory(hundred.data(), hundred.size(), 64, 48);
+  const Picture picture = Decode(hundred, 64, 48);
   ExpectNear(ColourOf(picture.pixels[0]), kQuadrants[0], 12);
   layout.scans = 101;
   const std::vector<unsigned char> more = QuadrantJpeg(layout);
   try {
-    DecodeJpegMemory(more.data(), more.size(), 64, 48);
+    Decode(more, 64, 48);
     ADD_FAILURE() << "101 scans were read";
   } catch (const PictureError& e) {
     EXPECT_STREQ(e.what(), "Картинка JPEG не поддерживается: в ней больше 100 проходов.");

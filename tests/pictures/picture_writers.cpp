@@ -361,4 +361,13 @@ std::vector<unsigned char> TinyPng() {
   });
 }
 
+std::vector<unsigned char> StripedBmp(int width, int height) {
+  std::vector<std::vector<unsigned char>> rows(static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < 3 * width; ++x)
+      rows[static_cast<size_t>(y)].push_back(static_cast<unsigned char>(x * 7 + y * 13));
+  }
+  return WriteBmp({.width = width, .height = height}, StoredRows(rows));
+}
+
 }  // namespace picture_writers

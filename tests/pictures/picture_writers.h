@@ -16,6 +16,8 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "pictures/picture.h"
+
 namespace picture_writers {
 
 // Fills source row y. PNG: one byte per sample up to 8 bits (libpng packs smaller depths),
@@ -120,4 +122,13 @@ std::vector<unsigned char> WriteIco(const std::vector<IconEntry>& entries);
 // A PNG file of 3 x 2 pixels in the layout's defaults, no two bytes of its rows alike.
 std::vector<unsigned char> TinyPng();
 
+// A 24-bit bitmap, bottom-up, whose bytes run in diagonal stripes.
+std::vector<unsigned char> StripedBmp(int width, int height);
+
 }  // namespace picture_writers
+
+// The JPEG decoder called with the minimum size alone, as the widget tests still call it.
+inline Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width,
+                                int min_height) {
+  return DecodeJpegMemory(data, size, {.min_width = min_width, .min_height = min_height});
+}

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "picture_writers.h"
 #include "pictures/picture.h"
+#include "tests/support/cases.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ int Blue(uint32_t pixel) {
 }
 
 Picture Decode(const std::vector<unsigned char>& png, int min_width, int min_height) {
-  return DecodePngMemory(png.data(), png.size(), min_width, min_height, kBackground);
+  return DecodePngMemory(png.data(), png.size(), {min_width, min_height, kBackground});
 }
 
 std::string DecodeError(const std::vector<unsigned char>& png) {
@@ -57,10 +55,6 @@ struct Format {
   int bit_depth;
   Transparency transparency;
 };
-
-void PrintTo(const Format& format, std::ostream* os) {
-  *os << format.name;
-}
 
 // An irregular pattern; the alpha channel also takes its two extremes.
 unsigned int Sample(int x, int y, int channel, int depth, bool alpha) {
@@ -171,68 +165,61 @@ unsigned int Over(unsigned int colour, unsigned int alpha, unsigned int backgrou
   return (colour * alpha + background * (255 - alpha) + 127) / 255;
 }
 
-class PngFormat : public testing::TestWithParam<std::tuple<Format, bool>> {};
-
-TEST_P(PngFormat, EveryPixelHasItsColourOverTheBackground) {
-  const auto& [format, interlaced] = GetParam();
-  const Fixture f = MakeFixture(format, 13, 11, interlaced);
-  const Picture picture = Decode(Write(f), 13, 11);
-  ASSERT_EQ(picture.width, 13);
-  ASSERT_EQ(picture.height, 11);
-  // 16-bit samples and partial alpha may round either way by one.
-  const int tolerance = format.bit_depth == 16 || format.color_type & PNG_COLOR_MASK_ALPHA ||
-                                format.transparency == Transparency::kPaletteAlpha
-                            ? 1
-                            : 0;
-  int opaque = 0, transparent = 0;
-  for (size_t i = 0; i < f.expected.size(); ++i) {
-    const Expected& e = f.expected[i];
-    const uint32_t pixel = picture.pixels[i];
-    SCOPED_TRACE("pixel " + std::to_string(i));
-    EXPECT_EQ(pixel >> 24, 0xFFu);
-    EXPECT_NEAR(Red(pixel), Over(e.r, e.a, kBackground >> 16), tolerance);
-    EXPECT_NEAR(Green(pixel), Over(e.g, e.a, kBackground >> 8 & 0xFF), tolerance);
-    EXPECT_NEAR(Blue(pixel), Over(e.b, e.a, kBackground & 0xFF), tolerance);
-    opaque += e.a == 255;
-    transparent += e.a == 0;
-  }
-  // The pattern must really exercise what the case is about.
-  EXPECT_GT(opaque, 0);
-  if (format.transparency != Transparency::kNone || format.color_type & PNG_COLOR_MASK_ALPHA) {
-    EXPECT_GT(transparent, 0);
-  }
+TEST(PngFormat, EveryPixelHasItsColourOverTheBackground) {
+  const Format kFormats[] = {
+      {"Grey1", PNG_COLOR_TYPE_GRAY, 1, Transparency::kNone},
+      {"Grey2", PNG_COLOR_TYPE_GRAY, 2, Transparency::kNone},
+      {"Grey4", PNG_COLOR_TYPE_GRAY, 4, Transparency::kNone},
+      {"Grey8", PNG_COLOR_TYPE_GRAY, 8, Transparency::kNone},
+      {"Grey16", PNG_COLOR_TYPE_GRAY, 16, Transparency::kNone},
+      {"Grey2Key", PNG_COLOR_TYPE_GRAY, 2, Transparency::kColourKey},
+      {"Grey16Key", PNG_COLOR_TYPE_GRAY, 16, Transparency::kColourKey},
+      {"GreyAlpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, Transparency::kNone},
+      {"GreyAlpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16, Transparency::kNone},
+      {"Palette1", PNG_COLOR_TYPE_PALETTE, 1, Transparency::kNone},
+      {"Palette2", PNG_COLOR_TYPE_PALETTE, 2, Transparency::kNone},
+      {"Palette4", PNG_COLOR_TYPE_PALETTE, 4, Transparency::kNone},
+      {"Palette8", PNG_COLOR_TYPE_PALETTE, 8, Transparency::kNone},
+      {"Palette4Alpha", PNG_COLOR_TYPE_PALETTE, 4, Transparency::kPaletteAlpha},
+      {"Palette8Alpha", PNG_COLOR_TYPE_PALETTE, 8, Transparency::kPaletteAlpha},
+      {"Rgb8", PNG_COLOR_TYPE_RGB, 8, Transparency::kNone},
+      {"Rgb16", PNG_COLOR_TYPE_RGB, 16, Transparency::kNone},
+      {"Rgb8Key", PNG_COLOR_TYPE_RGB, 8, Transparency::kColourKey},
+      {"Rgb16Key", PNG_COLOR_TYPE_RGB, 16, Transparency::kColourKey},
+      {"Rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, Transparency::kNone},
+      {"Rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, Transparency::kNone}};
+  ForEachCase(kFormats, [](const Format& format) {
+    for (const bool interlaced : {false, true}) {
+      SCOPED_TRACE(interlaced ? "interlaced" : "plain rows");
+      const Fixture f = MakeFixture(format, 13, 11, interlaced);
+      const Picture picture = Decode(Write(f), 13, 11);
+      ASSERT_EQ(picture.width, 13);
+      ASSERT_EQ(picture.height, 11);
+      // 16-bit samples and partial alpha may round either way by one.
+      const int tolerance = format.bit_depth == 16 || format.color_type & PNG_COLOR_MASK_ALPHA ||
+                                    format.transparency == Transparency::kPaletteAlpha
+                                ? 1
+                                : 0;
+      int opaque = 0, transparent = 0;
+      for (size_t i = 0; i < f.expected.size(); ++i) {
+        const Expected& e = f.expected[i];
+        const uint32_t pixel = picture.pixels[i];
+        SCOPED_TRACE("pixel " + std::to_string(i));
+        EXPECT_EQ(pixel >> 24, 0xFFu);
+        EXPECT_NEAR(Red(pixel), Over(e.r, e.a, kBackground >> 16), tolerance);
+        EXPECT_NEAR(Green(pixel), Over(e.g, e.a, kBackground >> 8 & 0xFF), tolerance);
+        EXPECT_NEAR(Blue(pixel), Over(e.b, e.a, kBackground & 0xFF), tolerance);
+        opaque += e.a == 255;
+        transparent += e.a == 0;
+      }
+      // The pattern must really exercise what the case is about.
+      EXPECT_GT(opaque, 0);
+      if (format.transparency != Transparency::kNone || format.color_type & PNG_COLOR_MASK_ALPHA) {
+        EXPECT_GT(transparent, 0);
+      }
+    }
+  });
 }
-
-const Format kFormats[] = {
-    {"Grey1", PNG_COLOR_TYPE_GRAY, 1, Transparency::kNone},
-    {"Grey2", PNG_COLOR_TYPE_GRAY, 2, Transparency::kNone},
-    {"Grey4", PNG_COLOR_TYPE_GRAY, 4, Transparency::kNone},
-    {"Grey8", PNG_COLOR_TYPE_GRAY, 8, Transparency::kNone},
-    {"Grey16", PNG_COLOR_TYPE_GRAY, 16, Transparency::kNone},
-    {"Grey2Key", PNG_COLOR_TYPE_GRAY, 2, Transparency::kColourKey},
-    {"Grey16Key", PNG_COLOR_TYPE_GRAY, 16, Transparency::kColourKey},
-    {"GreyAlpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, Transparency::kNone},
-    {"GreyAlpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16, Transparency::kNone},
-    {"Palette1", PNG_COLOR_TYPE_PALETTE, 1, Transparency::kNone},
-    {"Palette2", PNG_COLOR_TYPE_PALETTE, 2, Transparency::kNone},
-    {"Palette4", PNG_COLOR_TYPE_PALETTE, 4, Transparency::kNone},
-    {"Palette8", PNG_COLOR_TYPE_PALETTE, 8, Transparency::kNone},
-    {"Palette4Alpha", PNG_COLOR_TYPE_PALETTE, 4, Transparency::kPaletteAlpha},
-    {"Palette8Alpha", PNG_COLOR_TYPE_PALETTE, 8, Transparency::kPaletteAlpha},
-    {"Rgb8", PNG_COLOR_TYPE_RGB, 8, Transparency::kNone},
-    {"Rgb16", PNG_COLOR_TYPE_RGB, 16, Transparency::kNone},
-    {"Rgb8Key", PNG_COLOR_TYPE_RGB, 8, Transparency::kColourKey},
-    {"Rgb16Key", PNG_COLOR_TYPE_RGB, 16, Transparency::kColourKey},
-    {"Rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, Transparency::kNone},
-    {"Rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, Transparency::kNone},
-};
-
-INSTANTIATE_TEST_SUITE_P(All, PngFormat,
-                         testing::Combine(testing::ValuesIn(kFormats), testing::Bool()),
-                         [](const auto& test) {
-                           return std::string(std::get<0>(test.param).name) +
-                                  (std::get<1>(test.param) ? "Interlaced" : "");
-                         });
 
 // ---- interlacing -------------------------------------------------------------------------
 
@@ -242,8 +229,9 @@ TEST(PngInterlace, GivesTheSamePictureAsPlainRowsAtAnySize) {
   struct Case {
     int width, height, min_width, min_height;
   };
-  for (const Case c : {Case{1, 1, 1, 1}, Case{2, 1, 2, 1}, Case{1, 9, 1, 9}, Case{5, 3, 5, 3},
-                       Case{9, 17, 9, 17}, Case{600, 400, 100, 70}, Case{301, 203, 7, 5}}) {
+  const Case kCases[] = {{1, 1, 1, 1},   {2, 1, 2, 1},        {1, 9, 1, 9},    {5, 3, 5, 3},
+                         {9, 17, 9, 17}, {600, 400, 100, 70}, {301, 203, 7, 5}};
+  ForEachCase(kCases, [&rgba](const Case& c) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     const Picture plain =
         Decode(Write(MakeFixture(rgba, c.width, c.height, false)), c.min_width, c.min_height);
@@ -252,7 +240,7 @@ TEST(PngInterlace, GivesTheSamePictureAsPlainRowsAtAnySize) {
     EXPECT_EQ(interlaced.width, plain.width);
     EXPECT_EQ(interlaced.height, plain.height);
     EXPECT_EQ(interlaced.pixels, plain.pixels);
-  }
+  });
 }
 
 // ---- shrinking ----------------------------------------------------------------------------
@@ -300,9 +288,12 @@ TEST(PngShrink, ResultStaysBetweenTheMinimumAndTwiceIt) {
   struct Case {
     int width, height, min_width, min_height, expect_width, expect_height;
   };
-  for (const Case c : {Case{2000, 1000, 209, 145, -1, -1}, Case{1672, 1160, 209, 145, 209, 145},
-                       Case{100, 80, 209, 145, 100, 80}, Case{3000, 20, 209, 145, -1, 20},
-                       Case{50, 40, 0, -3, 1, 1}}) {
+  const Case kCases[] = {{2000, 1000, 209, 145, -1, -1},
+                         {1672, 1160, 209, 145, 209, 145},
+                         {100, 80, 209, 145, 100, 80},
+                         {3000, 20, 209, 145, -1, 20},
+                         {50, 40, 0, -3, 1, 1}};
+  ForEachCase(kCases, [](const Case& c) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     const Picture picture = Decode(GreyPng(c.width, c.height, false, [](int, int) { return 7u; }),
                                    c.min_width, c.min_height);
@@ -325,7 +316,7 @@ TEST(PngShrink, ResultStaysBetweenTheMinimumAndTwiceIt) {
     ASSERT_EQ(picture.pixels.size(),
               static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
     for (uint32_t pixel : picture.pixels) ASSERT_EQ(pixel, 0xFF070707u);
-  }
+  });
 }
 
 TEST(PngShrink, KeepsTheAverageColourOfEachPlace) {
@@ -412,76 +403,66 @@ struct Damage {
   bool exact;
 };
 
-void PrintTo(const Damage& damage, std::ostream* os) {
-  *os << damage.name
-      << (damage.exact ? ", refused with \"" : ", refused with a message beginning \"")
-      << *damage.message << '"';
+TEST(PngDamage, IsRefusedWithItsMessage) {
+  const Damage kDamages[] = {
+      {"Empty", [](auto& png) { png.clear(); }, &kEnd, true},
+      {"CutInSignature", [](auto& png) { png.resize(5); }, &kEnd, true},
+      {"CutInHeader", [](auto& png) { png.resize(20); }, &kEnd, true},
+      {"CutInImageData",
+       [](auto& png) {
+         const Chunk data = FindChunk(Chunks(png), "IDAT");
+         png.resize(data.offset + 8 + data.length / 2);
+       },
+       &kEnd, true},
+      {"CutBeforeDataCrc",
+       [](auto& png) {
+         const Chunk data = FindChunk(Chunks(png), "IDAT");
+         png.resize(data.offset + 8 + data.length);
+       },
+       &kEnd, true},
+      {"ImageDataCrc", [](auto& png) { png[FindChunk(Chunks(png), "IDAT").offset + 20] ^= 0x40; },
+       &kCrc, true},
+      {"HeaderCrc", [](auto& png) { png[FindChunk(Chunks(png), "IHDR").offset + 8 + 13] ^= 1; },
+       &kCrc, true},
+      {"UnknownCriticalChunk",
+       [](auto& png) {
+         InsertChunk(png, "IDAT", "ABCD", {1, 2, 3});
+       },
+       &kUnknown, true},
+      {"WidthOver", [](auto& png) { SetSize(png, 70000, 30); }, &kTooLarge, true},
+      {"HeightOver", [](auto& png) { SetSize(png, 40, 65536); }, &kTooLarge, true},
+      {"BothHuge", [](auto& png) { SetSize(png, 0x7FFFFFFF, 0x7FFFFFFF); }, &kTooLarge, true},
+      {"WidthBeyond31Bits", [](auto& png) { SetSize(png, 0x80000000u, 30); }, &kOther, false},
+      {"ZeroWidth", [](auto& png) { SetSize(png, 0, 30); }, &kOther, false},
+      {"NotPng", [](auto& png) { png[1] = 'J'; }, &kOther, false},
+      {"BadBitDepth",
+       [](auto& png) {
+         const Chunk header = FindChunk(Chunks(png), "IHDR");
+         png[header.offset + 16] = 3;
+         FixCrc(png, header);
+       },
+       &kOther, false},
+      {"BadCompressedData",
+       [](auto& png) {
+         const Chunk data = FindChunk(Chunks(png), "IDAT");
+         for (size_t i = 2; i < data.length; ++i) png[data.offset + 8 + i] = 0xFF;
+         FixCrc(png, data);
+       },
+       &kOther, false},
+  };
+  ForEachCase(kDamages, [](const Damage& damage) {
+    std::vector<unsigned char> png = SmallPng();
+    damage.damage(png);
+    const std::string message = DecodeError(png);
+    if (damage.exact) {
+      EXPECT_EQ(message, *damage.message);
+    } else {
+      EXPECT_EQ(message.rfind(*damage.message, 0), 0u) << message;
+      for (const std::string* named : {&kEnd, &kCrc, &kUnknown, &kTooLarge})
+        EXPECT_NE(message, *named);
+    }
+  });
 }
-
-const Damage kDamages[] = {
-    {"Empty", [](auto& png) { png.clear(); }, &kEnd, true},
-    {"CutInSignature", [](auto& png) { png.resize(5); }, &kEnd, true},
-    {"CutInHeader", [](auto& png) { png.resize(20); }, &kEnd, true},
-    {"CutInImageData",
-     [](auto& png) {
-       const Chunk data = FindChunk(Chunks(png), "IDAT");
-       png.resize(data.offset + 8 + data.length / 2);
-     },
-     &kEnd, true},
-    {"CutBeforeDataCrc",
-     [](auto& png) {
-       const Chunk data = FindChunk(Chunks(png), "IDAT");
-       png.resize(data.offset + 8 + data.length);
-     },
-     &kEnd, true},
-    {"ImageDataCrc", [](auto& png) { png[FindChunk(Chunks(png), "IDAT").offset + 20] ^= 0x40; },
-     &kCrc, true},
-    {"HeaderCrc", [](auto& png) { png[FindChunk(Chunks(png), "IHDR").offset + 8 + 13] ^= 1; },
-     &kCrc, true},
-    {"UnknownCriticalChunk",
-     [](auto& png) {
-       InsertChunk(png, "IDAT", "ABCD", {1, 2, 3});
-     },
-     &kUnknown, true},
-    {"WidthOver", [](auto& png) { SetSize(png, 70000, 30); }, &kTooLarge, true},
-    {"HeightOver", [](auto& png) { SetSize(png, 40, 65536); }, &kTooLarge, true},
-    {"BothHuge", [](auto& png) { SetSize(png, 0x7FFFFFFF, 0x7FFFFFFF); }, &kTooLarge, true},
-    {"WidthBeyond31Bits", [](auto& png) { SetSize(png, 0x80000000u, 30); }, &kOther, false},
-    {"ZeroWidth", [](auto& png) { SetSize(png, 0, 30); }, &kOther, false},
-    {"NotPng", [](auto& png) { png[1] = 'J'; }, &kOther, false},
-    {"BadBitDepth",
-     [](auto& png) {
-       const Chunk header = FindChunk(Chunks(png), "IHDR");
-       png[header.offset + 16] = 3;
-       FixCrc(png, header);
-     },
-     &kOther, false},
-    {"BadCompressedData",
-     [](auto& png) {
-       const Chunk data = FindChunk(Chunks(png), "IDAT");
-       for (size_t i = 2; i < data.length; ++i) png[data.offset + 8 + i] = 0xFF;
-       FixCrc(png, data);
-     },
-     &kOther, false},
-};
-
-class PngDamage : public testing::TestWithParam<Damage> {};
-
-TEST_P(PngDamage, IsRefusedWithItsMessage) {
-  std::vector<unsigned char> png = SmallPng();
-  GetParam().damage(png);
-  const std::string message = DecodeError(png);
-  if (GetParam().exact) {
-    EXPECT_EQ(message, *GetParam().message);
-  } else {
-    EXPECT_EQ(message.rfind(*GetParam().message, 0), 0u) << message;
-    for (const std::string* named : {&kEnd, &kCrc, &kUnknown, &kTooLarge})
-      EXPECT_NE(message, *named);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(All, PngDamage, testing::ValuesIn(kDamages),
-                         [](const auto& test) { return test.param.name; });
 
 TEST(PngTolerated, UnknownAncillaryChunkAndMissingEndAreIgnored) {
   const Picture reference = Decode(SmallPng(), 40, 30);
@@ -509,72 +490,6 @@ TEST(PngBomb, TinyFileClaimingTheLargestSizeFailsQuickly) {
     SetSize(png, 65535, 65535);
     EXPECT_EQ(DecodeError(png).rfind(kOther, 0), 0u);
   }
-}
-
-// ---- files ----------------------------------------------------------------------------------
-
-std::string TempPath(const std::string& name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_png_" +
-         std::to_string(::getpid()) + "_" + name;
-}
-
-TEST(PngFile, DecodesLikeMemory) {
-  const std::string path = TempPath("small.png");
-  const std::vector<unsigned char> png = SmallPng();
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(png.data(), 1, png.size(), file);
-  std::fclose(file);
-  const Picture picture = DecodePngFile(path, 10, 10, kBackground);
-  EXPECT_EQ(picture.pixels, Decode(png, 10, 10).pixels);
-  // Damaged image data: the file is read again to find the checksum that tells so.
-  std::vector<unsigned char> damaged = png;
-  damaged[FindChunk(Chunks(damaged), "IDAT").offset + 20] ^= 0x40;
-  file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(damaged.data(), 1, damaged.size(), file);
-  std::fclose(file);
-  try {
-    DecodePngFile(path, 1, 1, 0);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), kCrc);
-  }
-  std::remove(path.c_str());
-}
-
-TEST(PngFile, MissingFileAndDirectoryNameTheSystemReason) {
-  const std::string missing = TempPath("missing dir/none.png");
-  try {
-    DecodePngFile(missing, 1, 1, 0);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), "Cannot open file \"" + missing + "\". " + std::strerror(ENOENT));
-  }
-  try {
-    DecodePngFile("/tmp", 1, 1, 0);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), std::string("Cannot open file \"/tmp\". ") + std::strerror(EISDIR));
-  }
-}
-
-TEST(PngFile, TruncatedFileGivesTheEndOfFileMessage) {
-  const std::string path = TempPath("cut.png");
-  std::vector<unsigned char> png = SmallPng();
-  png.resize(png.size() / 2);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(png.data(), 1, png.size(), file);
-  std::fclose(file);
-  try {
-    DecodePngFile(path, 1, 1, 0);
-    ADD_FAILURE();
-  } catch (const PictureError& error) {
-    EXPECT_EQ(error.message(), kEnd);
-  }
-  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -26,11 +26,7 @@
 #include <vector>
 
 #include "core/faults.h"
-#include "pictures/baked_picture.h"
 #include "pictures/picture.h"
-#include "pictures/picture_format.h"
-#include "pictures/progress.h"
-#include "pictures/source_file.h"
 
 // assets/picture.jpg decoded at build time at the main window's picture area (main_picture.cpp
 // in the build directory).
@@ -58,7 +54,9 @@ class FollowedFile : public QFile {
 
   bool Stopped() const { return stopped_; }
   // The whole read: told last, and a stop then is honoured too.
-  void Finish() const { picture_detail::Report(progress_, total_, total_); }
+  void Finish() const {
+    if (progress_ != nullptr && !progress_->Advance(total_, total_)) throw DecodeCancelled();
+  }
 
  protected:
   qint64 readData(char* data, qint64 most) override {
@@ -84,10 +82,10 @@ class FollowedFile : public QFile {
 // FIFO or a device is refused at once), and Qt reads that file, followed by `progress`.
 QImage ReadWithQt(const QString& path, QSize minimum, uint32_t background,
                   DecodeProgress* progress) {
-  const picture_detail::SourceFile source(LocalName(path), path.toStdString());
+  const PictureFile source(LocalName(path), path.toStdString());
   FollowedFile file(source.get(), source.Size(), progress);
   if (!file.open(source.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-    picture_detail::ThrowCannotOpen(path.toStdString(), file.errorString().toStdString());
+    throw CannotOpen(path.toStdString(), file.errorString().toStdString());
   QImageReader reader(&file);
   const QSize size = reader.size();
   if (size.isValid() && qint64{size.width()} * size.height() * 4 > kMaxQtPictureBytes)
@@ -161,7 +159,8 @@ QImage BuiltInPicture(const QString& resource, QSize size) {
   const QByteArray data = file.readAll();
   try {
     return ToImage(DecodeJpegMemory(reinterpret_cast<const unsigned char*>(data.constData()),
-                                    static_cast<size_t>(data.size()), size.width(), size.height()));
+                                    static_cast<size_t>(data.size()),
+                                    {.min_width = size.width(), .min_height = size.height()}));
   } catch (const MessageError&) {
     return {};
   }

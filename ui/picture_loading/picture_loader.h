@@ -25,7 +25,7 @@ QSize DevicePixels(QSize area, double ratio);
 // than the window not opening.
 QImage BuiltInPicture(const QString& resource, QSize size);
 
-// Reads a picture file with the decoder its name or first bytes choose (pictures/picture_format.h),
+// Reads a picture file with the decoder its name or first bytes choose (pictures/picture.h),
 // a file without extension that none takes with Qt's readers; decoded to at least `minimum`;
 // transparent parts show the `background` colour (0xRRGGBB). Tells `progress` how far it has
 // come. Throws with the program's message when the file cannot be shown, and DecodeCancelled

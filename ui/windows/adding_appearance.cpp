@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/desktop.h"
-#include "pictures/progress.h"
+#include "pictures/picture.h"
 #include "ui/base/colors.h"
 #include "ui/picture_loading/picture_loader.h"
 #include "ui/windows/Unit3.h"
