@@ -9,6 +9,7 @@
 
 #include <concepts>
 #include <cstdio>
+#include <exception>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -57,7 +58,13 @@ void ForEachCase(const Table& table, Check check) {
   size_t line = 0;
   for (const auto& c : table) {
     SCOPED_TRACE(cases::Describe(c, ++line));
-    check(c);
+    // An exception ends its own case only, and is reported with the case's name: escaping the
+    // test body, it would end the remaining cases too and name none.
+    try {
+      check(c);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "exception thrown: " << e.what();
+    }
   }
 }
 
