@@ -22,7 +22,7 @@ constexpr Decoder kIco{DecodeIcoFile, DecodeIcoMemory};
 // Metafiles are drawings for the Windows graphics interface, which this desktop lacks. The
 // file is opened all the same, so that a missing one says so.
 [[noreturn]] void RefuseMetafile() {
-  throw PictureError("Windows metafiles cannot be shown on this desktop");
+  throw PictureError("Метафайлы Windows на этом рабочем столе не показываются");
 }
 
 constexpr Decoder kMetafile{

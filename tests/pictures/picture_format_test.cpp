@@ -89,7 +89,7 @@ TEST(PictureFormat, ChoosesTheDecoder) {
       {"ExtensionOverContent", "photo.bmp", Content::kPng, "Bitmap image is not valid"},
       {"IconExtensionOverContent", "photo.ico", Content::kBmp, "Icon image is not valid"},
       {"Metafile", "drawing.EMF", Content::kBmp,
-       "Windows metafiles cannot be shown on this desktop"},
+       "Метафайлы Windows на этом рабочем столе не показываются"},
       {"UnknownExtensionAsTyped", "photo.Gif", Content::kPng,
        "Unknown picture file extension (.Gif)"},
       {"CursorExtensionIsUnknown", "arrow.cur", Content::kCursor,

@@ -127,8 +127,3 @@ std::vector<unsigned char> StripedBmp(int width, int height);
 
 }  // namespace picture_writers
 
-// The JPEG decoder called with the minimum size alone, as the widget tests still call it.
-inline Picture DecodeJpegMemory(const unsigned char* data, size_t size, int min_width,
-                                int min_height) {
-  return DecodeJpegMemory(data, size, {.min_width = min_width, .min_height = min_height});
-}

@@ -587,7 +587,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DamagedJpeg", "damaged.jpg", FailureCase::DamagedJpeg, "JPEG error #*"},
         FailureCase{"PngNamedBmp", "png.bmp", FailureCase::PngAsBmp, "Bitmap image is not valid."},
         FailureCase{"Metafile", "drawing.wmf", FailureCase::Metafile,
-                    "Windows metafiles cannot be shown on this desktop."},
+                    "Метафайлы Windows на этом рабочем столе не показываются."},
         // Refused at once, with the words of a file that cannot be opened.
         FailureCase{"FifoAsJpeg", "fifo.jpg", FailureCase::Fifo,
                     "Cannot open file \"%s\". Not a regular file."},
@@ -1040,9 +1040,9 @@ TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
   QFile file(QStringLiteral(":/assets/picture.jpg"));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray jpeg = file.readAll();
-  const Picture decoded =
-      DecodeJpegMemory(reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                       static_cast<size_t>(jpeg.size()), area.width(), area.height());
+  const Picture decoded = DecodeJpegMemory(
+      reinterpret_cast<const unsigned char*>(jpeg.constData()), static_cast<size_t>(jpeg.size()),
+      {.min_width = area.width(), .min_height = area.height()});
   ASSERT_EQ(QSize(decoded.width, decoded.height), area);
   int different = 0;
   for (int y = 0; y < area.height(); ++y)
