@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The outside documents, end to end: the program runs from another directory than its own, with
 # a stand-in xdg-open first on PATH that only records what it was asked to open. F1 and the
-# "Помощь" menu open help.txt and Licence.txt of the working directory, never those beside the
-# executable; a missing help.txt opens nothing and shows nothing; the author's site goes out as
+# "Помощь" menu open help.txt and Licence.txt of the working directory, else the ones beside the
+# executable; a help.txt nowhere opens nothing and shows nothing; the author's site goes out as
 # written. The settings file still lands beside the executable.
 #
 # Qt hands documents and web addresses to the first xdg-open on PATH, whatever the desktop (no
@@ -32,9 +32,9 @@ EOF
 chmod +x "$E2E_TMP/bin/xdg-open"
 export PATH="$E2E_TMP/bin:$PATH"
 
-# Decoys beside the executable: opening one of these is the fault looked for.
-echo help >"$E2E_TMP/prog/help.txt"
-echo licence >"$E2E_TMP/prog/Licence.txt"
+# Beside the executable the licence only: the one of the working directory comes first.
+prog=$(cd "$E2E_TMP/prog" && pwd -P)
+echo licence >"$prog/Licence.txt"
 echo licence >"$work/Licence.txt"
 
 opened_count_is() { [ "$(wc -l <"$opened")" = "$1" ]; }
@@ -84,7 +84,7 @@ if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
   sleep 0.3
   before=$(all_windows)
 
-  # No help.txt in the working directory, only beside the executable: nothing happens.
+  # No help.txt anywhere: nothing happens.
   focus_window "$main_id"
   key F1
   sleep 1
@@ -92,19 +92,24 @@ if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
   check "F1 without help.txt opens no window" [ "$(all_windows)" = "$before" ]
   check "F1 without help.txt: the program keeps running" kill -0 "$E2E_PID"
 
+  echo help >"$prog/help.txt"
+  focus_window "$main_id"
+  key F1
+  expect_opened "F1 with help.txt beside the executable only" 1 "file://$prog/help.txt"
+
   echo help >"$work/help.txt"
   focus_window "$main_id"
   key F1
-  expect_opened "F1" 1 "file://$work/help.txt"
+  expect_opened "F1" 2 "file://$work/help.txt"
 
   help_menu_item 2
-  expect_opened "\"Лицензионное соглашение\"" 2 "file://$work/Licence.txt"
+  expect_opened "\"Лицензионное соглашение\"" 3 "file://$work/Licence.txt"
 
   help_menu_item 1
-  expect_opened "\"Посетить сайт автора\"" 3 "http://www.tallymate.example"
+  expect_opened "\"Посетить сайт автора\"" 4 "http://www.tallymate.example"
 
   sleep 0.3
-  check "nothing more was opened (log: $(tr '\n' ' ' <"$opened"))" opened_count_is 3
+  check "nothing more was opened (log: $(tr '\n' ' ' <"$opened"))" opened_count_is 4
   check "no launched program sees a QT_QPA_PLATFORM the user did not set (saw: \
 $(sort -u "$launched_env" | tr '\n' ' '))" [ "$(sort -u "$launched_env")" = unset ]
 

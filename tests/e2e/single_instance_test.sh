@@ -108,14 +108,16 @@ e2e_stop "$lock_holder"
 lost=$((${DISPLAY#:} + 5000))
 while [ -e "/tmp/.X11-unix/X$lost" ] || [ -e "/tmp/.X$lost-lock" ]; do lost=$((lost + 1)); done
 lost_display=":$lost"
+# A file of its own: the first holder's "locked" must not be taken for this one's.
+lost_holder_out="$E2E_TMP/lost-holder.out"
 python3 -c 'import fcntl, sys, time
 f = open(sys.argv[1], "w")
 fcntl.flock(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
 print("locked", flush=True)
-time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $lost_display.lock" >"$lock_holder_out" 2>&1 &
+time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $lost_display.lock" >"$lost_holder_out" 2>&1 &
 lock_holder=$!
 e2e_track "$lock_holder"
-if wait_for 10 grep -q locked "$lock_holder_out"; then
+if wait_for 10 grep -q locked "$lost_holder_out"; then
   DISPLAY=$lost_display "$E2E_PROG" >/dev/null 2>&1 &
   lost_pid=$!
   e2e_track "$lost_pid"
@@ -123,7 +125,7 @@ if wait_for 10 grep -q locked "$lock_holder_out"; then
   check "the lock held on a display that cannot be opened: the copy ends with code 0 (got $E2E_EXIT_CODE)" \
     [ "$E2E_EXIT_CODE" = 0 ]
 else
-  fail "the stand-in copy did not take the lock of $lost_display: $(cat "$lock_holder_out")"
+  fail "the stand-in copy did not take the lock of $lost_display: $(cat "$lost_holder_out")"
 fi
 e2e_stop "$lock_holder"
 
