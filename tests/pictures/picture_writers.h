@@ -126,4 +126,3 @@ std::vector<unsigned char> TinyPng();
 std::vector<unsigned char> StripedBmp(int width, int height);
 
 }  // namespace picture_writers
-
