@@ -8,15 +8,8 @@
 # the program. dex, which fills in no %k, starts the linked entry too.
 #   archive_test.sh --build BUILD_DIR --cpack CPACK [--wm]
 . "$(dirname "$0")/lib.sh"
-build="" cpack=cpack args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --build) build=$2; shift 2 ;;
-    --cpack) cpack=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-e2e_init "${args[@]}"
+e2e_init "$@"
+build=$E2E_BUILD
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 app_id=example.tallymate.tallymate
@@ -25,7 +18,7 @@ title='Tallymate 3.1'
 # The install manifest of a real install is what uninstalling goes by: cpack must leave it alone.
 manifest_before=$(md5sum "$build/install_manifest.txt" 2>&1)
 out="$E2E_TMP/out"
-if ! "$cpack" --config "$build/CPackConfig.cmake" -B "$out" >"$E2E_TMP/cpack.log" 2>&1; then
+if ! "$E2E_CPACK" --config "$build/CPackConfig.cmake" -B "$out" >"$E2E_TMP/cpack.log" 2>&1; then
   cat "$E2E_TMP/cpack.log" >&2
   fail "cpack failed"
   e2e_finish
@@ -94,10 +87,8 @@ if id=$(wait_window "$title" 10); then
   else
     fail "F1 asks xdg-open nothing: the program runs elsewhere than beside help.txt"
   fi
-  focus_window "$id"
-  if [ "$E2E_WM" = 1 ]; then key alt+F4; else key ctrl+q; fi
-  wait_exit "$E2E_PID" 10
-  check "closing ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  if [ "$E2E_WM" = 1 ]; then closing=alt+F4; else closing=ctrl+q; fi
+  e2e_quit "GLib's launcher" "$id" 10 "$closing"
   check "the settings file is written beside the unpacked program" [ -f "$lib/Tallymate.ini" ]
   check "and nowhere else: $(find "$E2E_TMP" -name Tallymate.ini ! -path "$lib/*")" \
     [ -z "$(find "$E2E_TMP" -name Tallymate.ini ! -path "$lib/*")" ]
@@ -113,10 +104,7 @@ rm -f "$lib/Tallymate.ini"
 E2E_PID=$!
 e2e_track "$E2E_PID"
 if id=$(wait_window "$title" 10); then
-  focus_window "$id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "dex: closing ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "dex" "$id"
   check "dex: the settings file is written beside the unpacked program" [ -f "$lib/Tallymate.ini" ]
 else
   fail "dex starts no main window from the archive's menu entry"

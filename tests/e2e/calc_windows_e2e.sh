@@ -10,7 +10,6 @@ CALC_HELPER=$E2E_CALC_HELPER
 [ -x "$CALC_HELPER" ] || { echo "needs --calc-helper calc_windows_e2e_helper" >&2; exit 2; }
 e2e_copy_program
 
-active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 main_visible() { [ -n "$(visible_windows 'Tallymate 3.1' "$E2E_PID")" ]; }
 
 # The program's visible window whose caption starts with PREFIX (the caption itself is checked
@@ -22,20 +21,16 @@ program_window() { # prefix
 has_window() { [ -n "$(program_window "$1")" ]; }
 no_window() { [ -z "$(program_window "$1")" ]; }
 
-# Error boxes carry the program's title, like the main window: boxes = windows so titled - 1.
-error_boxes() { echo $(($(visible_windows 'Tallymate 3.1' "$E2E_PID" | wc -l) - 1)); }
-boxes_are() { [ "$(error_boxes)" = "$1" ]; }
-
 # One error box appears; Return dismisses it; when the focus is back, no second one follows.
 expect_one_error_box() { # what
-  if ! wait_for 5 boxes_are 1; then
+  if ! wait_for 5 boxes_are "$main" 1; then
     fail "$1: no error box"
     return
   fi
   key Return
-  check "$1: the error box closes" wait_for 5 boxes_are 0
+  check "$1: the error box closes" wait_for 5 boxes_are "$main" 0
   sleep 0.5
-  check "$1: no second error box" boxes_are 0
+  check "$1: no second error box" boxes_are "$main" 0
 }
 
 # Opens a window by its shortcut on the main window; sets win.
@@ -49,7 +44,6 @@ open_window() { # shortcut caption
   win=$(program_window "$2")
   check "$1 opens a window captioned exactly \"$2\" (got \"$(xdotool getwindowname "$win")\")" \
     [ "$(xdotool getwindowname "$win")" = "$2" ]
-  # Only a window manager tells which window is active.
   [ "$E2E_WM" = 1 ] && check "\"$2\" becomes the active window" wait_for 5 active_is "$win"
   focus_window "$win"
   check "\"$2\" has the keyboard" wait_for 5 has_keyboard "$win"
@@ -61,14 +55,9 @@ close_window() { # caption
   check "the program still runs after \"$1\" closed" kill -0 "$E2E_PID"
 }
 
-click_at() { # x y [repeat] - window client coordinates
-  xdotool mousemove --window "$win" "$1" "$2" click --repeat "${3:-1}" --delay 80 1
-  sleep 0.2
-}
-
 # The text of the field at x y, copied with Ctrl+A Ctrl+C.
 field_text() { # x y
-  click_at "$1" "$2"
+  click_at "$win" "$1" "$2"
   key ctrl+a ctrl+c
   sleep 0.2
   "$CALC_HELPER" --clipboard
@@ -101,7 +90,7 @@ if open_window ctrl+d "$caption"; then
   type_text '100'
   key Tab          # onto "Возвести в степень": the power runs
   check "1,1 to the power 100" wait_for 3 field_is 150 130 '13780,6123398224'
-  click_at 150 42 2  # a double click empties the number
+  click_at "$win" 150 42 2  # a double click empties the number
   type_text '-4'
   key shift+Tab      # back onto "Вывести из корня": the root of -4 fails
   expect_one_error_box "root of -4"
@@ -147,19 +136,19 @@ caption='Среднее арифметическое'
 if open_window ctrl+r "$caption"; then
   region "$E2E_TMP/list0.png" 0 0 153 168
   region "$E2E_TMP/mean0.png" 157 147 282 21
-  click_at 70 100  # into the empty list: the mean of nothing
+  click_at "$win" 70 100  # into the empty list: the mean of nothing
   expect_one_error_box "mean of the empty list"
-  click_at 210 122  # a click empties the field
+  click_at "$win" 210 122  # a click empties the field
   for n in 1 2 4; do
     type_text "$n"
-    click_at 277 92  # "Добавить"
+    click_at "$win" 277 92  # "Добавить"
   done
   check "the numbers are listed" region_changed "$E2E_TMP/list0.png" 0 0 153 168
-  click_at 197 92  # "Сосчитать"
+  click_at "$win" 197 92  # "Сосчитать"
   check "the mean is shown" wait_for 3 region_changed "$E2E_TMP/mean0.png" 157 147 282 21
-  click_at 360 92  # "Очистить всё"
+  click_at "$win" 360 92  # "Очистить всё"
   sleep 0.5
-  check "clearing runs no mean" boxes_are 0
+  check "clearing runs no mean" boxes_are "$main" 0
   check "clearing empties the result line" region_unchanged "$E2E_TMP/mean0.png" 157 147 282 21
   key Tab  # from no focus onto the list: the mean of nothing again
   expect_one_error_box "Tab onto the cleared list"

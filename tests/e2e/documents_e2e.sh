@@ -42,11 +42,10 @@ opened_count_reaches() { [ "$(wc -l <"$opened")" -ge "$1" ]; }
 opened_line() { sed -n "$1p" "$opened"; }
 all_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
 
-# The program's open menus: its visible windows besides the main one.
-menus() { xdotool search --onlyvisible --all --pid "$E2E_PID" --name '' 2>/dev/null | grep -vx "$main_id"; }
-# True when a menu is open that is none of SEEN (ids, one a line); sets menu to it.
+# True when a menu (a window of the program besides the main one) is open that is none of SEEN
+# (ids, one a line); sets menu to it.
 new_menu_open() { # seen
-  menu=$(menus | grep -vxF -e "${1:-none}" | head -n 1)
+  menu=$(other_windows "$main_id" | grep -vxF -e "${1:-none}" | head -n 1)
   [ -n "$menu" ]
 }
 
@@ -56,7 +55,7 @@ new_menu_open() { # seen
 help_menu_item() { # count
   local seen="" step i
   focus_window "$main_id"
-  xdotool mousemove --window "$main_id" 10 10 click 1
+  click_at "$main_id" 10 10
   for step in click Right Right; do
     [ "$step" = click ] || key Right
     if ! wait_for 5 new_menu_open "$seen"; then
@@ -113,10 +112,7 @@ if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
   check "no launched program sees a QT_QPA_PLATFORM the user did not set (saw: \
 $(sort -u "$launched_env" | tr '\n' ' '))" [ "$(sort -u "$launched_env")" = unset ]
 
-  focus_window "$main_id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "after the documents" "$main_id"
   check "the settings file is written beside the executable" [ -f "$E2E_TMP/prog/Tallymate.ini" ]
   check "and not into the working directory" [ ! -e "$work/Tallymate.ini" ]
   check "the program printed nothing" [ ! -s "$E2E_TMP/program.log" ]

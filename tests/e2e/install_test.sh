@@ -6,18 +6,11 @@
 # again.
 #   install_test.sh --build BUILD_DIR --cmake CMAKE [--wm]
 . "$(dirname "$0")/lib.sh"
-build="" cmake=cmake args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --build) build=$2; shift 2 ;;
-    --cmake) cmake=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-e2e_init "${args[@]}"
+e2e_init "$@"
+build=$E2E_BUILD
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 prefix="$E2E_TMP/prefix dir"  # a blank in the path must not break the link or the entry
-if ! "$cmake" --install "$build" --prefix "$prefix" --strip >"$E2E_TMP/install.log" 2>&1; then
+if ! "$E2E_CMAKE" --install "$build" --prefix "$prefix" --strip >"$E2E_TMP/install.log" 2>&1; then
   cat "$E2E_TMP/install.log" >&2
   fail "cmake --install failed"
   e2e_finish
@@ -61,10 +54,7 @@ check "it names the menu entry" grep -qF "<launchable type=\"desktop-id\">$app_i
 E2E_EXE="$prefix/bin/tallymate"
 e2e_start "$E2E_TMP/elsewhere"
 if id=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID"); then
-  focus_window "$id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "Ctrl+Q ends the installed program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "the installed program" "$id"
   check "the settings file is written in lib/tallymate" [ -f "$lib/Tallymate.ini" ]
   check "and not beside the link" [ ! -e "$prefix/bin/Tallymate.ini" ]
   check "nor in the working directory" [ ! -e "$E2E_TMP/elsewhere/Tallymate.ini" ]

@@ -4,8 +4,8 @@
 # Use from a test script:
 #   #!/usr/bin/env bash
 #   . "$(dirname "$0")/lib.sh"
-#   e2e_init "$@"                    # parses [--exe PATH] [--helper PATH] [--wm], makes $E2E_TMP,
-#                                     # starts Xvfb (and openbox with --wm), installs cleanup traps
+#   e2e_init "$@"                    # parses the options below, makes $E2E_TMP, starts Xvfb (and
+#                                     # openbox with --wm), installs cleanup traps
 #   e2e_copy_program                  # a private copy of the program in $E2E_TMP/prog/, so the
 #                                     # settings file it writes beside itself lands there
 #   e2e_start [DIR]                   # starts the copy with DIR (default $E2E_TMP/prog) as the
@@ -15,33 +15,59 @@
 #                                     # fails on timeout
 #   key ctrl+q                        # keystrokes to the focused window (xdotool key syntax)
 #   type_text '1,5'                   # text typed into the focused window
+#   click_at "$id" X Y [COUNT]        # a click (COUNT clicks) at client coordinates of the window
 #   focus_window "$id"                # gives the window the input focus
+#   has_keyboard "$id"                # the window has the keyboard
+#   active_is "$id"                   # the window manager's active window is this one
 #   wait_exit "$E2E_PID" 5            # sets $E2E_EXIT_CODE: the exit code, or "timeout"
+#   e2e_quit WHAT "$id" [SECONDS [KEY...]]  # Ctrl+Q (or KEYs) on the window ("" for whatever has
+#                                     # the keyboard): checks that $E2E_PID ends with code 0
+#   other_windows "$id"               # the program's other visible windows, whatever their titles
+#   has_other_window "$id" / no_other_window "$id"
+#   boxes "$id"                       # the program's other visible windows titled as it is: its
+#                                     # message and error boxes, its progress dialog
+#   boxes_are "$id" N                 # exactly N of them
 #   screenshot "$id" "$E2E_TMP/shot.png"
 #   pixel FILE X Y                    # the colour of one pixel as "#RRGGBB"
 #   visible_windows 'Tallymate 3.1' [PID]  # ids of the visible windows titled exactly so
 #   wait_for SECONDS COMMAND...       # runs COMMAND until it succeeds, for about SECONDS
 #   check CONDITION-TEXT COMMAND...   # runs COMMAND; on failure reports and counts a failure
 #   fail MESSAGE                      # reports and counts a failure
+#   now_ms, now_us                    # the wall clock in milliseconds, microseconds
 #   e2e_track PID                     # another background process for the cleanup to end
 #   set_range "$id" MIN MAX [PID]    # the first slider's range typed into the settings window
 #   e2e_start_atspi                   # a private session bus with its accessibility bus
+#   bus_started                       # dbus-launch has started a session bus for $HOME
 #   e2e_slow_png FILE                 # a PNG of a few hundred kilobytes that takes seconds to read
 #   entry_validates FILE              # desktop-file-validate finds nothing to say about FILE
 #   url_file URL                      # the local path of a file:// URL, decoded
 #   e2e_finish                        # exit status: 0 when nothing failed
 #
+# Options, each setting its variable: --exe PATH (E2E_EXE, the program under test), --helper PATH
+# (E2E_HELPER, tests/e2e/x_title_window), --calc-helper PATH (E2E_CALC_HELPER,
+# tests/e2e/calc_windows_e2e.cpp: clipboard, closing windows), --wm (E2E_WM=1: openbox runs),
+# --manager PATH (E2E_MANAGER, tests/e2e/xsmp_manager.cpp), --rounds N (E2E_ROUNDS), --wayland
+# (E2E_WAYLAND=1), --build DIR (E2E_BUILD), --cmake PATH (E2E_CMAKE), --cpack PATH (E2E_CPACK),
+# --deb FILE (E2E_DEB), --cache DIR (E2E_CACHE: where slow test inputs are kept between runs).
+#
 # Everything started through this library is stopped when the script ends, also on failure.
-# Variables: E2E_EXE (the program under test), E2E_HELPER (tests/e2e/x_title_window, if given),
-# E2E_TMP, E2E_PROG (the private copy), E2E_PID, E2E_WM (1 when openbox runs), DISPLAY,
-# E2E_XVFB_PID (the X server).
+# Variables besides: E2E_TMP, E2E_PROG (the private copy), E2E_PID, DISPLAY, E2E_XVFB_PID (the X
+# server).
 
 set -uo pipefail
 
 E2E_EXE=""
 E2E_HELPER=""
-E2E_CALC_HELPER=""  # --calc-helper: tests/e2e/calc_windows_e2e.cpp (clipboard, closing windows)
+E2E_CALC_HELPER=""
 E2E_WM=0
+E2E_MANAGER=""
+E2E_ROUNDS=""
+E2E_WAYLAND=0
+E2E_BUILD=""
+E2E_CMAKE=cmake
+E2E_CPACK=cpack
+E2E_DEB=""
+E2E_CACHE=""
 E2E_TMP=""
 E2E_PROG=""
 E2E_PID=""
@@ -103,8 +129,16 @@ e2e_init() {
     case $1 in
       --exe) E2E_EXE=$2; shift 2 ;;
       --helper) E2E_HELPER=$2; shift 2 ;;
-      --wm) E2E_WM=1; shift ;;
       --calc-helper) E2E_CALC_HELPER=$2; shift 2 ;;
+      --wm) E2E_WM=1; shift ;;
+      --manager) E2E_MANAGER=$2; shift 2 ;;
+      --rounds) E2E_ROUNDS=$2; shift 2 ;;
+      --wayland) E2E_WAYLAND=1; shift ;;
+      --build) E2E_BUILD=$2; shift 2 ;;
+      --cmake) E2E_CMAKE=$2; shift 2 ;;
+      --cpack) E2E_CPACK=$2; shift 2 ;;
+      --deb) E2E_DEB=$2; shift 2 ;;
+      --cache) E2E_CACHE=$2; shift 2 ;;
       *) echo "e2e_init: unknown option $1" >&2; exit 2 ;;
     esac
   done
@@ -219,6 +253,24 @@ wait_exit() { # pid seconds
   return 1
 }
 
+# Closes the program ($E2E_PID) with KEYs (Ctrl+Q unless given) sent to WINDOW, which gets the
+# focus first ("" sends them to whatever has the keyboard), and checks that it ends with code 0
+# within SECONDS (10 unless given). A copy left running is ended: it would refuse every later
+# start. Fails when the program did not end with 0.
+e2e_quit() { # what window [seconds [key...]]
+  local what=$1 window=$2 seconds=${3:-10}
+  shift 2
+  [ $# -gt 0 ] && shift
+  local keys=("$@")
+  [ ${#keys[@]} -gt 0 ] || keys=(ctrl+q)
+  [ -n "$window" ] && focus_window "$window"
+  key "${keys[@]}"
+  wait_exit "$E2E_PID" "$seconds"
+  check "$what: ${keys[*]} ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  [ "$E2E_EXIT_CODE" = timeout ] && e2e_stop "$E2E_PID"
+  [ "$E2E_EXIT_CODE" = 0 ]
+}
+
 focus_window() {
   if [ "$E2E_WM" = 1 ]; then
     xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
@@ -240,6 +292,31 @@ wait_for() { # seconds command...
 
 # True when WINDOW has the keyboard: a key sent now goes to it, not to the window before.
 has_keyboard() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# Only a window manager tells which window is active.
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# The visible windows of the program ($E2E_PID) other than WINDOW, whatever their titles: its
+# dialogs and menus, the file dialog included.
+other_windows() { # window
+  xdotool search --onlyvisible --all --pid "$E2E_PID" 2>/dev/null | grep -vx "$1"
+}
+has_other_window() { [ -n "$(other_windows "$1")" ]; }
+no_other_window() { [ -z "$(other_windows "$1")" ]; }
+# The program's message and error boxes and its progress dialog carry its title, like the main
+# window: its visible windows so titled other than WINDOW.
+boxes() { # window
+  visible_windows 'Tallymate 3.1' "$E2E_PID" | grep -vx "$1"
+}
+boxes_are() { [ "$(boxes "$1" | wc -l)" = "$2" ]; } # window count
+
+now_us() { echo "${EPOCHREALTIME//[^0-9]/}"; }
+now_ms() { echo $(($(now_us) / 1000)); }
+
+# A click (COUNT clicks) at client coordinates of WINDOW, and a moment for the program to take it.
+click_at() { # window x y [count]
+  xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1
+  sleep 0.2
+}
 
 key() { xdotool key --delay 30 "$@"; }
 type_text() { xdotool type --delay 30 -- "$1"; }
@@ -256,20 +333,19 @@ pixel() { # file x y
 # process PID, if given): its OK writes only the tips switch; the range reaches the file at the
 # close. The window keeps the focus where it was when it last closed: the fields and the button
 # are clicked.
-_e2e_click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 set_range() { # window min max [pid]
   local form
   focus_window "$1"
   key ctrl+e
   form=$(wait_window 'Настройки' 10 "${4:-}") || { fail "the settings window did not open"; return 1; }
   focus_window "$form"
-  _e2e_click "$form" 88 35
+  click_at "$form" 88 35
   key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   type_text "$2"
-  _e2e_click "$form" 256 35
+  click_at "$form" 256 35
   key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   type_text "$3"
-  _e2e_click "$form" 173 68
+  click_at "$form" 173 68
   wait_for 5 test -z "$(visible_windows 'Настройки' "${4:-}")" || fail "the settings window stayed"
 }
 
@@ -291,9 +367,29 @@ e2e_start_atspi() {
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
+# dbus-launch leaves a file in $HOME/.dbus/session-bus for each bus it starts.
+bus_started() { compgen -G "$HOME/.dbus/session-bus/*" >/dev/null; }
+
 # 60000 x 60000 pixels of one bit in a few hundred kilobytes: seconds of decoding, on an idle
-# machine too.
+# machine too, and seconds to make. With --cache it is made once and kept there, named by the
+# hash of the code that makes it, so that a changed picture is made anew; tests running side by
+# side take turns under a lock, and the one that makes it renames it into place only when whole.
 e2e_slow_png() { # file
+  if [ -z "$E2E_CACHE" ]; then
+    _e2e_make_slow_png "$1"
+    return
+  fi
+  local cached
+  cached="$E2E_CACHE/slow-$(declare -f _e2e_make_slow_png | md5sum | cut -c1-16).png"
+  mkdir -p "$E2E_CACHE"
+  (
+    flock -w 60 9 || exit 1
+    [ -s "$cached" ] && exit 0
+    _e2e_make_slow_png "$cached.new" && mv "$cached.new" "$cached"
+  ) 9>"$E2E_CACHE/slow-png.lock" || { fail "the slow picture could not be made"; return 1; }
+  cp "$cached" "$1"
+}
+_e2e_make_slow_png() { # file
   python3 - "$1" <<'PY'
 import struct, sys, zlib
 side = 60000

@@ -8,15 +8,9 @@
 # installed help.txt; the main window's WM_CLASS is the menu entry's StartupWMClass.
 #   package_e2e.sh --deb FILE [--wm]
 . "$(dirname "$0")/lib.sh"
-deb="" args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --deb) deb=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
+e2e_init "$@"
+deb=$E2E_DEB
 [ -f "$deb" ] || { echo "package_e2e.sh: no package at '$deb'" >&2; exit 2; }
-e2e_init "${args[@]}"
 title='Tallymate 3.1'
 app_id=example.tallymate.tallymate
 
@@ -79,14 +73,6 @@ start_as_user() { # home [xdg_config_home]
   main=$(wait_window "$title" 15)
 }
 
-# Closes the main window with Ctrl+Q; the program must end with 0.
-close_program() { # what
-  focus_window "$main"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "$1: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
-}
-
 keys_of() { tr -d '\r' <"$1" 2>/dev/null | grep = | tr '\n' ' '; }
 range_of() { keys_of "$1" | grep -oE 'max=[0-9]+ min=[0-9]+ '; }
 
@@ -108,7 +94,7 @@ if start_as_user "$alice"; then
     fail "F1 asks xdg-open nothing"
   fi
   set_range "$main" 5 150
-  close_program "first start"
+  e2e_quit "first start" "$main"
   check "the range is in the user's ~/.config/tallymate/Tallymate.ini (got: $(range_of "$alice_ini"))" \
     [ "$(range_of "$alice_ini")" = "max=150 min=5 " ]
   check "its folder is the user's alone (mode $(stat -c %a "${alice_ini%/*}" 2>&1))" \
@@ -122,7 +108,7 @@ fi
 
 # The second start reads the range back: a start that had not would write the defaults.
 if start_as_user "$alice"; then
-  close_program "second start"
+  e2e_quit "second start" "$main"
   check "the second start kept the range (got: $(range_of "$alice_ini"))" \
     [ "$(range_of "$alice_ini")" = "max=150 min=5 " ]
 else
@@ -133,7 +119,7 @@ fi
 bob=$(new_home bob)
 alice_sum=$(md5sum <"$alice_ini")
 if start_as_user "$bob" "$bob/config"; then
-  close_program "another user"
+  e2e_quit "another user" "$main"
   check "another user gets a file of their own under XDG_CONFIG_HOME (got: $(range_of "$bob/config/tallymate/Tallymate.ini"))" \
     [ "$(range_of "$bob/config/tallymate/Tallymate.ini")" = "max=100 min=100 " ]
   check "and leaves the first user's alone" [ "$(md5sum <"$alice_ini")" = "$alice_sum" ]
@@ -153,7 +139,7 @@ admin_sum=$(md5sum <"$admin_ini")
 carol=$(new_home carol)
 carol_ini="$carol/.config/tallymate/Tallymate.ini"
 if start_as_user "$carol" config; then
-  close_program "a new user beside the administrator's file"
+  e2e_quit "a new user beside the administrator's file" "$main"
   check "the administrator's file seeded the new user's (got: $(keys_of "$carol_ini"))" \
     [ "$(keys_of "$carol_ini")" = "FormColor=255 Edit=65280 max=40 min=2 color=16711680 " ]
   check "the administrator's file is never written" [ "$(md5sum <"$admin_ini")" = "$admin_sum" ]

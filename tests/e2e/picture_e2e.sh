@@ -19,24 +19,19 @@ e2e_slow_png "$slow"
 small=$E2E_TMP/small.bmp
 convert -size 40x30 xc:'#ff0000' "BMP3:$small"
 
-windows_of_program() { visible_windows 'Tallymate 3.1' "$E2E_PID"; }
-# The window of the program other than the main one: a box or the progress dialog.
-other_window() { windows_of_program | grep -vx "$main" | head -n 1; }
-has_other_window() { [ -n "$(other_window)" ]; }
-no_other_window() { [ -z "$(other_window)" ]; }
-# The visible windows of the program other than the main window, whatever their titles.
-others_of_program() { xdotool search --onlyvisible --all --pid "$E2E_PID" 2>/dev/null | grep -vx "$main"; }
-file_dialog_open() { [ -n "$(others_of_program)" ]; }
-now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+# The progress dialog, or a message: the one window of the program titled as it, besides the main
+# window.
+has_box() { boxes_are "$main" 1; }
+no_box() { boxes_are "$main" 0; }
 
 # Chooses FILE in the picture command's file dialog.
 choose() { # file
   focus_window "$main"
   key ctrl+i
-  wait_for 10 file_dialog_open || { fail "the file dialog did not open"; return 1; }
+  wait_for 10 has_other_window "$main" || { fail "the file dialog did not open"; return 1; }
   # Without a window manager nobody hands the new dialog the keyboard.
   local dialog
-  dialog=$(others_of_program | head -n 1)
+  dialog=$(other_windows "$main" | head -n 1)
   focus_window "$dialog"
   wait_for 5 has_keyboard "$dialog" || { fail "the file dialog has no keyboard"; return 1; }
   key ctrl+a
@@ -63,8 +58,8 @@ before=$(picture_colour "$E2E_TMP/before.png")
 choose "$slow"
 "$E2E_HELPER" --ping "$main" 2500 >"$E2E_TMP/ping.txt" &
 pinger=$!
-check "the progress dialog appears" wait_for 5 has_other_window
-dialog=$(other_window)
+check "the progress dialog appears" wait_for 5 has_box
+dialog=$(boxes "$main" | head -n 1)
 if [ -n "$dialog" ]; then
   screenshot "$dialog" "$E2E_TMP/progress.png"
   [ -n "${E2E_SHOTS:-}" ] && cp "$E2E_TMP/progress.png" "$E2E_SHOTS/progress.png"
@@ -79,19 +74,19 @@ check "no ping waits as long as a second (${longest} ms)" [ "${longest:-9999}" -
 
 escape_at=$(now_ms)
 key Escape
-check "Escape closes the dialog" wait_for 5 no_other_window
+check "Escape closes the dialog" wait_for 5 no_box
 stopped_ms=$(($(now_ms) - escape_at))
 e2e_log "the dialog was gone ${stopped_ms} ms after Escape"
 check "the reading stops within a second (${stopped_ms} ms)" [ "$stopped_ms" -lt 1000 ]
 sleep 0.3
-check "no message after the stop" no_other_window
+check "no message after the stop" no_box
 after=$(picture_colour "$E2E_TMP/after.png")
 check "the old picture stays ($before, now $after)" [ "$before" = "$after" ]
 
 choose "$small"
 shown=0
 for ((n = 0; n < 20; n++)); do
-  has_other_window && shown=1
+  no_box || shown=1
   sleep 0.05
 done
 check "a small picture shows no dialog" [ "$shown" = 0 ]
@@ -105,13 +100,10 @@ choose "$slow"
 focus_window "$main"
 key Escape
 sleep 1.5
-check "an early Escape leaves no dialog and no message" no_other_window
+check "an early Escape leaves no dialog and no message" no_box
 check "the picture after the early Escape is the small one" red
 
-focus_window "$main"
-key ctrl+q
-wait_exit "$E2E_PID" 10
-check "the program ends" [ "$E2E_EXIT_CODE" = 0 ]
+e2e_quit "after the pictures" "$main"
 
 # The window closed by the window manager while the picture is read, before its dialog shows
 # and with it: the reading stops and the program ends as at a close, its settings written.
@@ -121,7 +113,7 @@ for when in before with; do
   main=$(wait_window 'Tallymate 3.1' 10 "$E2E_PID") || { fail "no main window"; e2e_finish; }
   focus_window "$main"
   choose "$slow"
-  [ "$when" = with ] && check "the progress dialog appears" wait_for 5 has_other_window
+  [ "$when" = with ] && check "the progress dialog appears" wait_for 5 has_box
   "$E2E_CALC_HELPER" --close "$main"
   wait_exit "$E2E_PID" 3
   check "closed $when the dialog: the program ends at once (exit $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]

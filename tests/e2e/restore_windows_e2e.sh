@@ -14,15 +14,13 @@ e2e_copy_program
 
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 hidden() { ! viewable "$1"; }
-active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # The window manager has taken the window on (a request to minimise before that is lost).
 managed() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Normal'; }
 # The menu "Помощь" opened by a click: its popup is a window of the program beside the main one.
 open_help_menu() {
-  xdotool mousemove --window "$main" 160 9 click 1
-  wait_for 10 menu_open || fail "the menu does not open"
+  click_at "$main" 160 9
+  wait_for 10 has_other_window "$main" || fail "the menu does not open"
 }
-menu_open() { [ "$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | grep -cvx "$main")" -gt 0 ]; }
 minimise() { # window
   wait_for 10 managed "$1" || fail "the window manager never took on window $1"
   xdotool windowminimize "$1"
@@ -56,7 +54,7 @@ about=$(wait_window 'О программе Tallymate 3.1' 10 "$E2E_PID") || { fa
 minimise "$about"
 check "the About window is minimised" wait_for 10 hidden "$about"
 # The user clicks the main window, which the window manager may have activated already.
-xdotool mousemove --window "$main" 300 200 click 1
+click_at "$main" 300 200
 check "a click on the main window brings the About window back" wait_for 10 viewable "$about"
 check "the About window is the active window" wait_for 10 active_is "$about"
 "$CALC_HELPER" --close "$about"
@@ -71,13 +69,10 @@ about=$(wait_window 'О программе Tallymate 3.1' 10 "$E2E_PID") || { fa
 wait_for 10 managed "$about" || fail "the window manager never took on the About window"
 xdotool windowunmap "$about"
 check "the About window is unmapped" wait_for 10 hidden "$about"
-xdotool mousemove --window "$main" 300 200 click 1
+click_at "$main" 300 200
 check "a click on the main window brings the unmapped About window back" wait_for 10 viewable "$about"
 "$CALC_HELPER" --close "$about"
 check "the About window closes again" wait_for 10 hidden "$about"
 
-focus_window "$main"
-key ctrl+q
-wait_exit "$E2E_PID" 10
-check "Ctrl+Q ends the program (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+e2e_quit "after the windows came back" "$main"
 e2e_finish

@@ -22,16 +22,6 @@ EOF
 chmod +x "$E2E_TMP/bin/xdg-open"
 export PATH="$E2E_TMP/bin:$PATH"
 
-bus_started() { compgen -G "$HOME/.dbus/session-bus/*" >/dev/null; }
-
-quit() { # window-id what
-  focus_window "$1"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "$2: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
-  [ "$E2E_EXIT_CODE" = timeout ] && e2e_stop "$E2E_PID"
-}
-
 # ---- no bus anywhere ----
 e2e_start "$work"
 if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
@@ -44,7 +34,7 @@ $(tr '\n' ' ' <"$launched"))" [ "$(cat "$launched")" = unset ]
   else
     fail "no bus: F1 launched nothing"
   fi
-  quit "$main_id" "no bus"
+  e2e_quit "no bus" "$main_id"
 else
   fail "no bus: no main window"
 fi
@@ -69,7 +59,7 @@ if dbus-launch --autolaunch="$(dbus-uuidgen --get)" --sh-syntax >"$E2E_TMP/bus.s
   e2e_start "$work"
   if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
     check "advertised bus: the program joined it" wait_for 10 joined
-    quit "$main_id" "advertised bus"
+    e2e_quit "advertised bus" "$main_id"
   else
     fail "advertised bus: no main window"
   fi

@@ -6,29 +6,16 @@
 # leaves the file as it was. A session manager's end of the session (save, then die) does the
 # same, and its checkpoint writes the settings while the program goes on.
 #   session_end_e2e.sh --manager PATH (tests/e2e/xsmp_manager.cpp) and the options of lib.sh
-manager=""
-args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --manager) manager=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
 . "$(dirname "$0")/lib.sh"
-e2e_init "${args[@]}"
-[ -x "$manager" ] || { echo "needs --manager xsmp_manager" >&2; exit 2; }
+e2e_init "$@"
+[ -x "$E2E_MANAGER" ] || { echo "needs --manager xsmp_manager" >&2; exit 2; }
 e2e_copy_program
 export LANG=ru_RU.UTF-8
 ini="$E2E_TMP/prog/Tallymate.ini"
 title='Tallymate 3.1'
 prompt_ms=3000
 
-now_ms() { date +%s%3N; }
 keys_of_file() { tr -d '\r' <"$ini" | grep '=' | tr '\n' ' '; }
-# The visible windows of the program other than the main one, whatever their titles.
-others_of_program() { xdotool search --onlyvisible --all --pid "$E2E_PID" 2>/dev/null | grep -vx "$main"; }
-has_other_window() { [ -n "$(others_of_program)" ]; }
-no_other_window() { [ -z "$(others_of_program)" ]; }
 
 # Starts the program and waits for its main window ($main).
 start_program() {
@@ -36,7 +23,6 @@ start_program() {
   main=$(wait_window "$title" 10 "$E2E_PID") || { fail "$1: no main window"; return 1; }
   focus_window "$main"
 }
-
 
 # Sends the signal(s) and checks that the program ends with 0 within $prompt_ms.
 end_by() { # what signal...
@@ -74,7 +60,7 @@ if start_program "error box"; then
   set_range "$main" 7 70 "$E2E_PID"
   focus_window "$main"
   type_text 'a'
-  check "the error box shows" wait_for 5 has_other_window
+  check "the error box shows" wait_for 5 has_other_window "$main"
   end_by "with the error box open" TERM
   check "with the error box open, the range was written (got: $(keys_of_file))" \
     [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=70 min=7" ]
@@ -95,16 +81,16 @@ if start_program "picture reading"; then
   set_range "$main" 9 90 "$E2E_PID"
   focus_window "$main"
   key ctrl+i
-  if wait_for 10 has_other_window; then
+  if wait_for 10 has_other_window "$main"; then
     sleep 0.5
     # Without a window manager nobody hands the new dialog the keyboard.
-    focus_window "$(others_of_program | head -n 1)"
+    focus_window "$(other_windows "$main" | head -n 1)"
     key ctrl+a
     type_text "$slow"
     key Return
-    check "the file dialog closes" wait_for 10 no_other_window
+    check "the file dialog closes" wait_for 10 no_other_window "$main"
     # The progress dialog shows after half a second of reading.
-    check "the progress dialog shows" wait_for 10 has_other_window
+    check "the progress dialog shows" wait_for 10 has_other_window "$main"
     end_by "during the reading" TERM
     check "during the reading, the range was written (got: $(keys_of_file))" \
       [ "$(keys_of_file | cut -d' ' -f4,5)" = "max=90 min=9" ]
@@ -123,7 +109,7 @@ if start_program "failing write"; then
 fi
 if start_program "failing close"; then
   key ctrl+q
-  check "a failing close shows its box" wait_for 5 has_other_window
+  check "a failing close shows its box" wait_for 5 has_other_window "$main"
   end_by "a failing close's box open" TERM
 fi
 rmdir "$ini"
@@ -150,7 +136,7 @@ fi
 mkfifo "$E2E_TMP/sm-commands"
 # Held open for reading and writing: a command never waits for the manager to open its end.
 exec 7<>"$E2E_TMP/sm-commands"
-"$manager" "$E2E_TMP/sm-address" "$E2E_TMP/sm-commands" >"$E2E_TMP/sm.log" 2>&1 &
+"$E2E_MANAGER" "$E2E_TMP/sm-address" "$E2E_TMP/sm-commands" >"$E2E_TMP/sm.log" 2>&1 &
 e2e_track $!
 said() { grep -c -x "$1" "$E2E_TMP/sm.log"; }
 said_times() { [ "$(said "$1")" -ge "$2" ]; }

@@ -22,10 +22,7 @@ if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
     [ "$(pixel "$E2E_TMP/first.png" 388 100)" = "$dark_red" ]
   check "first start reads nothing into existence" [ ! -e "$ini" ]
 
-  focus_window "$main_id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "first start" "$main_id"
   check "Ctrl+Q created the settings file" [ -f "$ini" ]
   sections=$(tr -d '\r' <"$ini" | grep '^\[' | tr '\n' ' ')
   check "three sections in order (got: $sections)" [ "$sections" = "[Color] [Trackbar] [Calendar] " ]
@@ -44,32 +41,19 @@ e2e_start
 if main_id=$(wait_window "$title" 10 "$E2E_PID"); then
   focus_window "$main_id"
   key ctrl+q
-  # The error box carries the program's title too: a second window of the process.
-  box=""
-  for ((n = 0; n < 100; n++)); do
-    box=$(visible_windows "$title" "$E2E_PID" | grep -vx "$main_id" | head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.05
-  done
-  check "an unwritable file: Ctrl+Q shows the error box" [ -n "$box" ]
+  check "an unwritable file: Ctrl+Q shows the error box" wait_for 5 boxes_are "$main_id" 1
+  box=$(boxes "$main_id")
   check "the program keeps running" kill -0 "$E2E_PID"
   if [ -n "$box" ]; then
     screenshot "$box" "$E2E_TMP/box.png"
     focus_window "$box"
     key Return
-    for ((n = 0; n < 100; n++)); do
-      [ -z "$(visible_windows "$title" "$E2E_PID" | grep -vx "$main_id")" ] && break
-      sleep 0.05
-    done
-    check "OK closes the box" [ -z "$(visible_windows "$title" "$E2E_PID" | grep -vx "$main_id")" ]
+    check "OK closes the box" wait_for 5 boxes_are "$main_id" 0
     check "the main window stays open" [ -n "$(visible_windows "$title" "$E2E_PID")" ]
   fi
   # With the obstacle gone, the next close writes the file and ends the program.
   rmdir "$ini"
-  focus_window "$main_id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "the next Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "the next close" "$main_id"
   check "and writes the file" [ -f "$ini" ]
 else
   fail "start beside an unwritable file: no main window"

@@ -10,8 +10,6 @@ ini="$E2E_TMP/prog/Tallymate.ini"
 title='Tallymate 3.1'
 size=$((50 * 1024 * 1024))
 
-now_ms() { date +%s%3N; }
-
 # Sets TOOK to the milliseconds from the start to the visible main window (empty when none
 # came within 30 s) and main_id to the window. Not in $( ): the program is this shell's child.
 start_and_time() {
@@ -29,9 +27,7 @@ rm -f "$ini"
 start_and_time
 baseline=$TOOK
 if [ -n "$baseline" ]; then
-  focus_window "$main_id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
+  e2e_quit "without a settings file" "$main_id"
 else
   fail "no main window without a settings file"
 fi
@@ -51,10 +47,7 @@ for kind in no-equals garbage; do
   fi
   check "$kind: the window appears within a second of a start without a file (${took} ms, ${baseline:-?} ms without)" \
     [ -n "$baseline" ] && [ $((took - baseline)) -lt 1000 ]
-  focus_window "$main_id"
-  key ctrl+q
-  wait_exit "$E2E_PID" 30
-  check "$kind: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
+  e2e_quit "$kind" "$main_id" 30
   check "$kind: every foreign byte is kept at the start of the file" \
     cmp -s -n "$size" "$ini" "$E2E_TMP/before"
   added=$(tail -c +$((size + 1)) "$ini" | tr -d '\r' | grep '=' | sed 's/=.*//' | tr '\n' ' ')

@@ -18,16 +18,6 @@ expect_runs() { # what
   fi
 }
 
-# Ctrl+Q on the main window ends the program with code 0.
-quit_with_ctrl_q() { # window-id what
-  focus_window "$1"
-  key ctrl+q
-  wait_exit "$E2E_PID" 10
-  check "$2: Ctrl+Q ends the program with code 0 (got $E2E_EXIT_CODE)" [ "$E2E_EXIT_CODE" = 0 ]
-  # A copy left running would refuse every later start.
-  [ "$E2E_EXIT_CODE" = timeout ] && e2e_stop "$E2E_PID"
-}
-
 # Starts a copy in its own directory and expects it to end at once, silently.
 expect_refused() { # what
   local dir="$E2E_TMP/refused"
@@ -83,7 +73,7 @@ if expect_runs "first copy"; then
     [ "$(visible_windows "$title" | wc -l)" = 1 ]
   expect_refused "second copy"
   check "first copy still runs after the second was refused" kill -0 "$E2E_PID"
-  quit_with_ctrl_q "$main_id" "first copy"
+  e2e_quit "first copy" "$main_id"
 fi
 
 # A copy holds the session's lock from its first moment, before it has any window: a start beside
@@ -143,7 +133,7 @@ while IFS='|' read -r name options; do
   # shellcheck disable=SC2086
   foreign_window "$name" $options
   if expect_runs "beside \"$name\" $options"; then
-    quit_with_ctrl_q "$main_id" "beside \"$name\" $options"
+    e2e_quit "beside \"$name\" $options" "$main_id"
   fi
   end_foreign
 done <<'EOF'

@@ -5,21 +5,14 @@
 # copy runs and shows its main window; the other ends with code 0 within a second of the start,
 # having shown nothing and written nothing; no session bus has been started.
 #
-#   start_race_e2e.sh --exe PROGRAM [--rounds N] [--wayland]
+#   start_race_e2e.sh --exe PROGRAM [--rounds N] (default 5) [--wayland]
 #
 # Ends with a summary of the rounds and of the times the refused copies took to end.
+# scripts/start_race.sh runs it for many more rounds.
 . "$(dirname "$0")/lib.sh"
-rounds=30
-wayland=0
-args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --rounds) rounds=$2; shift 2 ;;
-    --wayland) wayland=1; shift ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
-e2e_init "${args[@]}"
+e2e_init "$@"
+rounds=${E2E_ROUNDS:-5}
+wayland=$E2E_WAYLAND
 [ "$wayland" = 0 ] || command -v weston >/dev/null || { echo "weston is missing" >&2; exit 2; }
 session=$([ "$wayland" = 1 ] && echo "native Wayland" || echo "X11")
 title='Tallymate 3.1'
@@ -36,7 +29,6 @@ done
 gate="$E2E_TMP/gate"
 mkfifo "$gate"
 
-now_us() { echo "${EPOCHREALTIME//[^0-9]/}"; }
 ended() { # pid
   local state
   state=$(cut -d' ' -f3 "/proc/$1/stat" 2>/dev/null)
@@ -55,7 +47,6 @@ at_gate() { # pid...
     esac
   done
 }
-bus_started() { compgen -G "$HOME/.dbus/session-bus/*" >/dev/null; }
 # What the copy asked the compositor for: with WAYLAND_DEBUG its client side logs every request.
 asked_for_window() { grep -q 'get_toplevel' "$1" 2>/dev/null; }
 

@@ -5,18 +5,11 @@
 # (both end with code 0), the file is the whole record of one of them, and no temporary file is
 # left beside it, a crashed close's old one included. One copy restores the default settings
 # (F4) first, so that the two records differ.
-#   two_copies_e2e.sh [--rounds N] (default 40) and the options of lib.sh
+#   two_copies_e2e.sh [--rounds N] (default 5) and the options of lib.sh
 # scripts/two_copies_race.sh runs it for many more rounds.
-rounds=40
-args=()
-while [ $# -gt 0 ]; do
-  case $1 in
-    --rounds) rounds=$2; shift 2 ;;
-    *) args+=("$1"); shift ;;
-  esac
-done
 . "$(dirname "$0")/lib.sh"
-e2e_init "${args[@]}"
+e2e_init "$@"
+rounds=${E2E_ROUNDS:-5}
 e2e_copy_program
 prog_dir=$E2E_TMP/prog
 ini=$prog_dir/Tallymate.ini
