@@ -87,6 +87,7 @@ caption='Степени и корни'
 if open_window ctrl+d "$caption"; then
   type_text '1.1'  # the point becomes the decimal comma
   key Tab          # into the exponent field, its text selected
+  check "the exponent starts at 2" field_is 30 83 '2'
   type_text '100'
   key Tab          # onto "Возвести в степень": the power runs
   check "1,1 to the power 100" wait_for 3 field_is 150 130 '13780,6123398224'

@@ -9,7 +9,7 @@ QAccessibleInterface* PictureAccessibleFactory(const QString& class_name, QObjec
   return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
 }
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
@@ -28,16 +28,16 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
   click_.Pressed(*e);
-  QWidget::mousePressEvent(e);
+  QFrame::mousePressEvent(e);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
   const bool click = click_.Released(*this, *e);
-  QWidget::mouseReleaseEvent(e);
+  QFrame::mouseReleaseEvent(e);
   if (click) emit Clicked();
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* e) {
-  QWidget::mouseMoveEvent(e);
+  QFrame::mouseMoveEvent(e);
   emit MouseMoved();
 }

@@ -2,8 +2,8 @@
 // a click on it is reported.
 #pragma once
 
+#include <QFrame>
 #include <QImage>
-#include <QWidget>
 
 #include "ui/controls/click_tracker.h"
 
@@ -12,7 +12,9 @@ class QAccessibleInterface;
 // A screen reader hears the picture as a picture, not as an empty pane.
 QAccessibleInterface* PictureAccessibleFactory(const QString& class_name, QObject* object);
 
-class PictureBox : public QWidget {
+// The forms give it a frame, which is all Designer can draw of it; the picture covers the whole
+// area, frame included.
+class PictureBox : public QFrame {
   Q_OBJECT
  public:
   explicit PictureBox(QWidget* parent = nullptr);

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "core/calc_windows.h"
+#include "core/number_text.h"
 #include "ui/controls/input_field.h"
 
 namespace {
@@ -87,6 +88,10 @@ void SpinField::SetText(const QString& text) {
 
 int32_t SpinField::Value() const {
   return SpinValue(Text().toStdString(), minimum_);
+}
+
+void SpinField::setValue(int32_t value) {
+  SetText(QString::fromStdString(IntegerToText(value)));
 }
 
 void SpinField::StepBy(int32_t delta) {

@@ -14,11 +14,10 @@ class InputField;
 // typed: the value is read from the text when needed (text that is no whole number reads as the
 // minimum), and the text is clamped into the limits only when the focus leaves for another
 // control. Arrow keys and arrow buttons step by one and clamp.
+// The forms extend Qt's spin box with it, so that Designer draws a spin field; uic sets the
+// limits and the starting value with the spin box's setters, hence their names.
 class SpinField : public QWidget {
   Q_OBJECT
-  Q_PROPERTY(int minimum READ Minimum WRITE SetMinimum)
-  Q_PROPERTY(int maximum READ Maximum WRITE SetMaximum)
-  Q_PROPERTY(QString text READ Text WRITE SetText)
  public:
   explicit SpinField(QWidget* parent = nullptr);
 
@@ -28,14 +27,16 @@ class SpinField : public QWidget {
   void NameParts();
 
   int32_t Minimum() const { return minimum_; }
-  void SetMinimum(int32_t minimum) { minimum_ = minimum; }
+  void setMinimum(int32_t minimum) { minimum_ = minimum; }
   int32_t Maximum() const { return maximum_; }
-  void SetMaximum(int32_t maximum) { maximum_ = maximum; }
+  void setMaximum(int32_t maximum) { maximum_ = maximum; }
 
   QString Text() const;
   void SetText(const QString& text);
   // The value by the reading rule; reading never changes the text.
   int32_t Value() const;
+  // Writes the number as the text, as it is.
+  void setValue(int32_t value);
   // One step of an arrow key or arrow button.
   void StepBy(int32_t delta);
   // The focus left the field for another control of its window: out-of-range values are
