@@ -585,6 +585,43 @@ TEST_F(ScreenReader, ResultsAreAnnouncedWhereTheyAppear) {
   quadratic().hide();
 }
 
+// A command that puts the focus back into a field has its result said after that field's focus
+// (Qt's report, or the field's own where Qt sends none, as here): a reader drops what is said
+// before. No reader is active here, so Qt hands the announcement itself to no handler; what the
+// announcer has said when the field's focus is heard shows the order. The powers window's power,
+// pressed from the spin field, returns to the number.
+Announcer* result_announcer = nullptr;
+QObject* focused_field = nullptr;
+std::vector<QString> said_at_focus;
+
+TEST_F(ScreenReader, AResultIsAnnouncedAfterTheFocusTheCommandGaveAField) {
+  powers().ShowForm();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&powers()));
+  result_announcer = powers().findChild<Announcer*>();
+  ASSERT_NE(result_announcer, nullptr);
+  focused_field = powers().Edit1;
+  said_at_focus.clear();
+  // Below the focus order, where the field's own report goes.
+  RemoveFocusFirstOrder();
+  QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+    if (e->object() == focused_field && e->type() == QAccessible::Focus)
+      said_at_focus.push_back(result_announcer->accessibleName());
+  });
+  InstallFocusFirstOrder();
+  powers().Edit1->setText(Q("3"));
+  powers().SpinEdit1->setFocus(Qt::TabFocusReason);
+  QCoreApplication::processEvents();
+  result_announcer->setAccessibleName(QString());
+  said_at_focus.clear();
+  powers().Button1->click();
+  // Heard: the number's focus, then the result.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [] { return !said_at_focus.empty() && !result_announcer->accessibleName().isEmpty(); },
+      1000));
+  EXPECT_EQ(said_at_focus, std::vector<QString>{QString()});
+  powers().hide();
+}
+
 // The month calendar's table alone reads a week row of numbers: while it has the focus, the
 // month and year are said as it takes the focus and as the month changes, and the selected day
 // with its weekday as the selection moves. Set by the program while elsewhere, it says nothing.
