@@ -1,5 +1,5 @@
-// Which decoder reads a picture: the extension of its name, else its first bytes; and how every
-// decoder reads a file.
+// Which decoder reads a picture, in memory and in a file: the extension of its name, else its
+// first bytes; and how every decoder reads a file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +20,8 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-enum class Content { kJpeg, kPng, kBmp, kIcon, kCursor, kPpm, kPngCutShort, kEmpty };
+// kMissing: no file at all, and no bytes in memory.
+enum class Content { kJpeg, kPng, kBmp, kIcon, kCursor, kPpm, kPngCutShort, kEmpty, kMissing };
 
 Bytes Make(Content content) {
   switch (content) {
@@ -46,6 +47,7 @@ Bytes Make(Content content) {
       return png;
     }
     case Content::kEmpty:
+    case Content::kMissing:
       break;
   }
   return {};
@@ -76,9 +78,42 @@ struct ChoiceCase {
   const char* outcome;
 };
 
+std::string TempPath(const std::string& name) {
+  const char* dir = std::getenv("TMPDIR");
+  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_pictures_" +
+         std::to_string(::getpid()) + "_" + name;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  ASSERT_EQ(std::fclose(file), 0);
+}
+
+// What a choice came to: "own" with the pixels, "platform", or the message.
+struct Choice {
+  std::string outcome;
+  std::vector<uint32_t> pixels;
+};
+
+template <typename Decode>
+Choice ChoiceOf(Decode decode) {
+  try {
+    const std::optional<Picture> picture = decode();
+    if (!picture) return {"platform", {}};
+    return {"own", picture->pixels};
+  } catch (const MessageError& error) {
+    return {error.message(), {}};
+  }
+}
+
+// Bytes in memory and a file of the same name holding them are read alike.
 TEST(PictureFormat, ChoosesTheDecoder) {
   const ChoiceCase kCases[] = {
       {"ExtensionInCapitals", "photo.JPG", Content::kJpeg, "own"},
+      {"LongJpegExtension", "photo.jpeg", Content::kJpeg, "own"},
+      {"LastOfSeveralDotsInMixedCase", "photo.tar.Png", Content::kPng, "own"},
       {"JpegWithoutExtension", "photo", Content::kJpeg, "own"},
       {"PngWithoutExtension", "photo", Content::kPng, "own"},
       {"BitmapWithoutExtension", "photo", Content::kBmp, "own"},
@@ -90,29 +125,37 @@ TEST(PictureFormat, ChoosesTheDecoder) {
       {"IconExtensionOverContent", "photo.ico", Content::kBmp, "Icon image is not valid"},
       {"Metafile", "drawing.EMF", Content::kBmp,
        "Метафайлы Windows на этом рабочем столе не показываются"},
+      {"OlderMetafile", "drawing.wmf", Content::kBmp,
+       "Метафайлы Windows на этом рабочем столе не показываются"},
       {"UnknownExtensionAsTyped", "photo.Gif", Content::kPng,
        "Unknown picture file extension (.Gif)"},
+      {"UnknownExtensionBeforeAMissingFile", "nothing.tiff", Content::kMissing,
+       "Unknown picture file extension (.tiff)"},
       {"CursorExtensionIsUnknown", "arrow.cur", Content::kCursor,
        "Unknown picture file extension (.cur)"},
       {"OtherContentToThePlatform", "photo", Content::kPpm, "platform"},
       {"SignatureCutShortToThePlatform", "photo", Content::kPngCutShort, "platform"},
       {"EmptyToThePlatform", "photo", Content::kEmpty, "platform"}};
-  ForEachCase(kCases, [](const ChoiceCase& c) {
+  const std::string folder = TempPath("choice");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir((folder + "/my.pictures").c_str(), 0700), 0);
+  ForEachCase(kCases, [&folder](const ChoiceCase& c) {
     const Bytes bytes = Make(c.content);
-    const std::string outcome = c.outcome;
-    try {
-      const std::optional<Picture> picture =
-          DecodePictureMemory(c.file, bytes.data(), bytes.size(), kRequest);
-      if (!picture) {
-        EXPECT_EQ(outcome, "platform");
-        return;
-      }
-      ASSERT_EQ(outcome, "own");
-      EXPECT_EQ(picture->pixels, OwnDecoding(c.content, bytes).pixels);
-    } catch (const MessageError& error) {
-      EXPECT_EQ(error.message(), outcome);
+    const std::string path = folder + "/" + c.file;
+    if (c.content != Content::kMissing) WriteFile(path, bytes);
+    const Choice memory =
+        ChoiceOf([&] { return DecodePictureMemory(c.file, bytes.data(), bytes.size(), kRequest); });
+    const Choice file = ChoiceOf([&] { return DecodePictureFile(path, kRequest); });
+    std::remove(path.c_str());
+    EXPECT_EQ(memory.outcome, c.outcome);
+    EXPECT_EQ(file.outcome, c.outcome) << "from a file";
+    if (c.outcome == std::string("own")) {
+      EXPECT_EQ(memory.pixels, OwnDecoding(c.content, bytes).pixels);
+      EXPECT_EQ(file.pixels, memory.pixels) << "from a file";
     }
   });
+  ::rmdir((folder + "/my.pictures").c_str());
+  ::rmdir(folder.c_str());
 }
 
 // ---- files ----------------------------------------------------------------------------------
@@ -128,18 +171,11 @@ constexpr Decoder kPng{"PNG", DecodePngFile, DecodePngMemory};
 constexpr Decoder kBmp{"BMP", DecodeBmpFile, DecodeBmpMemory};
 constexpr Decoder kIco{"ICO", DecodeIcoFile, DecodeIcoMemory};
 
-std::string TempPath(const std::string& name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/tallymate_pictures_" +
-         std::to_string(::getpid()) + "_" + name;
+// A name without extension: the choice opens the file to read its first bytes.
+Picture ChosenByContent(const std::string& path, const DecodeRequest& request) {
+  return DecodePictureFile(path, request).value_or(Picture{});
 }
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  ASSERT_EQ(std::fclose(file), 0);
-}
+constexpr Decoder kByContent{"chosen by content", ChosenByContent, nullptr};
 
 // The pixels, or the message of the refusal.
 struct Outcome {
@@ -230,6 +266,15 @@ Bytes PngWithDamagedData() {
   return png;
 }
 
+Bytes HugeArithmeticJpeg() {
+  return picture_writers::DamagedArithmeticJpeg(63998, 29699);
+}
+
+// A bitmap claiming 20000 x 20000 pixels of 24 bits, with 4096 bytes of them.
+Bytes HugeBmp() {
+  return picture_writers::WriteBmp({.width = 20000, .height = 20000}, Bytes(4096, 0x40));
+}
+
 Bytes Stripes() {
   return picture_writers::StripedBmp(301, 300);
 }
@@ -247,6 +292,7 @@ TEST(PictureFile, ReadsAsTheSameBytesInMemory) {
   // A PNG file whose image data is damaged is read again to find the checksum that tells so.
   const FileCase kCases[] = {{"JpegQuadrants", kJpeg, QuadrantJpeg, false},
                              {"JpegCut", kJpeg, Cut<QuadrantJpeg, 100>, true},
+                             {"JpegHugeArithmetic", kJpeg, HugeArithmeticJpeg, true},
                              {"Png", kPng, SmallPng, false},
                              {"PngCutInHalf", kPng, PngCutInHalf, true},
                              {"PngDamagedImageData", kPng, PngWithDamagedData, true},
@@ -254,6 +300,7 @@ TEST(PictureFile, ReadsAsTheSameBytesInMemory) {
                              {"BmpStripesCut", kBmp, Cut<Stripes, 4>, true},
                              {"BmpLongRuns", kBmp, LongRunsBmp, false},
                              {"BmpLongRunsCut", kBmp, Cut<LongRunsBmp, 4>, true},
+                             {"BmpTooLarge", kBmp, HugeBmp, true},
                              {"IcoBitmapEntry", kIco, BitmapIcon, false},
                              {"IcoPngEntry", kIco, PngIcon, false}};
   const std::string path = TempPath("picture");
@@ -281,16 +328,16 @@ struct Place {
 };
 
 // Opening a FIFO for reading would wait for a writer, and a device may never end: both are
-// refused at once. (A blocked open shows as the test's timeout.)
+// refused at once, by every decoder and by the choice that reads a file's first bytes. (A blocked
+// open shows as the test's timeout.)
 TEST(PictureFile, WhatIsNoRegularFileIsRefusedAtOnceWithItsReason) {
-  const std::string fifo = TempPath("fifo.jpg");
+  const std::string fifo = TempPath("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const Place kPlaces[] = {
-      {"Missing", TempPath("missing folder/Картинка.jpg"), std::strerror(ENOENT)},
-      {"Folder", "/tmp", std::strerror(EISDIR)},
-      {"Fifo", fifo, "Not a regular file"},
-      {"Device", "/dev/zero", "Not a regular file"}};
-  const Decoder kDecoders[] = {kJpeg, kPng, kBmp, kIco};
+  const Place kPlaces[] = {{"Missing", TempPath("missing folder/Картинка"), std::strerror(ENOENT)},
+                           {"Folder", "/tmp", std::strerror(EISDIR)},
+                           {"Fifo", fifo, "Not a regular file"},
+                           {"Device", "/dev/zero", "Not a regular file"}};
+  const Decoder kDecoders[] = {kJpeg, kPng, kBmp, kIco, kByContent};
   ForEachCase(kDecoders, [&kPlaces](const Decoder& decoder) {
     ForEachCase(kPlaces, [&decoder](const Place& place) {
       EXPECT_EQ(OutcomeOf([&] { return decoder.file(place.path, {}); }).refusal,
