@@ -1,12 +1,9 @@
 // The main window's appearance: the colour commands, the default settings (F4), the picture
 // command and the month calendar, with a recorder in place of the dialogs.
 #include <gtest/gtest.h>
-#include <jerror.h>
-#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QColor>
 #include <QCursor>
@@ -43,12 +40,11 @@
 #include <string>
 #include <vector>
 
-#include "picture_writers.h"
 #include "pictures/picture.h"
 #include "pictures/progress.h"
+#include "tests/support/cases.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
-#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/base/announcer.h"
 #include "ui/base/colors.h"
@@ -97,11 +93,9 @@ struct ColourCommand {
   QAction* TForm1::*action;
 };
 
-const ColourCommand kColourCommands[] = {
-    {"N10 fields", &TForm1::N10},
-    {"N11 windows", &TForm1::N11},
-    {"N12 calendar", &TForm1::N12},
-};
+const ColourCommand kColourCommands[] = {{"fields (N10)", &TForm1::N10},
+                                         {"windows (N11)", &TForm1::N11},
+                                         {"calendar (N12)", &TForm1::N12}};
 
 // The three reference colours of the main window.
 struct References {
@@ -114,39 +108,31 @@ References Read(const TForm1& f) {
           f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground)};
 }
 
-void PrintTo(const ColourCommand& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class ColourCommandTest : public ::testing::TestWithParam<ColourCommand> {};
-
-TEST_P(ColourCommandTest, CancelOnFirstUseChangesNothingAndPicksFromBlack) {
-  Windows app;
-  const References before = Read(app.main());
-  (app.main().*GetParam().action)->trigger();
-  EXPECT_EQ(app.desktop.events, (std::vector<Event>{{Event::PickColour, "0"}}));
-  EXPECT_EQ(Read(app.main()), before);
-}
-
-TEST_P(ColourCommandTest, PickerOpensWithTheColourLastConfirmedInAnyOfTheThree) {
-  for (const ColourCommand& first : kColourCommands) {
+TEST(ColourCommands, CancelOnFirstUseChangesNothingAndPicksFromBlack) {
+  ForEachCase(kColourCommands, [](const ColourCommand& c) {
     Windows app;
-    app.desktop.colour_answers = {kOlive, std::nullopt, std::nullopt};
-    (app.main().*first.action)->trigger();
-    // A cancel in between does not move the preselection.
-    (app.main().*first.action)->trigger();
-    (app.main().*GetParam().action)->trigger();
-    EXPECT_EQ(app.desktop.Texts(Event::PickColour),
-              (std::vector<std::string>{"0", std::to_string(kOlive), std::to_string(kOlive)}))
-        << first.name << " then " << GetParam().name;
-    EXPECT_TRUE(Errors(app.desktop).empty());
-  }
+    const References before = Read(app.main());
+    (app.main().*c.action)->trigger();
+    EXPECT_EQ(app.desktop.events, (std::vector<Event>{{Event::PickColour, "0"}}));
+    EXPECT_EQ(Read(app.main()), before);
+  });
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, ColourCommandTest, ::testing::ValuesIn(kColourCommands),
-                         [](const auto& param_info) {
-                           return test_names::FromText(param_info.param.name);
-                         });
+TEST(ColourCommands, PickerOpensWithTheColourLastConfirmedInAnyOfTheThree) {
+  ForEachCase(kColourCommands, [](const ColourCommand& first) {
+    ForEachCase(kColourCommands, [&first](const ColourCommand& then) {
+      Windows app;
+      app.desktop.colour_answers = {kOlive, std::nullopt, std::nullopt};
+      (app.main().*first.action)->trigger();
+      // A cancel in between does not move the preselection.
+      (app.main().*first.action)->trigger();
+      (app.main().*then.action)->trigger();
+      EXPECT_EQ(app.desktop.Texts(Event::PickColour),
+                (std::vector<std::string>{"0", std::to_string(kOlive), std::to_string(kOlive)}));
+      EXPECT_TRUE(Errors(app.desktop).empty());
+    });
+  });
+}
 
 TEST(ColourCommands, EachRecoloursOnlyItsOwnPart) {
   Windows app;
@@ -316,53 +302,44 @@ struct SliderCase {
   const char* edit1;                       // Edit1 afterwards ("typed" when left alone)
 };
 
-void PrintTo(const SliderCase& c, std::ostream* os) {
-  *os << c.name;
+TEST(DefaultSettings, SlidersFollowTheSliderRules) {
+  const SliderCase kCases[] = {
+      {"ClampedDownWritesTheField", 0, 500, 450, 0, 200, 200, "200"},
+      {"MaximumBelowMinimumIsIgnored", 300, 500, 300, 0, 500, 300, "typed"},
+      {"StartDefaultKeepsPosition", 100, 100, 100, 0, 200, 100, "typed"},
+      {"NegativeClampedUpToZero", -50, -10, -10, 0, 200, 0, "0"},
+      {"AlreadyDefault", 0, 200, 37, 0, 200, 37, "typed"}};
+  ForEachCase(kCases, [](const SliderCase& c) {
+    Windows app;
+    TForm1& f = app.main();
+    for (SliderModel* s : {&f.Slider1(), &f.Slider2()}) {
+      // Wide enough first, so that both bounds and the position can be placed.
+      s->SetMinimum(-100000);
+      s->SetMaximum(100000);
+      s->SetMinimum(c.min);
+      s->SetMaximum(c.max);
+      s->UserMovement(c.position);
+    }
+    f.Edit1->setText(QStringLiteral("typed"));
+    f.Edit2->setText(QStringLiteral("typed"));
+
+    f.N19->trigger();
+
+    for (SliderModel* s : {&f.Slider1(), &f.Slider2()}) {
+      EXPECT_EQ(s->Minimum(), c.new_min);
+      EXPECT_EQ(s->Maximum(), c.new_max);
+      EXPECT_EQ(s->Position(), c.new_position);
+    }
+    // The on-screen sliders show the new range.
+    EXPECT_EQ(f.TrackBar1->maximum(), c.new_max);
+    EXPECT_EQ(f.TrackBar1->minimum(), c.new_min);
+    EXPECT_EQ(f.TrackBar2->value(), c.new_position);
+    EXPECT_EQ(f.Edit1->text().toStdString(), c.edit1);
+    EXPECT_EQ(f.Edit2->text().toStdString(), c.edit1);
+    EXPECT_EQ(f.Label12->text(), "0");
+    EXPECT_EQ(f.Label13->text(), "200");
+  });
 }
-
-class DefaultSliderTest : public ::testing::TestWithParam<SliderCase> {};
-
-TEST_P(DefaultSliderTest, FollowsTheSliderRules) {
-  const SliderCase& c = GetParam();
-  Windows app;
-  TForm1& f = app.main();
-  for (SliderModel* s : {&f.Slider1(), &f.Slider2()}) {
-    // Wide enough first, so that both bounds and the position can be placed.
-    s->SetMinimum(-100000);
-    s->SetMaximum(100000);
-    s->SetMinimum(c.min);
-    s->SetMaximum(c.max);
-    s->UserMovement(c.position);
-  }
-  f.Edit1->setText(QStringLiteral("typed"));
-  f.Edit2->setText(QStringLiteral("typed"));
-
-  f.N19->trigger();
-
-  for (SliderModel* s : {&f.Slider1(), &f.Slider2()}) {
-    EXPECT_EQ(s->Minimum(), c.new_min);
-    EXPECT_EQ(s->Maximum(), c.new_max);
-    EXPECT_EQ(s->Position(), c.new_position);
-  }
-  // The on-screen sliders show the new range.
-  EXPECT_EQ(f.TrackBar1->maximum(), c.new_max);
-  EXPECT_EQ(f.TrackBar1->minimum(), c.new_min);
-  EXPECT_EQ(f.TrackBar2->value(), c.new_position);
-  EXPECT_EQ(f.Edit1->text().toStdString(), c.edit1);
-  EXPECT_EQ(f.Edit2->text().toStdString(), c.edit1);
-  EXPECT_EQ(f.Label12->text(), "0");
-  EXPECT_EQ(f.Label13->text(), "200");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, DefaultSliderTest,
-    ::testing::Values(SliderCase{"ClampedDownWritesTheField", 0, 500, 450, 0, 200, 200, "200"},
-                      SliderCase{"MaximumBelowMinimumIsIgnored", 300, 500, 300, 0, 500, 300,
-                                 "typed"},
-                      SliderCase{"StartDefaultKeepsPosition", 100, 100, 100, 0, 200, 100, "typed"},
-                      SliderCase{"NegativeClampedUpToZero", -50, -10, -10, 0, 200, 0, "0"},
-                      SliderCase{"AlreadyDefault", 0, 200, 37, 0, 200, 37, "typed"}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // The picture command
@@ -384,25 +361,14 @@ bool Near(QColor a, QColor b, int tolerance = 24) {
          std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-struct LoadCase {
-  const char* name;
-  const char* file;    // inside the test folder; may contain a folder with a dot
-  const char* format;  // what the file really holds
-};
-
-void PrintTo(const LoadCase& c, std::ostream* os) {
-  *os << c.file;
-}
-
-class PictureLoadTest : public ::testing::TestWithParam<LoadCase> {};
-
-TEST_P(PictureLoadTest, ReplacesThePictureAndStretchesIt) {
-  const LoadCase& c = GetParam();
+// Which decoder reads which file, and what each refusal says, are the pictures tests' tables
+// (tests/pictures/picture_format_test.cpp): here one picture and one failure go the whole way
+// through the window.
+TEST(PictureCommand, ReplacesThePictureAndStretchesIt) {
   Windows app;
   TForm1& f = app.main();
-  const QString path = app.File(QString::fromUtf8(c.file));
-  QDir().mkpath(QFileInfo(path).path());
-  Save(Halves(64, 16, Qt::red, Qt::blue), path, c.format);
+  const QString path = app.File(QStringLiteral("photo.jpg"));
+  Save(Halves(64, 16, Qt::red, Qt::blue), path, "JPEG");
   app.desktop.file_answers = {path.toStdString()};
 
   f.N3->trigger();
@@ -417,16 +383,6 @@ TEST_P(PictureLoadTest, ReplacesThePictureAndStretchesIt) {
   EXPECT_TRUE(Near(shown.pixelColor(shown.width() - 10, shown.height() / 2), Qt::blue));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, PictureLoadTest,
-    ::testing::Values(LoadCase{"Jpg", "a.jpg", "JPEG"}, LoadCase{"JpgCapitals", "B.JPG", "JPEG"},
-                      LoadCase{"Jpeg", "c.jpeg", "JPEG"}, LoadCase{"Png", "d.png", "PNG"},
-                      LoadCase{"PngMixedCase", "e.tar.Png", "PNG"}, LoadCase{"Bmp", "f.bmp", "BMP"},
-                      LoadCase{"BmpCapitals", "G.BMP", "BMP"},
-                      LoadCase{"NoExtensionInDottedFolder", "my.pictures/photo", "PNG"},
-                      LoadCase{"TrailingDotIsNoExtension", "h.", "BMP"}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
 TEST(PictureCommand, PictureClickRunsTheSameCommand) {
   Windows app;
   TForm1& f = app.main();
@@ -438,8 +394,73 @@ TEST(PictureCommand, PictureClickRunsTheSameCommand) {
   EXPECT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::green));
 }
 
-// The JPEG library's "premature end of data segment", as the error box shows it.
-const std::string kHitMarkerError = "JPEG error #" + std::to_string(JWRN_HIT_MARKER) + ".";
+TEST(PictureCommand, AFailureShowsTheErrorAndKeepsTheOldPicture) {
+  Windows app;
+  TForm1& f = app.main();
+  const QString path = app.File(QStringLiteral("missing.jpg"));
+  // A picture of the user's first, so that keeping the old one is more than keeping nothing.
+  const QString first = app.File(QStringLiteral("first.bmp"));
+  Save(Halves(8, 8, Qt::green, Qt::green), first, "BMP");
+  app.desktop.file_answers = {first.toStdString(), path.toStdString()};
+  f.N3->trigger();
+  const qint64 before = f.Image1->Picture().cacheKey();
+  ASSERT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::green));
+
+  f.N3->trigger();
+
+  // The whole path as chosen, and the error box's point after the decoder's message.
+  EXPECT_EQ(Errors(app.desktop),
+            (std::vector<std::string>{"Cannot open file \"" + path.toStdString() +
+                                      "\". No such file or directory."}));
+  EXPECT_EQ(f.Image1->Picture().cacheKey(), before);
+  EXPECT_TRUE(Near(f.Image1->grab().toImage().pixelColor(100, 70), Qt::green));
+}
+
+TEST(PictureCommand, CancelChangesNothing) {
+  Windows app;
+  TForm1& f = app.main();
+  const qint64 before = f.Image1->Picture().cacheKey();
+  f.N3->trigger();
+  EXPECT_EQ(app.desktop.events, (std::vector<Event>{{Event::PickPictureFile, ""}}));
+  EXPECT_EQ(f.Image1->Picture().cacheKey(), before);
+}
+
+TEST(PictureCommand, TransparencyShowsTheWindowColour) {
+  Windows app;
+  TForm1& f = app.main();
+  app.desktop.colour_answers = {kOlive};
+  f.N11->trigger();
+  QImage clear(20, 20, QImage::Format_ARGB32);
+  clear.fill(Qt::transparent);
+  const char* const kFiles[] = {"clear.png", "clear.ico"};
+  ForEachCase(kFiles, [&](const char* name) {
+    const QString path = app.File(QString::fromLatin1(name));
+    Save(clear, path, name[6] == 'p' ? "PNG" : "ICO");
+    app.desktop.file_answers = {path.toStdString()};
+    f.N3->trigger();
+    EXPECT_TRUE(Errors(app.desktop).empty());
+    EXPECT_EQ(f.Image1->Picture().pixelColor(5, 5), ToQColor(kOlive));
+  });
+}
+
+TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
+  QTemporaryDir dir;
+  const QImage big = Halves(1000, 800, Qt::red, Qt::blue);
+  const char* const kFormats[] = {"JPEG", "PNG", "BMP"};
+  ForEachCase(kFormats, [&](const char* format) {
+    const QString path = dir.filePath(QStringLiteral("big.") + QString::fromLatin1(format));
+    Save(big, path, format);
+    const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
+    EXPECT_GE(loaded.width(), 209);
+    EXPECT_GE(loaded.height(), 145);
+    EXPECT_LT(loaded.width(), 500);
+    EXPECT_LT(loaded.height(), 400);
+  });
+  // A picture smaller than the area keeps its own size.
+  const QString small = dir.filePath(QStringLiteral("small.bmp"));
+  Save(Halves(30, 20, Qt::red, Qt::blue), small, "BMP");
+  EXPECT_EQ(ReadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
+}
 
 // The 54-byte header of an uncompressed bottom-up 24-bit bitmap.
 QByteArray BmpHeader(int width, int height) {
@@ -460,189 +481,6 @@ QByteArray BmpHeader(int width, int height) {
   put(28, 24, 2);
   put(34, image, 4);
   return h;
-}
-
-struct FailureCase {
-  const char* name;
-  const char* file;
-  enum {
-    Missing,
-    Gif,
-    DamagedJpeg,
-    PngAsBmp,
-    Metafile,
-    Folder,
-    Fifo,
-    HugeArithmeticJpeg,
-    HugeBmp
-  } content;
-  const char* message;  // the error box text; %s is the full path; a trailing * is a prefix match
-};
-
-void PrintTo(const FailureCase& c, std::ostream* os) {
-  *os << c.file;
-}
-
-class PictureFailureTest : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(PictureFailureTest, ShowsTheErrorAndKeepsTheOldPicture) {
-  const FailureCase& c = GetParam();
-  Windows app;
-  TForm1& f = app.main();
-  const QString path = app.File(QString::fromUtf8(c.file));
-  const QImage sample = Halves(32, 32, Qt::red, Qt::blue);
-  switch (c.content) {
-    case FailureCase::Missing:
-      break;
-    case FailureCase::Gif:
-      Save(sample, path, "BMP");
-      break;
-    case FailureCase::DamagedJpeg: {
-      QByteArray bytes;
-      QBuffer buffer(&bytes);
-      buffer.open(QIODevice::WriteOnly);
-      ASSERT_TRUE(sample.save(&buffer, "JPEG"));
-      // Garbage in the middle of the compressed data and no end: not a half picture.
-      bytes.truncate(bytes.size() * 2 / 3);
-      QFile out(path);
-      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-      out.write(bytes);
-      break;
-    }
-    case FailureCase::PngAsBmp:
-      Save(sample, path, "PNG");
-      break;
-    case FailureCase::Metafile: {
-      QFile out(path);
-      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-      out.write("\xD7\xCD\xC6\x9A not really", 16);
-      break;
-    }
-    case FailureCase::Folder:
-      QDir().mkpath(path);
-      break;
-    case FailureCase::Fifo:
-      // Nobody ever writes to it: opening it the usual way would wait for ever.
-      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-      break;
-    case FailureCase::HugeArithmeticJpeg: {
-      // A small valid four-component arithmetic-coded picture whose frame then claims
-      // 63998 x 29699 pixels: the data ends in the first rows.
-      const std::vector<unsigned char> jpeg = picture_writers::DamagedArithmeticJpeg(63998, 29699);
-      QFile out(path);
-      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-      out.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size()));
-      break;
-    }
-    case FailureCase::HugeBmp: {
-      // A bitmap header claiming 20000 x 20000 pixels of 24 bits; too large before any pixel.
-      QByteArray bmp = BmpHeader(20000, 20000);
-      bmp.append(QByteArray(4096, '\x40'));
-      QFile out(path);
-      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-      out.write(bmp);
-      break;
-    }
-  }
-  // A picture of the user's first, so that keeping the old one is more than keeping nothing.
-  const QString first = app.File(QStringLiteral("first.bmp"));
-  Save(Halves(8, 8, Qt::green, Qt::green), first, "BMP");
-  app.desktop.file_answers = {first.toStdString(), path.toStdString()};
-  f.N3->trigger();
-  const qint64 before = f.Image1->Picture().cacheKey();
-  ASSERT_TRUE(Near(f.Image1->Picture().pixelColor(0, 0), Qt::green));
-
-  f.N3->trigger();
-
-  const std::vector<std::string> errors = Errors(app.desktop);
-  ASSERT_EQ(errors.size(), 1u);
-  std::string expected = c.message;
-  if (const size_t at = expected.find("%s"); at != std::string::npos)
-    expected.replace(at, 2, path.toStdString());
-  if (!expected.empty() && expected.back() == '*')
-    EXPECT_EQ(errors[0].substr(0, expected.size() - 1), expected.substr(0, expected.size() - 1))
-        << errors[0];
-  else
-    EXPECT_EQ(errors[0], expected);
-  EXPECT_EQ(f.Image1->Picture().cacheKey(), before);
-  EXPECT_TRUE(Near(f.Image1->grab().toImage().pixelColor(100, 70), Qt::green));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, PictureFailureTest,
-    ::testing::Values(
-        // The error box adds no "." after ")", whose code is below that of ".".
-        FailureCase{"UnknownExtensionAsTyped", "photo.GIF", FailureCase::Gif,
-                    "Unknown picture file extension (.GIF)"},
-        FailureCase{"UnknownBeforeMissing", "nothing.tiff", FailureCase::Missing,
-                    "Unknown picture file extension (.tiff)"},
-        FailureCase{"MissingJpeg", "missing.jpg", FailureCase::Missing,
-                    "Cannot open file \"%s\". No such file or directory."},
-        FailureCase{"MissingBmp", "missing.bmp", FailureCase::Missing,
-                    "Cannot open file \"%s\". No such file or directory."},
-        FailureCase{"MissingWithoutExtension", "missing", FailureCase::Missing,
-                    "Cannot open file \"%s\". No such file or directory."},
-        FailureCase{"FolderAsBitmap", "folder.bmp", FailureCase::Folder,
-                    "Cannot open file \"%s\". Is a directory."},
-        FailureCase{"DamagedJpeg", "damaged.jpg", FailureCase::DamagedJpeg, "JPEG error #*"},
-        FailureCase{"PngNamedBmp", "png.bmp", FailureCase::PngAsBmp, "Bitmap image is not valid."},
-        FailureCase{"Metafile", "drawing.wmf", FailureCase::Metafile,
-                    "Метафайлы Windows на этом рабочем столе не показываются."},
-        // Refused at once, with the words of a file that cannot be opened.
-        FailureCase{"FifoAsJpeg", "fifo.jpg", FailureCase::Fifo,
-                    "Cannot open file \"%s\". Not a regular file."},
-        FailureCase{"FifoAsBitmap", "fifo.bmp", FailureCase::Fifo,
-                    "Cannot open file \"%s\". Not a regular file."},
-        FailureCase{"FifoWithoutExtension", "fifo", FailureCase::Fifo,
-                    "Cannot open file \"%s\". Not a regular file."},
-        FailureCase{"HugeArithmeticJpeg", "huge.jpg", FailureCase::HugeArithmeticJpeg,
-                    kHitMarkerError.c_str()},
-        FailureCase{"HugeBitmapIsTooLargeNotInvalid", "huge.bmp", FailureCase::HugeBmp,
-                    "Картинка слишком велика для показа (20000 x 20000 пикс.)"}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST(PictureCommand, CancelChangesNothing) {
-  Windows app;
-  TForm1& f = app.main();
-  const qint64 before = f.Image1->Picture().cacheKey();
-  f.N3->trigger();
-  EXPECT_EQ(app.desktop.events, (std::vector<Event>{{Event::PickPictureFile, ""}}));
-  EXPECT_EQ(f.Image1->Picture().cacheKey(), before);
-}
-
-TEST(PictureCommand, TransparencyShowsTheWindowColour) {
-  Windows app;
-  TForm1& f = app.main();
-  app.desktop.colour_answers = {kOlive};
-  f.N11->trigger();
-  QImage clear(20, 20, QImage::Format_ARGB32);
-  clear.fill(Qt::transparent);
-  for (const char* name : {"clear.png", "clear.ico"}) {
-    const QString path = app.File(QString::fromLatin1(name));
-    Save(clear, path, name[6] == 'p' ? "PNG" : "ICO");
-    app.desktop.file_answers = {path.toStdString()};
-    f.N3->trigger();
-    EXPECT_TRUE(Errors(app.desktop).empty()) << name;
-    EXPECT_EQ(f.Image1->Picture().pixelColor(5, 5), ToQColor(kOlive)) << name;
-  }
-}
-
-TEST(LoadPicture, LargePicturesAreReducedToTheAreaWhileDecoding) {
-  QTemporaryDir dir;
-  const QImage big = Halves(1000, 800, Qt::red, Qt::blue);
-  for (const char* format : {"JPEG", "PNG", "BMP"}) {
-    const QString path = dir.filePath(QStringLiteral("big.") + QString::fromLatin1(format));
-    Save(big, path, format);
-    const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
-    EXPECT_GE(loaded.width(), 209) << format;
-    EXPECT_GE(loaded.height(), 145) << format;
-    EXPECT_LT(loaded.width(), 500) << format;
-    EXPECT_LT(loaded.height(), 400) << format;
-  }
-  // A picture smaller than the area keeps its own size.
-  const QString small = dir.filePath(QStringLiteral("small.bmp"));
-  Save(Halves(30, 20, Qt::red, Qt::blue), small, "BMP");
-  EXPECT_EQ(ReadPicture(small, QSize(209, 145), 0).size(), QSize(30, 20));
 }
 
 // A picture of `side` x `side` pixels written row by row, red left half, blue right half: a PPM
@@ -673,30 +511,21 @@ struct LargeCase {
   QSize shown;  // at least the area: 209 x 145
 };
 
-void PrintTo(const LargeCase& c, std::ostream* os) {
-  *os << c.name;
+TEST(LoadPicture, LargePicturesLoad) {
+  // The bitmap by whole factors: 8400 / 40 = 210 columns, 8400 / 57 = 147 rows. The PPM by Qt's
+  // reader, then scaling to the area itself.
+  const LargeCase kCases[] = {{"Bitmap", "big.bmp", 8400, false, QSize(210, 147)},
+                              {"PpmWithoutExtension", "big", 9000, true, QSize(209, 145)}};
+  ForEachCase(kCases, [](const LargeCase& c) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(c.file));
+    WriteHalves(path, c.side, c.ppm);
+    const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
+    ASSERT_EQ(loaded.size(), c.shown);
+    EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
+    EXPECT_TRUE(Near(loaded.pixelColor(c.shown.width() - 6, 70), Qt::blue));
+  });
 }
-
-class LargePictureTest : public ::testing::TestWithParam<LargeCase> {};
-
-TEST_P(LargePictureTest, Loads) {
-  const LargeCase& c = GetParam();
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QString::fromLatin1(c.file));
-  WriteHalves(path, c.side, c.ppm);
-  const QImage loaded = ReadPicture(path, QSize(209, 145), 0);
-  ASSERT_EQ(loaded.size(), c.shown);
-  EXPECT_TRUE(Near(loaded.pixelColor(5, 70), Qt::red));
-  EXPECT_TRUE(Near(loaded.pixelColor(c.shown.width() - 6, 70), Qt::blue));
-}
-
-INSTANTIATE_TEST_SUITE_P(LoadPicture, LargePictureTest,
-                         ::testing::Values(
-                             // By whole factors: 8400 / 40 = 210 columns, 8400 / 57 = 147 rows.
-                             LargeCase{"Bitmap", "big.bmp", 8400, false, QSize(210, 147)},
-                             // Qt's reader, then scaling to the area itself.
-                             LargeCase{"PpmWithoutExtension", "big", 9000, true, QSize(209, 145)}),
-                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // Keeps what it is told and answers false at the `stop_at`-th call (0: never).
 class Recorder : public DecodeProgress {
@@ -921,110 +750,101 @@ struct DuringReading {
   bool stops, closes;
 };
 
-void PrintTo(const DuringReading& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class DuringReadingTest : public ::testing::TestWithParam<DuringReading> {};
-
-TEST_P(DuringReadingTest, IsHonouredAndLeavesNoInputForLater) {
-  const DuringReading& c = GetParam();
-  Windows app;
-  TForm1& f = app.main();
-  const AllowDialogs dialogs;
-  f.Edit1->setText(QStringLiteral("12"));
-  f.Edit1->setFocus();
-  std::atomic<int> steps = 0;
-  std::atomic<bool> bounded = false;
-  bool box_answered = false;
-  const QObject timers;  // the timers end with the test
-  QTimer::singleShot(c.at_ms, &timers, [&] {
-    if (c.action == DuringReading::kEscape) QTest::keyClick(f.Edit1, Qt::Key_Escape);
-    if (c.action == DuringReading::kClose) f.close();
-    if (c.action == DuringReading::kType) QTest::keyClicks(f.Edit1, QStringLiteral("x7"));
-    if (c.action == DuringReading::kCommandKey)
-      QTest::keyClick(f.Edit1, Qt::Key_D, Qt::ControlModifier);
-    if (c.action == DuringReading::kComposed) {
-      // A dead key and a letter, as the input method hands them on.
-      QInputMethodEvent composed;
-      composed.setCommitString(QStringLiteral("é"));
-      QCoreApplication::sendEvent(f.Edit1, &composed);
-    }
-    if (c.action == DuringReading::kDrop) {
-      QMimeData text;
-      text.setText(QStringLiteral("7"));
-      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-      QCoreApplication::sendEvent(f.Edit1, &enter);
-      QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-      QCoreApplication::sendEvent(f.Edit1, &drop);
-    }
-    QPushButton* cancel = ShownProgress() ? ShownProgress()->findChild<QPushButton*>() : nullptr;
-    if (c.action == DuringReading::kClickCancel && cancel)
-      QTest::mouseClick(cancel, Qt::LeftButton);
-    if (c.action == DuringReading::kSpaceOnCancel && cancel) QTest::keyClick(cancel, Qt::Key_Space);
-    if (c.action == DuringReading::kBox) {
-      // A box of the program's own: its Escape answers it (within 600 ms, or it was dropped).
-      QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallymate 3.1"), QStringLiteral("?"),
-                      QMessageBox::Ok, &f);
-      QTimer::singleShot(50, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
-      QTimer::singleShot(600, &box, [&box] { box.done(-1); });
-      box_answered = box.exec() == QMessageBox::Ok;
-    }
-  });
-  // What is not stopped ends by itself a second after the action.
-  QTimer::singleShot(c.at_ms + 1000, &timers, [&] { bounded = true; });
-  QElapsedTimer clock;
-  clock.start();
-  bool stopped = false;
-  try {
-    ReadOffTheWindowsThread(&f, [&](DecodeProgress& p) {
-      while (!bounded) {
-        picture_detail::Report(&p, 1, 2);
-        ++steps;
-        QThread::msleep(1);
+TEST(PictureReading, WhatTheUserDoesMeanwhileIsHonouredAndLeavesNoInputForLater) {
+  // The command key is the powers window's, just after the file dialog closed; the Escape after
+  // the end is meant for the dialog that has just closed.
+  const DuringReading kCases[] = {
+      {"EscapeBeforeTheDialog", 100, DuringReading::kEscape, true, false},
+      {"CloseBeforeTheDialog", 100, DuringReading::kClose, true, true},
+      {"CloseWithTheDialog", 800, DuringReading::kClose, true, true},
+      {"TypingBeforeTheDialog", 100, DuringReading::kType, false, false},
+      {"TypingWithTheDialog", 800, DuringReading::kType, false, false},
+      {"CommandKeyBeforeTheDialog", 150, DuringReading::kCommandKey, false, false},
+      {"ComposedCharacterWithTheDialog", 800, DuringReading::kComposed, false, false},
+      {"DropWithTheDialog", 800, DuringReading::kDrop, false, false},
+      {"ClickOnCancel", 800, DuringReading::kClickCancel, true, false},
+      {"SpaceOnCancel", 800, DuringReading::kSpaceOnCancel, true, false},
+      {"EscapeJustAfterTheEnd", 200, DuringReading::kEscapeAfterEnd, false, false},
+      {"BoxShownMeanwhile", 800, DuringReading::kBox, false, false}};
+  ForEachCase(kCases, [](const DuringReading& c) {
+    Windows app;
+    TForm1& f = app.main();
+    const AllowDialogs dialogs;
+    f.Edit1->setText(QStringLiteral("12"));
+    f.Edit1->setFocus();
+    std::atomic<int> steps = 0;
+    std::atomic<bool> bounded = false;
+    bool box_answered = false;
+    const QObject timers;  // the timers end with the case
+    QTimer::singleShot(c.at_ms, &timers, [&] {
+      if (c.action == DuringReading::kEscape) QTest::keyClick(f.Edit1, Qt::Key_Escape);
+      if (c.action == DuringReading::kClose) f.close();
+      if (c.action == DuringReading::kType) QTest::keyClicks(f.Edit1, QStringLiteral("x7"));
+      if (c.action == DuringReading::kCommandKey)
+        QTest::keyClick(f.Edit1, Qt::Key_D, Qt::ControlModifier);
+      if (c.action == DuringReading::kComposed) {
+        // A dead key and a letter, as the input method hands them on.
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("é"));
+        QCoreApplication::sendEvent(f.Edit1, &composed);
       }
-      return QImage(1, 1, QImage::Format_RGB32);
+      if (c.action == DuringReading::kDrop) {
+        QMimeData text;
+        text.setText(QStringLiteral("7"));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.Edit1, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.Edit1, &drop);
+      }
+      QPushButton* cancel = ShownProgress() ? ShownProgress()->findChild<QPushButton*>() : nullptr;
+      if (c.action == DuringReading::kClickCancel && cancel)
+        QTest::mouseClick(cancel, Qt::LeftButton);
+      if (c.action == DuringReading::kSpaceOnCancel && cancel)
+        QTest::keyClick(cancel, Qt::Key_Space);
+      if (c.action == DuringReading::kBox) {
+        // A box of the program's own: its Escape answers it (within 600 ms, or it was dropped).
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallymate 3.1"), QStringLiteral("?"),
+                        QMessageBox::Ok, &f);
+        QTimer::singleShot(50, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
+        QTimer::singleShot(600, &box, [&box] { box.done(-1); });
+        box_answered = box.exec() == QMessageBox::Ok;
+      }
     });
-  } catch (const DecodeCancelled&) {
-    stopped = true;
-  }
-  if (c.action == DuringReading::kEscapeAfterEnd) {
-    QTest::qWait(c.at_ms);
-    QTest::keyClick(f.Edit1, Qt::Key_Escape);
-  }
-  EXPECT_EQ(box_answered, c.action == DuringReading::kBox);
-  EXPECT_EQ(stopped, c.stops);
-  if (c.stops) {
-    EXPECT_LT(clock.elapsed(), c.at_ms + 900);
-  }
-  QCoreApplication::processEvents();
-  EXPECT_EQ(!f.isVisible(), c.closes);
-  EXPECT_EQ(app.SettingsFileExists(), c.closes);
-  EXPECT_EQ(f.Edit1->text(), QStringLiteral("12"));
-  // No beep and no box: nothing reached a field's key filter or a command.
-  EXPECT_EQ(app.desktop.events.size(), 0u);
-  EXPECT_FALSE(app.w().Form3->isVisible());
+    // What is not stopped ends by itself a second after the action.
+    QTimer::singleShot(c.at_ms + 1000, &timers, [&] { bounded = true; });
+    QElapsedTimer clock;
+    clock.start();
+    bool stopped = false;
+    try {
+      ReadOffTheWindowsThread(&f, [&](DecodeProgress& p) {
+        while (!bounded) {
+          picture_detail::Report(&p, 1, 2);
+          ++steps;
+          QThread::msleep(1);
+        }
+        return QImage(1, 1, QImage::Format_RGB32);
+      });
+    } catch (const DecodeCancelled&) {
+      stopped = true;
+    }
+    if (c.action == DuringReading::kEscapeAfterEnd) {
+      QTest::qWait(c.at_ms);
+      QTest::keyClick(f.Edit1, Qt::Key_Escape);
+    }
+    EXPECT_EQ(box_answered, c.action == DuringReading::kBox);
+    EXPECT_EQ(stopped, c.stops);
+    if (c.stops) {
+      EXPECT_LT(clock.elapsed(), c.at_ms + 900);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(!f.isVisible(), c.closes);
+    EXPECT_EQ(app.SettingsFileExists(), c.closes);
+    EXPECT_EQ(f.Edit1->text(), QStringLiteral("12"));
+    // No beep and no box: nothing reached a field's key filter or a command.
+    EXPECT_EQ(app.desktop.events.size(), 0u);
+    EXPECT_FALSE(app.w().Form3->isVisible());
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Actions, DuringReadingTest,
-    ::testing::Values(
-        DuringReading{"EscapeBeforeTheDialog", 100, DuringReading::kEscape, true, false},
-        DuringReading{"CloseBeforeTheDialog", 100, DuringReading::kClose, true, true},
-        DuringReading{"CloseWithTheDialog", 800, DuringReading::kClose, true, true},
-        DuringReading{"TypingBeforeTheDialog", 100, DuringReading::kType, false, false},
-        DuringReading{"TypingWithTheDialog", 800, DuringReading::kType, false, false},
-        // The powers window's key, just after the file dialog closed.
-        DuringReading{"CommandKeyBeforeTheDialog", 150, DuringReading::kCommandKey, false, false},
-        DuringReading{"ComposedCharacterWithTheDialog", 800, DuringReading::kComposed, false,
-                      false},
-        DuringReading{"DropWithTheDialog", 800, DuringReading::kDrop, false, false},
-        DuringReading{"ClickOnCancel", 800, DuringReading::kClickCancel, true, false},
-        DuringReading{"SpaceOnCancel", 800, DuringReading::kSpaceOnCancel, true, false},
-        // Meant for the dialog that has just closed.
-        DuringReading{"EscapeJustAfterTheEnd", 200, DuringReading::kEscapeAfterEnd, false, false},
-        DuringReading{"BoxShownMeanwhile", 800, DuringReading::kBox, false, false}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(LoadPicture, BuiltInPictureIsItsJpegDecodedAtThePictureArea) {
   // The picture area is 209 x 145 window pixels, in device pixels of the screen. The usual
@@ -1093,19 +913,20 @@ TEST(MonthCalendar, StartsOnTodayInIsoWeeksFromMonday) {
 }
 
 TEST(MonthCalendar, FirstShownDateLeavesRoomForTheMonthBefore) {
-  MonthCalendar c;
-  const struct {
+  struct Case {
+    const char* name;
     int year, month;
     QDate first;
-  } cases[] = {
-      {2024, 1, QDate(2023, 12, 25)},  // the 1st is a Monday: a whole week before it
-      {2024, 9, QDate(2024, 8, 26)},   // the 1st is a Sunday
-      {2025, 10, QDate(2025, 9, 29)},  // the 1st is a Wednesday
   };
-  for (const auto& k : cases) {
-    c.setCurrentPage(k.year, k.month);
-    EXPECT_EQ(c.FirstShownDate(), k.first) << k.year << "-" << k.month;
-  }
+  // A month whose 1st is a Monday shows a whole week before it.
+  const Case kCases[] = {{"2024-01, the 1st a Monday", 2024, 1, QDate(2023, 12, 25)},
+                         {"2024-09, the 1st a Sunday", 2024, 9, QDate(2024, 8, 26)},
+                         {"2025-10, the 1st a Wednesday", 2025, 10, QDate(2025, 9, 29)}};
+  MonthCalendar calendar;
+  ForEachCase(kCases, [&calendar](const Case& c) {
+    calendar.setCurrentPage(c.year, c.month);
+    EXPECT_EQ(calendar.FirstShownDate(), c.first);
+  });
 }
 
 // Counts pixels of exactly one colour inside a rectangle.
@@ -1166,10 +987,11 @@ TEST(MonthCalendar, TodayLineTakesOnlyAClickOnIt) {
     bool selects_today;
   };
   const QDate shown(2020, 1, 15);  // far from today
-  for (const Case& c : {Case{"click", true, {20, 5}, Qt::LeftButton, true},
-                        Case{"from a day", false, {20, 5}, Qt::LeftButton, false},
-                        Case{"dragged off", true, {20, -40}, Qt::LeftButton, false},
-                        Case{"right button", true, {20, 5}, Qt::RightButton, false}}) {
+  const Case kCases[] = {{"click", true, {20, 5}, Qt::LeftButton, true},
+                         {"from a day", false, {20, 5}, Qt::LeftButton, false},
+                         {"dragged off", true, {20, -40}, Qt::LeftButton, false},
+                         {"right button", true, {20, 5}, Qt::RightButton, false}};
+  ForEachCase(kCases, [&shown](const Case& c) {
     MonthCalendar calendar;
     calendar.resize(209, 183);
     calendar.setSelectedDate(shown);
@@ -1186,12 +1008,11 @@ TEST(MonthCalendar, TodayLineTakesOnlyAClickOnIt) {
                         view->visualRect(view->model()->index(3, 3)).center());
     }
     QTest::mouseRelease(line, c.button, {}, c.release);
-    EXPECT_EQ(calendar.selectedDate() == QDate::currentDate(), c.selects_today) << c.name;
+    EXPECT_EQ(calendar.selectedDate() == QDate::currentDate(), c.selects_today);
     EXPECT_EQ(calendar.monthShown() == QDate::currentDate().month() &&
                   calendar.yearShown() == QDate::currentDate().year(),
-              c.selects_today)
-        << c.name;
-  }
+              c.selects_today);
+  });
 }
 
 TEST(MonthCalendar, NeverShowsAToolTip) {
