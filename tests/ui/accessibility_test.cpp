@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "app/qt_desktop.h"
+#include "tests/support/cases.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
-#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/base/announcer.h"
 #include "ui/base/focus_order.h"
@@ -116,75 +116,67 @@ class Accessibility : public ::testing::Test, public TestProgram {
 // ---- names -------------------------------------------------------------------------------
 
 struct WindowNames {
-  const char* window;
-  std::function<QWidget*(Accessibility&)> open;
+  const char* name;
+  QWidget* (*open)(const WindowSet&);
   // Every control that takes the focus, by the words a sighted user reads for it.
   std::vector<const char*> names;
 };
-
-void PrintTo(const WindowNames& c, std::ostream* os) {
-  *os << "the " << c.window << " window";
-}
-
-class EveryFocusableControl : public Accessibility,
-                              public ::testing::WithParamInterface<WindowNames> {};
-
-TEST_P(EveryFocusableControl, HasItsRussianName) {
-  const WindowNames& expected = GetParam();
-  QWidget* window = expected.open(*this);
-  ASSERT_TRUE(window->isVisible());
-  std::vector<QString> found;
-  for (const Found& control : Focusable(window)) {
-    EXPECT_FALSE(control.name.trimmed().isEmpty())
-        << "a focusable control without a name, role " << control.iface->role();
-    found.push_back(control.name);
-  }
-  std::vector<QString> wanted;
-  for (const char* name : expected.names) wanted.push_back(Q(name));
-  EXPECT_EQ(Sorted(found), Sorted(wanted));
-  window->hide();
-}
 
 QWidget* Shown(SecondaryWindow& form) {
   form.ShowForm();
   return &form;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SixWindows, EveryFocusableControl,
-    ::testing::Values(
-        // Without a settings file both sliders run from 100 to 100.
-        WindowNames{"main",
-                    [](Accessibility& fixture) -> QWidget* { return &fixture.main(); },
-                    {"Первое число", "Второе число", "Ответ", "Первое число, от 100 до 100",
-                     "Второе число, от 100 до 100", ">>>", "<<<>>>", "<<<", "<<<", "/", "*", "-",
-                     "+", "Пи", "%", "Очистить поля ввода", "Округлить", "Квадрат", "Календарь"}},
-        // The spin field is named as a whole and in its text part.
-        WindowNames{"powers",
-                    [](Accessibility& fixture) { return Shown(fixture.powers()); },
-                    {"Введите число или подкоренное выражение", "Степень", "Степень",
-                     "Возвести в степень", "Вывести из корня", "Ответ:"}},
-        WindowNames{"quadratic",
-                    [](Accessibility& fixture) { return Shown(fixture.quadratic()); },
-                    {"a=", "b=", "c=", "Сосчитать", "Новое уравнение"}},
-        // "Сосчитать" and "Удалить выделенный символ" are disabled at the first opening and
-        // still take the focus once enabled: a screen reader lists them either way.
-        WindowNames{"mean",
-                    [](Accessibility& fixture) { return Shown(fixture.mean()); },
-                    {"Введённые числа", "Сосчитать", "Добавить", "Очистить всё",
-                     "Вводите постепенно символы в строку", "Удалить выделенный символ"}},
-        WindowNames{"settings",
-                    [](Accessibility& fixture) { return Shown(fixture.settings()); },
-                    {"Min", "Max", "OK", "Выводить подсказки"}},
-        // The About window is shown without its modal loop here; its links take the focus.
-        WindowNames{
-            "about",
-            [](Accessibility& fixture) -> QWidget* {
-              fixture.about().show();
-              return &fixture.about();
-            },
-            {"О программе", "E-mail: tm@tallymate.example", "WWW: http://www.tallymate.example"}}),
-    [](const auto& p) { return std::string(p.param.window); });
+TEST(EveryFocusableControl, HasItsRussianName) {
+  // Without a settings file both sliders run from 100 to 100. The powers window's spin field is
+  // named as a whole and in its text part. The mean window's "Сосчитать" and "Удалить
+  // выделенный символ" are disabled at the first opening and still take the focus once enabled:
+  // a screen reader lists them either way. The About window is shown without its modal loop
+  // here; its links take the focus.
+  const WindowNames kWindows[] = {
+      {"main",
+       [](const WindowSet& w) -> QWidget* { return w.Form1; },
+       {"Первое число", "Второе число", "Ответ", "Первое число, от 100 до 100",
+        "Второе число, от 100 до 100", ">>>", "<<<>>>", "<<<", "<<<", "/", "*", "-", "+", "Пи", "%",
+        "Очистить поля ввода", "Округлить", "Квадрат", "Календарь"}},
+      {"powers",
+       [](const WindowSet& w) { return Shown(*w.Form3); },
+       {"Введите число или подкоренное выражение", "Степень", "Степень", "Возвести в степень",
+        "Вывести из корня", "Ответ:"}},
+      {"quadratic",
+       [](const WindowSet& w) { return Shown(*w.Form4); },
+       {"a=", "b=", "c=", "Сосчитать", "Новое уравнение"}},
+      {"mean",
+       [](const WindowSet& w) { return Shown(*w.Form5); },
+       {"Введённые числа", "Сосчитать", "Добавить", "Очистить всё",
+        "Вводите постепенно символы в строку", "Удалить выделенный символ"}},
+      {"settings",
+       [](const WindowSet& w) { return Shown(*w.Form6); },
+       {"Min", "Max", "OK", "Выводить подсказки"}},
+      {"about",
+       [](const WindowSet& w) -> QWidget* {
+         w.Form2->show();
+         return w.Form2;
+       },
+       {"О программе", "E-mail: tm@tallymate.example", "WWW: http://www.tallymate.example"}}};
+  ForEachCase(kWindows, [](const WindowNames& c) {
+    const TestProgram program;
+    program.main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program.main()));
+    QWidget* window = c.open(program.windows());
+    ASSERT_TRUE(window->isVisible());
+    std::vector<QString> found;
+    for (const Found& control : Focusable(window)) {
+      EXPECT_FALSE(control.name.trimmed().isEmpty())
+          << "a focusable control without a name, role " << control.iface->role();
+      found.push_back(control.name);
+    }
+    std::vector<QString> wanted;
+    for (const char* name : c.names) wanted.push_back(Q(name));
+    EXPECT_EQ(Sorted(found), Sorted(wanted));
+    window->hide();
+  });
+}
 
 TEST_F(Accessibility, NamedControlsWithoutFocus) {
   EXPECT_EQ(Name(main().Image1), Q("Картинка"));
@@ -209,52 +201,44 @@ TEST_F(Accessibility, NamedControlsWithoutFocus) {
 
 // The hints stay the descriptions whether the tips are switched on or off.
 struct Hint {
-  const char* control;
+  const char* name;
   QWidget* (*of)(TForm1&);
   const char* description;
 };
 
-void PrintTo(const Hint& c, std::ostream* os) {
-  *os << c.control << " described as " << test_names::Quoted(c.description);
-}
-
-class Hints : public Accessibility, public ::testing::WithParamInterface<Hint> {};
-
-TEST_P(Hints, AreDescriptionsWithTipsOnAndOff) {
-  QWidget* control = GetParam().of(main());
+TEST_F(Accessibility, HintsAreDescriptionsWithTipsOnAndOff) {
+  // The last two are the status-bar tips of the mouse, for the controls without a tool tip.
+  const Hint kHints[] = {{"TrackBar1", [](TForm1& f) -> QWidget* { return f.TrackBar1; },
+                          "Тяните за ползунок, чтобы увеличить число ввода в первую строку"},
+                         {"TrackBar2", [](TForm1& f) -> QWidget* { return f.TrackBar2; },
+                          "Тяните за ползунок, чтобы увеличить число ввода во вторую строку"},
+                         {"Button8", [](TForm1& f) -> QWidget* { return f.Button8; },
+                          "Перенос содержимого из первой строки ввода во вторую"},
+                         {"Button11", [](TForm1& f) -> QWidget* { return f.Button11; },
+                          "Поменять местами содержимое первой и второй строки ввода"},
+                         {"Button9", [](TForm1& f) -> QWidget* { return f.Button9; },
+                          "Перенести содержимое второй строки ввода в первую"},
+                         {"Button3", [](TForm1& f) -> QWidget* { return f.Button3; },
+                          "Перенести результат в первую строку ввода"},
+                         {"Button13", [](TForm1& f) -> QWidget* { return f.Button13; },
+                          "Возводит в квадрат ответ действия"},
+                         {"Image1", [](TForm1& f) -> QWidget* { return f.Image1; },
+                          "Щёлкните по картинке, чтобы выбрать новую"},
+                         {"Edit1", [](TForm1& f) -> QWidget* { return f.Edit1; },
+                          "Двойной щелчок по данному полю позволяет ввести новые значения"},
+                         {"Button10", [](TForm1& f) -> QWidget* { return f.Button10; },
+                          "Округляет полученный результат"}};
   // A start without a settings file switches the tips off.
   ASSERT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
-  EXPECT_EQ(Description(control), Q(GetParam().description));
-  TForm1::SetToolTipOn(control, true);
-  EXPECT_EQ(Description(control), Q(GetParam().description));
-  TForm1::SetToolTipOn(control, false);
-  EXPECT_EQ(Description(control), Q(GetParam().description));
+  ForEachCase(kHints, [this](const Hint& c) {
+    QWidget* control = c.of(main());
+    EXPECT_EQ(Description(control), Q(c.description));
+    TForm1::SetToolTipOn(control, true);
+    EXPECT_EQ(Description(control), Q(c.description));
+    TForm1::SetToolTipOn(control, false);
+    EXPECT_EQ(Description(control), Q(c.description));
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, Hints,
-    ::testing::Values(Hint{"TrackBar1", [](TForm1& f) -> QWidget* { return f.TrackBar1; },
-                           "Тяните за ползунок, чтобы увеличить число ввода в первую строку"},
-                      Hint{"TrackBar2", [](TForm1& f) -> QWidget* { return f.TrackBar2; },
-                           "Тяните за ползунок, чтобы увеличить число ввода во вторую строку"},
-                      Hint{"Button8", [](TForm1& f) -> QWidget* { return f.Button8; },
-                           "Перенос содержимого из первой строки ввода во вторую"},
-                      Hint{"Button11", [](TForm1& f) -> QWidget* { return f.Button11; },
-                           "Поменять местами содержимое первой и второй строки ввода"},
-                      Hint{"Button9", [](TForm1& f) -> QWidget* { return f.Button9; },
-                           "Перенести содержимое второй строки ввода в первую"},
-                      Hint{"Button3", [](TForm1& f) -> QWidget* { return f.Button3; },
-                           "Перенести результат в первую строку ввода"},
-                      Hint{"Button13", [](TForm1& f) -> QWidget* { return f.Button13; },
-                           "Возводит в квадрат ответ действия"},
-                      Hint{"Image1", [](TForm1& f) -> QWidget* { return f.Image1; },
-                           "Щёлкните по картинке, чтобы выбрать новую"},
-                      // The status-bar tips of the mouse, for the controls without a tool tip.
-                      Hint{"Edit1", [](TForm1& f) -> QWidget* { return f.Edit1; },
-                           "Двойной щелчок по данному полю позволяет ввести новые значения"},
-                      Hint{"Button10", [](TForm1& f) -> QWidget* { return f.Button10; },
-                           "Округляет полученный результат"}),
-    [](const auto& p) { return std::string(p.param.control); });
 
 // ---- values follow the window ---------------------------------------------------------------
 
@@ -312,48 +296,39 @@ struct BoxCase {
   std::string text;
 };
 
-void PrintTo(const BoxCase& c, std::ostream* os) {
-  *os << c.name << (c.error ? ": error box " : ": information box ") << test_names::Quoted(c.text);
-}
-
-class MessageBoxes : public ::testing::TestWithParam<BoxCase> {};
-
-TEST_P(MessageBoxes, AnnounceTheirText) {
+TEST(MessageBoxes, AnnounceTheirText) {
+  // The long error is too wide for the box's label: shown in a wrapping view instead.
+  const BoxCase kBoxes[] = {
+      {"information", false, "Вводите только числа!"},
+      {"error", true, "Floating point overflow."},
+      {"long error", true, "'" + std::string(400, '7') + "' is not a valid floating point value."}};
   const AllowDialogs real_boxes;
-  QtDesktop desktop;
-  QAccessible::Role role = QAccessible::NoRole;
-  QString value, name;
-  QTimer reader;
-  reader.setInterval(20);
-  QObject::connect(&reader, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    reader.stop();
-    QAccessibleInterface* iface = Of(box);
-    role = iface->role();
-    value = iface->text(QAccessible::Value);
-    name = iface->text(QAccessible::Name);
-    box->accept();
+  ForEachCase(kBoxes, [](const BoxCase& c) {
+    QtDesktop desktop;
+    QAccessible::Role role = QAccessible::NoRole;
+    QString value, name;
+    QTimer reader;
+    reader.setInterval(20);
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      reader.stop();
+      QAccessibleInterface* iface = Of(box);
+      role = iface->role();
+      value = iface->text(QAccessible::Value);
+      name = iface->text(QAccessible::Name);
+      box->accept();
+    });
+    reader.start();
+    if (c.error)
+      desktop.ShowError(c.text);
+    else
+      desktop.ShowInformation(c.text);
+    EXPECT_EQ(role, QAccessible::AlertMessage);
+    EXPECT_EQ(value, QString::fromStdString(c.text));
+    EXPECT_EQ(name, Q("Tallymate 3.1"));
   });
-  reader.start();
-  if (GetParam().error)
-    desktop.ShowError(GetParam().text);
-  else
-    desktop.ShowInformation(GetParam().text);
-  EXPECT_EQ(role, QAccessible::AlertMessage);
-  EXPECT_EQ(value, QString::fromStdString(GetParam().text));
-  EXPECT_EQ(name, Q("Tallymate 3.1"));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, MessageBoxes,
-    ::testing::Values(BoxCase{"information", false, "Вводите только числа!"},
-                      BoxCase{"error", true, "Floating point overflow."},
-                      // Too wide for the box's label: shown in a wrapping view instead.
-                      BoxCase{
-                          "long_error", true,
-                          "'" + std::string(400, '7') + "' is not a valid floating point value."}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 // ---- the keyboard -------------------------------------------------------------------------
 
@@ -697,13 +672,13 @@ TEST_F(ScreenReader, AFieldReadsAsTheFieldShowsIt) {
   }
   // A reader asks for pieces of the text, from `start` up to but not including `end`.
   field->setText(Q("12345"));
-  const struct {
+  struct Piece {
     int start, end;
-    const char* piece;
-  } pieces[] = {{1, 3, "23"}, {0, 5, "12345"}, {4, 5, "5"}, {2, 2, ""}, {0, 1, "1"}};
-  for (const auto& p : pieces) {
-    EXPECT_EQ(text->text(p.start, p.end), Q(p.piece)) << p.start << ", " << p.end;
-  }
+    const char* text;
+  };
+  const Piece kPieces[] = {{1, 3, "23"}, {0, 5, "12345"}, {4, 5, "5"}, {2, 2, ""}, {0, 1, "1"}};
+  ForEachCase(kPieces,
+              [text](const Piece& p) { EXPECT_EQ(text->text(p.start, p.end), Q(p.text)); });
   field->setText(Q("100"));
   Of(field)->editableTextInterface()->replaceText(0, 1, Q("2"));
   EXPECT_EQ(field->text(), Q("200"));
@@ -731,22 +706,27 @@ TEST_F(ScreenReader, AboutWindowsAddressesAreLinks) {
 // Shift+F10 and the Menu key open a field's context menu on its first command, so that Cut,
 // Copy and Paste are in reach of the keyboard and a screen reader has a command to say.
 TEST_F(ScreenReader, KeyboardOpensAFieldsContextMenu) {
-  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_F10, Qt::ShiftModifier},
-                                                            {Qt::Key_Menu, Qt::NoModifier}};
+  struct Key {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+  };
+  const Key kKeys[] = {{"Shift+F10", Qt::Key_F10, Qt::ShiftModifier},
+                       {"Menu", Qt::Key_Menu, Qt::NoModifier}};
   main().Edit1->setText(Q("100"));
   main().Edit1->setFocus();
-  for (const auto& [key, modifiers] : keys) {
-    QTest::keyClick(main().Edit1, key, modifiers);
+  ForEachCase(kKeys, [this](const Key& c) {
+    QTest::keyClick(main().Edit1, c.key, c.modifiers);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr) << key;
+    ASSERT_NE(menu, nullptr);
     const QList<QAction*> actions = menu->actions();
     const auto first = std::find_if(actions.begin(), actions.end(),
                                     [](QAction* a) { return a->isEnabled() && !a->isSeparator(); });
     ASSERT_NE(first, actions.end());
-    EXPECT_EQ(menu->activeAction(), *first) << key;
+    EXPECT_EQ(menu->activeAction(), *first);
     menu->close();
     QCoreApplication::processEvents();
-  }
+  });
   EXPECT_FALSE(main().N1->isVisible());  // Shift+F10 is not F10: the menu bar stays closed
 }
 
