@@ -29,6 +29,7 @@
 
 #include "app/qt_desktop.h"
 #include "app/translations.h"
+#include "tests/support/cases.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/controls/month_calendar.h"
@@ -130,25 +131,25 @@ SeenBox Show(bool error, const std::string& text) {
 // Pasted markup of several kinds reaches the box as typed: rendered as HTML it would need far
 // less (or far more) room than the characters themselves.
 TEST(MessageBoxes, MarkupInTheTextIsShownAsTyped) {
-  struct Case {
-    const char* input;
+  const char* const kInputs[] = {
+      "<b>5</b>",  "<h1>9</h1>",      "<img src=x>",      "<a href=\"x\">1</a>",
+      "&lt;5&gt;", "<i>1,5</i><br>2", "<table><tr><td>7", "<font size=7>3</font>"};
+  struct Kind {
+    const char* name;
+    bool error;
   };
-  const Case cases[] = {
-      {"<b>5</b>"},  {"<h1>9</h1>"},      {"<img src=x>"},      {"<a href=\"x\">1</a>"},
-      {"&lt;5&gt;"}, {"<i>1,5</i><br>2"}, {"<table><tr><td>7"}, {"<font size=7>3</font>"}};
-  for (const Case& c : cases) {
-    for (const bool error : {true, false}) {
-      const std::string text =
-          "'" + std::string(c.input) + "' is not a valid floating point value.";
-      const SeenBox box = Show(error, text);
-      SCOPED_TRACE(std::string(c.input) + (error ? " in the error box" : " in the message"));
+  const Kind kKinds[] = {{"the error box", true}, {"the message", false}};
+  ForEachCase(kInputs, [&kKinds](const char* input) {
+    ForEachCase(kKinds, [input](const Kind& kind) {
+      const std::string text = "'" + std::string(input) + "' is not a valid floating point value.";
+      const SeenBox box = Show(kind.error, text);
       ASSERT_TRUE(box.seen);
       EXPECT_EQ(box.format, Qt::PlainText);
       EXPECT_EQ(S(box.shown_text), text);
       EXPECT_TRUE(box.same_room_as_plain);
       EXPECT_TRUE(box.whole_text_visible);
-    }
-  }
+    });
+  });
 }
 
 TEST(MessageBoxes, ErrorBoxHasTheErrorIconTheMessageNoneBothOneButton) {
@@ -170,10 +171,10 @@ TEST(MessageBoxes, ErrorBoxHasTheErrorIconTheMessageNoneBothOneButton) {
 // A long invalid number: the box stays on the screen and shows every character, wrapped.
 TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
   struct Case {
-    const char* what;
+    const char* name;
     std::string text;
   };
-  const Case cases[] = {
+  const Case kCases[] = {
       {"2000 digits", "'" + std::string(2000, '7') + "x' is not a valid floating point value."},
       {"words",
        [] {
@@ -183,8 +184,7 @@ TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
        }()},
       {"20000 digits", "'" + std::string(20000, '1') + "-' is not a valid integer value."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  ForEachCase(kCases, [](const Case& c) {
     const SeenBox box = Show(true, c.text);
     ASSERT_TRUE(box.seen);
     EXPECT_EQ(S(box.shown_text), c.text);
@@ -195,18 +195,23 @@ TEST(MessageBoxes, LongTextIsWrappedWholeInsideTheScreen) {
     EXPECT_GT(box.text_width, 0);
     EXPECT_LE(box.text_width, std::min(600, box.area.width() * 2 / 3))
         << "screen " << box.area.width() << "x" << box.area.height();
-  }
+  });
 }
 
 TEST(MessageBoxes, BoxesSitAtTheCentreOfTheScreen) {
-  for (const std::string& text :
-       {std::string("Floating point division by zero."), std::string(3000, '9')}) {
-    const SeenBox box = Show(true, text);
+  struct Case {
+    const char* name;
+    std::string text;
+  };
+  const Case kCases[] = {{"short", "Floating point division by zero."},
+                         {"3000 digits", std::string(3000, '9')}};
+  ForEachCase(kCases, [](const Case& c) {
+    const SeenBox box = Show(true, c.text);
     ASSERT_TRUE(box.seen);
     const QPoint offset = box.frame.center() - box.area.center();
-    EXPECT_LE(std::abs(offset.x()), 1) << text.size();
-    EXPECT_LE(std::abs(offset.y()), 1) << text.size();
-  }
+    EXPECT_LE(std::abs(offset.x()), 1);
+    EXPECT_LE(std::abs(offset.y()), 1);
+  });
 }
 
 // ---- Russian ------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/cases.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
 #include "ui/base/colors.h"
@@ -45,7 +46,7 @@ struct RatioCase {
 };
 
 TEST(Contrast, RatioFollowsTheRelativeLuminanceOfBothColours) {
-  const RatioCase cases[] = {
+  const RatioCase kCases[] = {
       {"black on white", Qt::black, Qt::white, 21.0},
       {"a colour on itself", QColor(0x12, 0x34, 0x56), QColor(0x12, 0x34, 0x56), 1.0},
       {"order does not matter", Qt::white, Qt::black, 21.0},
@@ -53,7 +54,8 @@ TEST(Contrast, RatioFollowsTheRelativeLuminanceOfBothColours) {
       {"dark palette's grey on white", QColor(0xED, 0xED, 0xED), Qt::white, 1.17},
       {"black on yellow", Qt::black, QColor(0xFF, 0xFF, 0x00), 19.56},
   };
-  for (const RatioCase& c : cases) EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.name;
+  ForEachCase(kCases,
+              [](const RatioCase& c) { EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01); });
 }
 
 struct ReadableCase {
@@ -67,7 +69,7 @@ TEST(Contrast, ATextKeepsItsColourWhereItReadsAndOtherwiseTakesBlackOrWhite) {
   const QColor teal(0x00, 0x80, 0x80);
   const QColor grey(0xA0, 0xA0, 0xA0);
   const QColor blue(0x00, 0x00, 0xFF);
-  const ReadableCase cases[] = {
+  const ReadableCase kCases[] = {
       {"grey text on a white field", Qt::white, QColor(0xED, 0xED, 0xED), kReadable, Qt::black},
       {"black caption on a dark window", QColor(0x23, 0x23, 0x23), Qt::black, kReadable, Qt::white},
       {"black on teal, ordinary text", teal, Qt::black, kReadable, Qt::white},
@@ -76,8 +78,9 @@ TEST(Contrast, ATextKeepsItsColourWhereItReadsAndOtherwiseTakesBlackOrWhite) {
       {"a blue link on navy", QColor(0x00, 0x00, 0x80), blue, kReadableBoldOrLink, Qt::white},
       {"black on yellow", QColor(0xFF, 0xFF, 0x00), Qt::black, kReadable, Qt::black},
   };
-  for (const ReadableCase& c : cases)
-    EXPECT_EQ(ReadableOn(c.background, c.wanted, c.least).name(), c.expected.name()) << c.name;
+  ForEachCase(kCases, [](const ReadableCase& c) {
+    EXPECT_EQ(ReadableOn(c.background, c.wanted, c.least).name(), c.expected.name());
+  });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 
 #include "app/application_windows.h"
 #include "core/number_text.h"
+#include "tests/support/cases.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
 #include "ui/controls/spin_field.h"
@@ -285,10 +286,6 @@ struct WrittenField {
   const char* text;  // what the field then holds, wider than the field
 };
 
-void PrintTo(const WrittenField& c, std::ostream* out) {
-  *out << c.name;
-}
-
 void Multiply(WindowSet& w) {
   w.Form1->Edit1->setText(QStringLiteral("-123456789,123"));
   w.Form1->Edit2->setText(QStringLiteral("9,87654321E-300"));
@@ -308,35 +305,25 @@ void SwapOperands(WindowSet& w) {
   w.Form1->Button11->click();
 }
 
-class FieldsShowTheirBeginning : public VisibleText,
-                                 public ::testing::WithParamInterface<WrittenField> {};
-
-TEST_P(FieldsShowTheirBeginning, AfterTheCommandWroteThem) {
-  const WrittenField& c = GetParam();
-  Start();
-  c.act(Windows());
-  QLineEdit* field = c.field(Windows());
-  EXPECT_EQ(field->text(), QString::fromUtf8(c.text));
-  EXPECT_GT(QFontMetrics(field->font()).horizontalAdvance(field->text()), field->width())
-      << "the case needs a text wider than its field";
-  EXPECT_EQ(field->cursorPosition(), 0);
-  // The first character, the minus sign included, is drawn at the field's left.
-  EXPECT_LT(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+TEST_F(VisibleText, FieldsShowTheirBeginningAfterACommandWroteThem) {
+  const WrittenField kFields[] = {
+      {"ProductInTheAnswer", Multiply, [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit3; },
+       "-1,21932631234117E-291"},
+      {"AnswerMovedToTheFirstField", MoveAnswerToFirst,
+       [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; }, "-3,33333333333333E-7"},
+      {"SwappedOperand", SwapOperands, [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; },
+       "-1,23456789012345E-123"}};
+  ForEachCase(kFields, [this](const WrittenField& c) {
+    Start();
+    c.act(Windows());
+    QLineEdit* field = c.field(Windows());
+    EXPECT_EQ(field->text(), QString::fromUtf8(c.text));
+    EXPECT_GT(QFontMetrics(field->font()).horizontalAdvance(field->text()), field->width())
+        << "the case needs a text wider than its field";
+    EXPECT_EQ(field->cursorPosition(), 0);
+    // The first character, the minus sign included, is drawn at the field's left.
+    EXPECT_LT(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, FieldsShowTheirBeginning,
-    ::testing::Values(WrittenField{"ProductInTheAnswer", Multiply,
-                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit3; },
-                                   "-1,21932631234117E-291"},
-                      WrittenField{"AnswerMovedToTheFirstField", MoveAnswerToFirst,
-                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; },
-                                   "-3,33333333333333E-7"},
-                      WrittenField{"SwappedOperand", SwapOperands,
-                                   [](WindowSet& w) -> QLineEdit* { return w.Form1->Edit1; },
-                                   "-1,23456789012345E-123"}),
-    [](const ::testing::TestParamInfo<WrittenField>& param) {
-      return std::string(param.param.name);
-    });
 
 }  // namespace
