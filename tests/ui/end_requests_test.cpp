@@ -18,6 +18,7 @@
 #include <string>
 
 #include "pictures/progress.h"
+#include "tests/support/cases.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/test_program.h"
 #include "ui/picture_loading/picture_loader.h"
@@ -74,6 +75,13 @@ void DefaultSignals() {
   std::signal(SIGHUP, SIG_DFL);
 }
 
+struct Signal {
+  const char* name;
+  int number;
+};
+
+const Signal kSignals[] = {{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}};
+
 struct Way {
   const char* name;
   std::function<void()> ask;
@@ -90,37 +98,35 @@ const Way kWays[] = {
 TEST(EndRequests, BeforeTheSettingsAreReadASignalEndsTheProcessAtOnceWithZero) {
   DefaultSignals();
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  for (int signal : {SIGTERM, SIGHUP}) {
+  ForEachCase(kSignals, [](const Signal& signal) {
     EXPECT_EXIT(
         {
           EndRequests requests;
-          std::raise(signal);
+          std::raise(signal.number);
           std::_Exit(3);
         },
-        ::testing::ExitedWithCode(0), "")
-        << "signal " << signal;
+        ::testing::ExitedWithCode(0), "");
     // Sent in the program's first milliseconds, before it could catch anything.
     EXPECT_EXIT(
         {
           HoldBackEndSignals();
-          std::raise(signal);
+          std::raise(signal.number);
           const EndRequests requests;
           std::_Exit(3);
         },
         ::testing::ExitedWithCode(0), "")
-        << "signal " << signal << " held back from the start";
-  }
+        << "held back from the start";
+  });
 }
 
 TEST(EndRequests, HeldSignalsWaitForTheLoopAndComeAsOneRequestPerReading) {
   DefaultSignals();
-  for (int signal : {SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(signal);
+  ForEachCase(kSignals, [](const Signal& signal) {
     int ends = 0;
     EndRequests requests;
     requests.Hold();
-    std::raise(signal);
-    std::raise(signal);
+    std::raise(signal.number);
+    std::raise(signal.number);
     requests.Listen([] {},
                     [&ends] {
                       ++ends;
@@ -128,10 +134,10 @@ TEST(EndRequests, HeldSignalsWaitForTheLoopAndComeAsOneRequestPerReading) {
                     });
     EXPECT_TRUE(QTest::qWaitFor([&ends] { return ends > 0; }, 10000));
     // Both signals were read together; one more is one more request.
-    std::raise(signal);
+    std::raise(signal.number);
     EXPECT_TRUE(QTest::qWaitFor([&ends] { return ends > 1; }, 10000));
     EXPECT_EQ(ends, 2);
-  }
+  });
 }
 
 TEST(EndRequests, AnIgnoredSignalStaysIgnoredAndTheOldHandlersComeBack) {
@@ -162,8 +168,7 @@ TEST(EndRequests, AnIgnoredSignalStaysIgnoredAndTheOldHandlersComeBack) {
 
 TEST(SessionEnd, WritesTheSettingsAsAtACloseAndEndsTheLoop) {
   DefaultSignals();
-  for (const Way& way : kWays) {
-    SCOPED_TRACE(way.name);
+  ForEachCase(kWays, [](const Way& way) {
     TestProgram program(kStored);
     EndRequests requests;
     ListenAsTheProgram(requests, program);
@@ -171,13 +176,12 @@ TEST(SessionEnd, WritesTheSettingsAsAtACloseAndEndsTheLoop) {
     EXPECT_EQ(RunLoop(way.ask), 0);
     EXPECT_EQ(program.ReadFile(), kAfterRange);
     NoBox(program);
-  }
+  });
 }
 
 TEST(SessionEnd, AFailedWriteShowsNoBoxAndTheProgramEndsAllTheSame) {
   DefaultSignals();
-  for (const Way& way : kWays) {
-    SCOPED_TRACE(way.name);
+  ForEachCase(kWays, [](const Way& way) {
     TestProgram program(kStored);
     EndRequests requests;
     ListenAsTheProgram(requests, program);
@@ -185,7 +189,7 @@ TEST(SessionEnd, AFailedWriteShowsNoBoxAndTheProgramEndsAllTheSame) {
     EXPECT_EQ(RunLoop(way.ask), 0);
     NoBox(program);
     EXPECT_TRUE(QFileInfo(program.path).isDir());
-  }
+  });
 }
 
 TEST(SessionEnd, AfterTheProgramsOwnCloseTheQuitGoesOnAndNothingIsWrittenAgain) {
@@ -249,8 +253,13 @@ TEST(SessionEnd, EndsTheAboutWindowsOwnLoop) {
 
 TEST(SessionEnd, StopsAPictureReadingBeforeAndAfterItsDialogShows) {
   DefaultSignals();
-  for (const bool with_dialog : {false, true}) {
-    SCOPED_TRACE(with_dialog ? "the dialog showing" : "before the dialog");
+  struct Moment {
+    const char* name;
+    bool with_dialog;
+  };
+  const Moment kMoments[] = {{"before the dialog", false}, {"the dialog showing", true}};
+  ForEachCase(kMoments, [](const Moment& moment) {
+    const bool with_dialog = moment.with_dialog;
     TestProgram program(kStored);
     EndRequests requests;
     ListenAsTheProgram(requests, program);
@@ -290,5 +299,5 @@ TEST(SessionEnd, StopsAPictureReadingBeforeAndAfterItsDialogShows) {
     EXPECT_TRUE(stopped.load());
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(program.ReadFile(), kAfterRange);
-  }
+  });
 }

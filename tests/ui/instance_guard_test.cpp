@@ -35,7 +35,7 @@ TEST(TitleTest, ComparesExactly) {
                               {"trailing_nul", QByteArray("Tallymate 3.1\0", 14), true, false},
                               {"empty", "", true, false}};
   ForEachCase(kCases, [](const TitleCase& c) {
-    EXPECT_EQ(WindowTitleFromProperty(c.bytes, c.utf8) == kTitle, c.matches) << c.name;
+    EXPECT_EQ(WindowTitleFromProperty(c.bytes, c.utf8) == kTitle, c.matches);
   });
 }
 
@@ -87,7 +87,13 @@ TEST(WindowSet, ObeysItsGuard) {
   char name[] = "instance_guard_test";
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
-  for (const bool another_copy : {false, true}) {
+  struct Case {
+    const char* name;
+    bool another_copy;
+  };
+  const Case kCases[] = {{"no other copy", false}, {"another copy", true}};
+  ForEachCase(kCases, [](const Case& c) {
+    const bool another_copy = c.another_copy;
     RecordingDesktop desktop;
     QString title = QStringLiteral("<not asked>");
     bool owned = true;
@@ -100,13 +106,13 @@ TEST(WindowSet, ObeysItsGuard) {
           std::any_of(tops.begin(), tops.end(), [](QWidget* w) { return w->isVisible(); });
       return another_copy;
     });
-    EXPECT_EQ(windows.CreateMainWindow(), !another_copy) << "another copy: " << another_copy;
+    EXPECT_EQ(windows.CreateMainWindow(), !another_copy);
     EXPECT_EQ(title, kTitle);
     EXPECT_FALSE(owned);
     EXPECT_FALSE(something_shown);
     EXPECT_FALSE(windows.Main().isVisible());
     EXPECT_TRUE(desktop.events.empty());
-  }
+  });
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(LockFolder, IsTheRuntimeFolderOrElseTheTemporaryOne) {
                                                      {"XDG_RUNTIME_DIR", runtime_value},
                                                      {"DISPLAY", ":7"}});
     const QString expected = c.in_runtime ? runtime.path() : temporary.path();
-    EXPECT_EQ(path.parent_path(), std::filesystem::path(expected.toStdString())) << c.name;
+    EXPECT_EQ(path.parent_path(), std::filesystem::path(expected.toStdString()));
   });
 }
 
@@ -138,7 +138,7 @@ TEST(SharedLock, OnlyOnOneDesktop) {
       (*e)["XDG_RUNTIME_DIR"] = "/run/user/test";
     }
     EXPECT_EQ(LockPathWith(first) == LockPathWith(second), c.same)
-        << c.name << ": " << LockPathWith(first) << " and " << LockPathWith(second);
+        << LockPathWith(first) << " and " << LockPathWith(second);
   });
 }
 
@@ -229,7 +229,7 @@ void ExpectStart(const HolderCase& c) {
   if (c.held_elsewhere) {
     ASSERT_GE(other, 0);
   }
-  EXPECT_EQ(InAnotherProcess(HoldSessionLock), c.copy_runs) << c.name;
+  EXPECT_EQ(InAnotherProcess(HoldSessionLock), c.copy_runs);
   EXPECT_FALSE(std::filesystem::exists(elsewhere)) << "the planted link was followed";
   if (other >= 0) close(other);
 }
