@@ -175,22 +175,6 @@ TEST_F(CalcWindowsUi, PowersTabWalkComputesOnTheButtonsAndReturnsToTheNumber) {
   EXPECT_TRUE(desktop_.events.empty());
 }
 
-TEST_F(CalcWindowsUi, PowersWithAnEmptyNumberTheFocusStaysOnEachButton) {
-  TForm3* f = Open(form3_);
-  const std::vector<QWidget*> order = {f->Edit1, f->SpinEdit1->Editor(), f->Button1, f->Edit2,
-                                       f->Button2};
-  for (size_t i = 1; i <= order.size(); ++i) {
-    Tab();
-    EXPECT_EQ(Focus(), order[i % order.size()]) << "Tab " << i;
-  }
-  for (size_t i = order.size() - 1; i + 1 > 0; --i) {
-    BackTab();
-    EXPECT_EQ(Focus(), order[i]) << "Shift+Tab to " << i;
-  }
-  EXPECT_EQ(f->Edit2->text(), "");
-  EXPECT_TRUE(desktop_.events.empty());
-}
-
 TEST_F(CalcWindowsUi, PowersFailingCommandShowsItsErrorOnceAndKeepsTheAnswer) {
   TForm3* f = Open(form3_);
   Type("4");
@@ -589,21 +573,6 @@ TEST_F(MeanUi, ClearAllLeavesNoControlWithTheFocus) {
   Tab();
   EXPECT_EQ(Focus(), f->ListBox1);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Invalid floating point operation."});
-}
-
-TEST_F(MeanUi, TabWalkSkipsDisabledButtons) {
-  TForm5* f = OpenWith({"1"});
-  f->ListBox1->setFocus(Qt::OtherFocusReason);
-  const std::vector<QWidget*> walk = {f->Button1, f->Edit1,   f->Button2,
-                                      f->Button3, f->Button4, f->ListBox1};
-  for (QWidget* next : walk) {
-    Tab();
-    EXPECT_EQ(Focus(), next);
-  }
-  Click(f->Button4);
-  f->Edit1->setFocus();
-  Tab();
-  EXPECT_EQ(Focus(), f->Button3);
 }
 
 TEST_F(MeanUi, FieldFiltersAndAClickEmptiesIt) {

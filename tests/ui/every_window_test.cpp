@@ -1,7 +1,7 @@
-// What holds in every window as the user meets it, read against the window's form: each control
-// lies inside its window and no two controls that take input cover each other; every text the
-// form gives reaches its control whole, blanks included; Tab walks the controls in the order the
-// form declares and Shift+Tab walks back; the About window shows its whole text inside itself.
+// What holds in every window as the user meets it: each control the form names lies inside its
+// window and no two controls that take input cover each other; every text the form gives reaches
+// its control whole, blanks included; Tab walks each window's controls in their order and
+// Shift+Tab walks back; the About window shows its whole text inside itself.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/cases.h"
 #include "tests/support/test_program.h"
 #include "ui/controls/link_label.h"
 #include "ui/windows/Unit2.h"
@@ -43,8 +44,7 @@ std::string S(const QString& text) {
 
 // A form as its file declares it.
 struct Form {
-  QStringList widgets;   // every named widget but the window, in the file's order
-  QStringList tabstops;  // the declared tab order; empty: the file's order
+  QStringList widgets;  // every named widget but the window, in the file's order
   struct Text {
     QString object;    // a widget or an action
     QString property;  // text, toolTip, title, windowTitle
@@ -60,7 +60,6 @@ Form ReadForm(const char* file) {
   QXmlStreamReader xml(&in);
   QStringList owners;  // the open widgets and actions, innermost last
   QString property;
-  bool in_tabstop = false;
   while (!xml.atEnd()) {
     xml.readNext();
     if (xml.isStartElement()) {
@@ -75,16 +74,11 @@ Form ReadForm(const char* file) {
                  (property == QLatin1String("text") || property == QLatin1String("toolTip") ||
                   property == QLatin1String("title") || property == QLatin1String("windowTitle"))) {
         form.texts.push_back({owners.back(), property, xml.readElementText()});
-      } else if (tag == QLatin1String("tabstop")) {
-        in_tabstop = true;
       }
-    } else if (xml.isCharacters() && in_tabstop) {
-      form.tabstops << xml.text().toString();
     } else if (xml.isEndElement()) {
       const auto tag = xml.name();
       if (tag == QLatin1String("widget") || tag == QLatin1String("action")) owners.removeLast();
       if (tag == QLatin1String("property")) property.clear();
-      if (tag == QLatin1String("tabstop")) in_tabstop = false;
     }
   }
   EXPECT_FALSE(xml.hasError()) << file << ": " << S(xml.errorString());
@@ -196,78 +190,103 @@ TEST_F(EveryWindow, EveryTextTheFormGivesReachesItsControlWhole) {
   EXPECT_GT(compared, 40) << "the forms' texts were not found";
 }
 
-// The control a focused widget belongs to: the nearest one the form names, else the widget
-// itself (a control the window makes as it runs).
+// A control by its object name; one the window makes as it runs has none and goes by its class.
+QString NameOf(const QWidget* w) {
+  return w->objectName().isEmpty() ? QLatin1String(w->metaObject()->className()) : w->objectName();
+}
+
+// The control a focused widget belongs to: the nearest of `controls`, else the widget itself.
 QString ControlOf(const QWidget* focus, const QWidget* window, const QStringList& controls) {
   if (focus == nullptr) return Q("<nothing>");
   for (const QWidget* w = focus; w != nullptr && w != window; w = w->parentWidget())
-    if (controls.contains(w->objectName())) return w->objectName();
-  return focus->objectName().isEmpty()
-             ? Q("<") + QLatin1String(focus->metaObject()->className()) + Q(">")
-             : focus->objectName();
+    if (controls.contains(NameOf(w))) return NameOf(w);
+  return NameOf(focus);
 }
 
-// Tab from the first control goes round every control that takes the focus once, those of the
-// form in the order it declares (a disabled one is passed over), and Shift+Tab goes round the
-// other way.
-TEST_F(EveryWindow, TabWalksTheDeclaredOrderAndShiftTabWalksBack) {
-  for (const Window& w : Windows()) {
-    Show(w.window);
-    const Form form = ReadForm(w.file);
-    const auto can_focus = [&](const QWidget* c) {
-      return c != nullptr && c->isVisibleTo(w.window) && c->isEnabled() &&
-             (c->focusPolicy() & Qt::TabFocus) != 0;
-    };
-    // A declared stop must take the focus unless it is hidden or disabled now; without a
-    // declared order, the controls that take the focus follow the file.
-    QStringList declared;
-    for (const QString& name : form.tabstops) {
-      const auto* control = w.window->findChild<QWidget*>(name);
-      ASSERT_NE(control, nullptr) << w.file << ": " << S(name);
-      if (control->isVisibleTo(w.window) && control->isEnabled()) declared << name;
-    }
-    if (form.tabstops.isEmpty()) {
-      for (const QString& name : form.widgets)
-        if (can_focus(w.window->findChild<QWidget*>(name))) declared << name;
-    }
-    ASSERT_GE(declared.size(), 2) << w.file;
-    // Every control that can take the focus, named as the walk names it.
+QWidget* Control(const QWidget* window, const QString& name) {
+  for (QWidget* w : window->findChildren<QWidget*>())
+    if (NameOf(w) == name) return w;
+  return nullptr;
+}
+
+// The mean window's buttons that need a list are enabled once it holds a number.
+void AddANumberToTheMean(const WindowSet& set) {
+  if (set.Form5->ListBox1->count() > 0) return;
+  set.Form5->Edit1->setText(Q("1"));
+  set.Form5->Button3->click();
+}
+
+// Tab from the first control goes round every control that takes the focus once, in the order
+// the user meets them, and Shift+Tab goes round the other way. A disabled button is passed over;
+// a button that computes as the focus reaches it computes nothing from empty fields, says nothing
+// and keeps the focus.
+TEST_F(EveryWindow, TabWalksEachWindowsOrderAndShiftTabWalksBack) {
+  struct TabCase {
+    const char* name;
+    const char* file;
+    const char* order;
+    void (*prepare)(const WindowSet&) = nullptr;
+    bool reports = false;  // the walk shows a message
+  };
+  const TabCase kCases[] = {
+      {"main", "adding.ui",
+       "Button1 Edit1 Edit2 Edit3 TrackBar2 TrackBar1 Button2 MonthCalendar1 Button4 Button5 "
+       "Button3 Button6 Button7 Button8 Button9 Button10 Button11 Button12 Button13"},
+      // The About text is made by the window.
+      {"about", "Unit2.ui", "QPlainTextEdit Label4 Label3"},
+      {"powers", "Unit3.ui", "Edit1 SpinEdit1 Button1 Edit2 Button2"},
+      {"quadratic", "Unit4.ui", "Edit1 Edit2 Edit3 Button1 Button2"},
+      // The mean of an empty list and deleting from it cannot be asked for; entering the list
+      // asks for its mean, which an empty list has not.
+      {"mean, empty list", "Unit5.ui", "ListBox1 Edit1 Button3 Button4", nullptr, true},
+      {"mean, one number", "Unit5.ui", "ListBox1 Button1 Edit1 Button2 Button3 Button4",
+       AddANumberToTheMean},
+      {"settings", "Unit6.ui", "Edit1 Edit2 Button1 CheckBox1"}};
+  ForEachCase(kCases, [&](const TabCase& c) {
+    QWidget* window = nullptr;
+    for (const Window& w : Windows())
+      if (std::string(w.file) == c.file) window = w.window;
+    ASSERT_NE(window, nullptr);
+    Show(window);
+    if (c.prepare != nullptr) c.prepare(program_->windows());
+    program_->desktop.Clear();
+    const QStringList order = Q(c.order).split(QLatin1Char(' '));
+    for (const QString& name : order)
+      ASSERT_NE(Control(window, name), nullptr) << S(name) << " is not in the window";
+    // Every control that can take the focus now, named as the walk names it.
     QStringList all;
-    for (const QWidget* c : w.window->findChildren<QWidget*>()) {
-      if (c->focusProxy() == nullptr && can_focus(c)) {
-        const QString name = ControlOf(c, w.window, form.widgets);
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+      if (w->focusProxy() == nullptr && w->isVisibleTo(window) && w->isEnabled() &&
+          (w->focusPolicy() & Qt::TabFocus) != 0) {
+        const QString name = ControlOf(w, window, order);
         if (!all.contains(name)) all << name;
       }
     }
-    auto* first = w.window->findChild<QWidget*>(declared.front());
-    const auto walk = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
-      first->setFocus(Qt::TabFocusReason);
-      QStringList walked{ControlOf(QApplication::focusWidget(), w.window, form.widgets)};
-      for (qsizetype i = 0; i < all.size(); ++i) {
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-        walked << ControlOf(QApplication::focusWidget(), w.window, form.widgets);
-      }
-      return walked;
-    };
-    const QStringList forward = walk(Qt::Key_Tab, Qt::NoModifier);
-    const std::string seen = S(forward.join(Q(" ")));
-    EXPECT_EQ(forward.back(), forward.front()) << w.file << ": " << seen << " is no round";
-    QStringList round = forward.mid(0, forward.size() - 1);
-    QStringList sorted_round = round, sorted_all = all;
-    sorted_round.sort();
+    QStringList sorted_all = all, sorted_order = order;
     sorted_all.sort();
-    EXPECT_EQ(S(sorted_round.join(Q(" "))), S(sorted_all.join(Q(" "))))
-        << w.file << ": Tab went " << seen;
-    QStringList in_order;
-    for (const QString& name : round)
-      if (declared.contains(name)) in_order << name;
-    EXPECT_EQ(S(in_order.join(Q(" "))), S(declared.join(Q(" "))))
-        << w.file << ": Tab went " << seen;
-    QStringList back = forward;
-    std::reverse(back.begin(), back.end());
-    EXPECT_EQ(S(walk(Qt::Key_Backtab, Qt::ShiftModifier).join(Q(" "))), S(back.join(Q(" "))))
-        << w.file;
-  }
+    sorted_order.sort();
+    EXPECT_EQ(S(sorted_all.join(Q(" "))), S(sorted_order.join(Q(" "))))
+        << "the controls that take the focus";
+    // Each key after the event loop has run what the focus change before it queued, as the
+    // user's next key comes.
+    const auto walk = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+      Control(window, order.front())->setFocus(Qt::TabFocusReason);
+      QCoreApplication::processEvents();
+      QStringList walked{ControlOf(QApplication::focusWidget(), window, order)};
+      for (qsizetype i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        QCoreApplication::processEvents();
+        walked << ControlOf(QApplication::focusWidget(), window, order);
+      }
+      return S(walked.join(Q(" ")));
+    };
+    QStringList round = order;
+    round << order.front();
+    EXPECT_EQ(walk(Qt::Key_Tab, Qt::NoModifier), S(round.join(Q(" ")))) << "Tab";
+    std::reverse(round.begin(), round.end());
+    EXPECT_EQ(walk(Qt::Key_Backtab, Qt::ShiftModifier), S(round.join(Q(" ")))) << "Shift+Tab";
+    EXPECT_EQ(program_->desktop.events.empty(), !c.reports);
+  });
 }
 
 // What the program shows as a result or as its own text takes no typing, and every link shows

@@ -266,20 +266,6 @@ TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
   }
 }
 
-TEST_F(InfoWindows, TabOrder) {
-  TForm6& s = settings();
-  s.ShowForm();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
-  s.Edit1->setFocus(Qt::OtherFocusReason);
-  std::vector<QWidget*> visited;
-  for (int i = 0; i < 4; ++i) {
-    visited.push_back(QApplication::focusWidget());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  }
-  EXPECT_EQ(visited, (std::vector<QWidget*>{s.Edit1, s.Edit2, s.Button1, s.CheckBox1}));
-  EXPECT_EQ(QApplication::focusWidget(), s.Edit1);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Settings window: showing
 

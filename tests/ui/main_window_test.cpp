@@ -150,24 +150,6 @@ TEST(MainWindowFrame, Label10KeepsItsOwnBackground) {
             QApplication::palette().color(QPalette::Window));
 }
 
-TEST(MainWindowFrame, TabOrderBeginsAtPlus) {
-  Program p;
-  TForm1& f = p.f();
-  QWidget* const expected[] = {f.Button1,   f.Edit1,    f.Edit2,          f.Edit3,    f.TrackBar2,
-                               f.TrackBar1, f.Button2,  f.MonthCalendar1, f.Button4,  f.Button5,
-                               f.Button3,   f.Button6,  f.Button7,        f.Button8,  f.Button9,
-                               f.Button10,  f.Button11, f.Button12,       f.Button13, f.Button1};
-  f.Button1->setFocus(Qt::TabFocusReason);
-  for (size_t i = 1; i < std::size(expected); ++i) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QWidget* now = QApplication::focusWidget();
-    ASSERT_NE(now, nullptr);
-    const bool inside = now == expected[i] || expected[i]->isAncestorOf(now);
-    EXPECT_TRUE(inside) << "step " << i << ": expected " << S(expected[i]->objectName()) << ", got "
-                        << S(now->objectName()) << " (" << now->metaObject()->className() << ")";
-  }
-}
-
 // ---- keyboard ---------------------------------------------------------------------------
 
 // One rule for a focused push button in every window, the desktop's: Enter and keypad Enter
