@@ -110,52 +110,6 @@ class CalcWindowsUi : public ::testing::Test {
   std::unique_ptr<TForm5> form5_;
 };
 
-// ---- controls ----
-
-// Enter on the button that has the focus presses it, as Space does, in all three windows.
-TEST_F(CalcWindowsUi, EnterOnAFocusedButtonPressesIt) {
-  TForm3* f3 = Open(form3_);
-  f3->Edit1->setText("3");
-  f3->Button1->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f3->Edit2->text(), "9");
-  f3->Edit1->setText("16");
-  f3->Button2->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Enter, Qt::KeypadModifier);
-  EXPECT_EQ(f3->Edit2->text(), "4");
-
-  TForm4* f4 = Open(form4_);
-  f4->Edit1->setText("1");
-  f4->Edit2->setText("-3");
-  f4->Edit3->setText("2");
-  f4->Button1->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f4->Label2->text(), "x1=2");
-  EXPECT_EQ(Focus(), f4->Button1);
-  f4->Button2->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f4->Label2->text(), "");
-  EXPECT_EQ(f4->Edit1->text(), "");
-
-  TForm5* f5 = Open(form5_);
-  f5->Edit1->setText("5");
-  f5->Button3->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f5->ListBox1->count(), 1);
-  f5->Button1->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f5->Label1->text(), "Среднее арифметическое=5");
-  f5->ListBox1->setCurrentRow(0);
-  f5->Button2->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(f5->ListBox1->count(), 0);
-  f5->Button4->setFocus(Qt::OtherFocusReason);
-  Press(Qt::Key_Return);
-  EXPECT_FALSE(f5->Button4->isEnabled());
-  EXPECT_EQ(f5->Label1->text(), "");
-  EXPECT_TRUE(desktop_.events.empty());
-}
-
 // ---- powers and roots ----
 
 TEST_F(CalcWindowsUi, PowersTabWalkComputesOnTheButtonsAndReturnsToTheNumber) {

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFrame>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "tests/support/cases.h"
+#include "tests/support/held_key.h"
 #include "tests/support/test_program.h"
 #include "ui/controls/link_label.h"
 #include "ui/windows/Unit2.h"
@@ -287,6 +290,50 @@ TEST_F(EveryWindow, TabWalksEachWindowsOrderAndShiftTabWalksBack) {
     EXPECT_EQ(walk(Qt::Key_Backtab, Qt::ShiftModifier), S(round.join(Q(" ")))) << "Shift+Tab";
     EXPECT_EQ(program_->desktop.events.empty(), !c.reports);
   });
+}
+
+// One rule for a focused push button in every window, the desktop's: Enter and keypad Enter
+// press it, with or without Shift, as Space does; with Ctrl or Alt they do not. A held key presses
+// it once: the keyboard's repeats are no new presses (">>>" pressed twice would empty the second
+// field).
+TEST_F(EveryWindow, EnterPressesTheFocusedButtonOfEveryWindow) {
+  struct KeyCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool presses;
+    int repeats = 0;  // while held
+  };
+  const KeyCase kCases[] = {
+      {"Return", Qt::Key_Return, Qt::NoModifier, true},
+      {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, true},
+      {"Shift+Return", Qt::Key_Return, Qt::ShiftModifier, true},
+      {"Shift+keypad Enter", Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier, true},
+      {"Space", Qt::Key_Space, Qt::NoModifier, true},
+      {"Ctrl+Return", Qt::Key_Return, Qt::ControlModifier, false},
+      {"Alt+Return", Qt::Key_Return, Qt::AltModifier, false},
+      {"held Return", Qt::Key_Return, Qt::NoModifier, true, 5},
+      {"held keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, true, 5},
+      {"held Space", Qt::Key_Space, Qt::NoModifier, true, 5}};
+  int buttons = 0;
+  ForEachCase(kCases, [&](const KeyCase& c) {
+    buttons = 0;
+    for (const Window& w : Windows()) {
+      for (QPushButton* button : w.window->findChildren<QPushButton*>()) {
+        // A press may have closed the window or emptied the mean's list.
+        Show(w.window);
+        AddANumberToTheMean(program_->windows());
+        ASSERT_TRUE(button->isEnabled()) << w.file << ": " << S(button->objectName());
+        button->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        QSignalSpy pressed(button, &QAbstractButton::clicked);
+        HoldKey(button, c.key, c.modifiers, c.repeats);
+        EXPECT_EQ(pressed.count(), c.presses ? 1 : 0) << w.file << ": " << S(button->objectName());
+        ++buttons;
+      }
+    }
+  });
+  EXPECT_EQ(buttons, 22) << "the push buttons of the six windows";
 }
 
 // What the program shows as a result or as its own text takes no typing, and every link shows

@@ -239,18 +239,6 @@ TEST_F(InfoWindows, EnterInAFieldDoesNotPressOk) {
   EXPECT_EQ(State(), before);
 }
 
-TEST_F(InfoWindows, EnterOnTheFocusedOkPressesIt) {
-  TForm6& s = settings();
-  s.ShowForm();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
-  s.Edit1->setText(Q("0"));
-  s.Edit2->setText(Q("50"));
-  s.Button1->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(s.Button1, Qt::Key_Return);
-  EXPECT_FALSE(s.isVisible());
-  EXPECT_EQ(main().Label13->text(), Q("50"));
-}
-
 TEST_F(InfoWindows, FieldsTakeOnlyWholeNumbers) {
   settings().ShowForm();
   for (InputField* field : {settings().Edit1, settings().Edit2}) {

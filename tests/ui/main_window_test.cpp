@@ -20,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -38,7 +37,6 @@
 
 #include "app/qt_desktop.h"
 #include "core/number_text.h"
-#include "tests/support/held_key.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
@@ -150,54 +148,6 @@ TEST(MainWindowFrame, Label10KeepsItsOwnBackground) {
             QApplication::palette().color(QPalette::Window));
 }
 
-// ---- keyboard ---------------------------------------------------------------------------
-
-// One rule for a focused push button in every window, the desktop's: Enter and keypad Enter
-// press it, with or without Shift; with Ctrl or Alt they do not. A held key presses it once:
-// the keyboard's repeats are no new presses (">>>" pressed twice would empty the second field).
-struct EnterCase {
-  const char* name;
-  Qt::Key key;
-  Qt::KeyboardModifiers modifiers;
-  bool presses;
-  int repeats = 0;  // while held
-};
-
-class EnterOnButtons : public ::testing::TestWithParam<EnterCase> {};
-
-TEST_P(EnterOnButtons, PressTheFocusedButtonOfEveryWindow) {
-  Program p;
-  const WindowSet& w = p.windows();
-  // "+" of the main window, "Возвести в степень", "OK" of the settings window.
-  QPushButton* const buttons[] = {p.f().Button1, w.Form3->Button1, w.Form6->Button1};
-  for (QPushButton* button : buttons) {
-    QWidget* window = button->window();
-    if (window != &p.f()) {
-      window->show();
-      ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    }
-    window->activateWindow();
-    button->setFocus(Qt::TabFocusReason);
-    QSignalSpy pressed(button, &QAbstractButton::clicked);
-    HoldKey(button, GetParam().key, GetParam().modifiers, GetParam().repeats);
-    EXPECT_EQ(pressed.count(), GetParam().presses ? 1 : 0) << S(button->text());
-    if (window != &p.f()) window->hide();
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, EnterOnButtons,
-    ::testing::Values(EnterCase{"Return", Qt::Key_Return, Qt::NoModifier, true},
-                      EnterCase{"KeypadEnter", Qt::Key_Enter, Qt::KeypadModifier, true},
-                      EnterCase{"ShiftReturn", Qt::Key_Return, Qt::ShiftModifier, true},
-                      EnterCase{"ShiftKeypadEnter", Qt::Key_Enter,
-                                Qt::ShiftModifier | Qt::KeypadModifier, true},
-                      EnterCase{"CtrlReturn", Qt::Key_Return, Qt::ControlModifier, false},
-                      EnterCase{"AltReturn", Qt::Key_Return, Qt::AltModifier, false},
-                      EnterCase{"HeldReturn", Qt::Key_Return, Qt::NoModifier, true, 5},
-                      EnterCase{"HeldKeypadEnter", Qt::Key_Enter, Qt::KeypadModifier, true, 5}),
-    ByName());
-
 // ---- calculator commands --------------------------------------------------------------
 
 struct CommandCase {
@@ -288,19 +238,6 @@ TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
   SetTexts(f, "7", "8", "9");
   QTest::mouseDClick(f.Edit1, Qt::MiddleButton);
   EXPECT_FALSE(f.Edit1->text().isEmpty());
-}
-
-TEST(MainWindowCommands, EnterAndSpaceOnAFocusedButtonPressIt) {
-  Program p;
-  TForm1& f = p.f();
-  SetTexts(f, "2", "3", "");
-  f.Button1->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(f.Button1, Qt::Key_Return);
-  EXPECT_EQ(S(f.Edit3->text()), "5");
-  f.Edit3->clear();
-  f.Button4->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(f.Button4, Qt::Key_Space);
-  EXPECT_EQ(S(f.Edit3->text()), "6");
 }
 
 struct FailureCase {
