@@ -15,11 +15,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/number_text.h"
+#include "tests/support/cases.h"
 #include "tests/support/recording_desktop.h"
 #include "ui/base/colors.h"
 #include "ui/controls/input_field.h"
@@ -291,33 +293,6 @@ TEST_F(CalcWindowsUi, PowersNumberFieldFiltersAndEmptiesOnDoubleClick) {
   EXPECT_EQ(f->Edit2->text(), "2,25");
 }
 
-TEST_F(CalcWindowsUi, PowersShowTakesTheMainColoursAndCloseEmptiesTheFields) {
-  SetFieldColour(main_->Edit1, kRed);
-  SetWindowColour(main_.get(), kGreen);
-  TForm3* f = Open(form3_);
-  const uint32_t spin_colour = FieldColour(f->SpinEdit1->Editor());
-  EXPECT_EQ(FieldColour(f->Edit1), kRed);
-  EXPECT_EQ(FieldColour(f->Edit2), kRed);
-  EXPECT_EQ(WindowColour(f), kGreen);
-  Type("3");
-  f->SpinEdit1->SetText("4");
-  Tab();
-  Tab();
-  ASSERT_EQ(f->Edit2->text(), "81");
-  f->close();
-  EXPECT_FALSE(f->isVisible());
-  EXPECT_EQ(f->Edit1->text(), "");
-  EXPECT_EQ(f->Edit2->text(), "");
-  EXPECT_EQ(f->SpinEdit1->Text(), "4");
-  SetFieldColour(main_->Edit1, kWhite);
-  SetWindowColour(main_.get(), kRed);
-  Open(form3_);
-  EXPECT_EQ(FieldColour(f->Edit1), kWhite);
-  EXPECT_EQ(WindowColour(f), kRed);
-  EXPECT_EQ(FieldColour(f->SpinEdit1->Editor()), spin_colour);
-  EXPECT_EQ(Focus(), f->Edit1);
-}
-
 // ---- quadratic equation ----
 
 struct Lines {
@@ -380,20 +355,13 @@ TEST_F(CalcWindowsUi, QuadraticFaultKeepsTheNewDiscriminantAboveOldRootsAndRepor
   EXPECT_EQ(Errors().size(), 1u);
 }
 
-TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
-  SetFieldColour(main_->Edit1, kRed);
-  SetWindowColour(main_.get(), kGreen);
+TEST_F(CalcWindowsUi, QuadraticNewEquationEmptiesEverything) {
   TForm4* f = Open(form4_);
-  for (InputField* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(FieldColour(e), kRed);
-  EXPECT_EQ(WindowColour(f), kGreen);
-  const auto fill = [f] {
-    f->Edit1->setText("1");
-    f->Edit2->setText("1,5");
-    f->Edit3->setText("-1");
-    f->Button1->click();
-    ASSERT_EQ(Read(f).l2, "x1=0,5");
-  };
-  fill();
+  f->Edit1->setText("1");
+  f->Edit2->setText("1,5");
+  f->Edit3->setText("-1");
+  f->Button1->click();
+  ASSERT_EQ(Read(f).l2, "x1=0,5");
   f->Button2->setFocus(Qt::TabFocusReason);
   Press(Qt::Key_Space);
   EXPECT_EQ(Focus(), f->Button2);
@@ -403,10 +371,6 @@ TEST_F(CalcWindowsUi, QuadraticNewEquationAndCloseEmptyEverything) {
   EXPECT_EQ(Focus(), f->Edit1);
   Type("2.5");
   EXPECT_EQ(f->Edit1->text(), "2,5");
-  fill();
-  f->close();
-  EXPECT_EQ(Read(f), Lines{});
-  for (InputField* e : {f->Edit1, f->Edit2, f->Edit3}) EXPECT_EQ(e->text(), "");
 }
 
 // ---- arithmetic mean ----
@@ -556,25 +520,120 @@ TEST_F(MeanUi, MiddleButtonPastesAndEmptiesNothing) {
   EXPECT_EQ(f->Edit1->text(), "");
 }
 
-TEST_F(MeanUi, ShowTakesTheColoursAndCloseEmptiesAndDisables) {
-  SetFieldColour(main_->Edit1, kRed);
-  SetWindowColour(main_.get(), kGreen);
-  TForm5* f = OpenWith({"1", "2"});
-  EXPECT_EQ(FieldColour(f->Edit1), kRed);
-  EXPECT_EQ(WindowColour(f), kGreen);
-  EXPECT_EQ(FieldColour(f->ListBox1), kButtonShadow);
-  Click(f->Button1);
-  // Disabling the focus holder must not pass the focus on to the list (and run the mean).
-  f->Button4->setFocus(Qt::TabFocusReason);
-  f->close();
-  EXPECT_TRUE(desktop_.events.empty());
-  EXPECT_EQ(f->Edit1->text(), "");
-  EXPECT_EQ(f->Label1->text(), "");
-  EXPECT_EQ(f->ListBox1->count(), 0);
-  Open(form5_);
-  EXPECT_EQ(States(f), (Enabled{false, false, false}));
-  EXPECT_EQ(Focus(), f->Edit1);
-  EXPECT_TRUE(desktop_.events.empty());
+// ---- every calculation window ----
+
+// What a control shows: a field's or a line's text, a spin field's text, a list's items.
+std::string Shown(const QWidget* w) {
+  if (const auto* spin = qobject_cast<const SpinField*>(w)) return spin->Text().toStdString();
+  if (const auto* field = qobject_cast<const QLineEdit*>(w)) return field->text().toStdString();
+  if (const auto* label = qobject_cast<const QLabel*>(w)) return label->text().toStdString();
+  if (const auto* list = qobject_cast<const QListWidget*>(w))
+    return Items(list).join('|').toStdString();
+  ADD_FAILURE() << "no text to read in " << w->objectName().toStdString();
+  return {};
+}
+
+// Each showing of a calculation window takes the main window's colours: its fields the fields'
+// colour, itself the window's; its other controls keep their own. Closing it empties its fields
+// and results, keeps its settings, says nothing and moves no focus to a control that would
+// compute; it opens again on its first field.
+TEST_F(CalcWindowsUi, ShowTakesTheMainColoursAndCloseEmptiesTheWindow) {
+  form3_ = std::make_unique<TForm3>(context_);
+  form4_ = std::make_unique<TForm4>(context_);
+  form5_ = std::make_unique<TForm5>(context_);
+  TForm3* powers = form3_.get();
+  TForm4* quadratic = form4_.get();
+  TForm5* mean = form5_.get();
+  struct ShownCase {
+    const char* name;
+    SecondaryWindow* window;
+    std::vector<QWidget*> fields;  // the first is where the window opens
+    std::vector<std::pair<QWidget*, uint32_t>> own_colours;
+    std::function<void()> fill;  // shows a result
+    std::vector<QWidget*> emptied;
+    std::vector<QWidget*> kept;
+    std::vector<QWidget*> disabled;  // once closed
+  };
+  const ShownCase kCases[] = {{"powers",
+                               powers,
+                               {powers->Edit1, powers->Edit2},
+                               {{powers->SpinEdit1->Editor(), kWhite}},
+                               [&] {
+                                 powers->Edit1->setText("3");
+                                 powers->SpinEdit1->SetText("4");
+                                 powers->Button1->click();
+                                 ASSERT_EQ(powers->Edit2->text(), "81");
+                               },
+                               {powers->Edit1, powers->Edit2},
+                               {powers->SpinEdit1},
+                               {}},
+                              {"quadratic",
+                               quadratic,
+                               {quadratic->Edit1, quadratic->Edit2, quadratic->Edit3},
+                               {},
+                               [&] {
+                                 quadratic->Edit1->setText("1");
+                                 quadratic->Edit2->setText("1,5");
+                                 quadratic->Edit3->setText("-1");
+                                 quadratic->Button1->click();
+                                 ASSERT_EQ(Read(quadratic).l2, "x1=0,5");
+                               },
+                               {quadratic->Edit1, quadratic->Edit2, quadratic->Edit3,
+                                quadratic->Label1, quadratic->Label2, quadratic->Label3},
+                               {},
+                               {}},
+                              // Closing disables the focused "Очистить всё": the focus must not
+                              // pass to the list, whose entry would compute the mean.
+                              {"mean",
+                               mean,
+                               {mean->Edit1},
+                               {{mean->ListBox1, kButtonShadow}},
+                               [&] {
+                                 for (const char* n : {"1", "2"}) {
+                                   mean->Edit1->setText(n);
+                                   Click(mean->Button3);
+                                 }
+                                 Click(mean->Button1);
+                                 ASSERT_EQ(mean->Label1->text(), "Среднее арифметическое=1,5");
+                                 mean->Button4->setFocus(Qt::TabFocusReason);
+                               },
+                               {mean->Edit1, mean->Label1, mean->ListBox1},
+                               {},
+                               {mean->Button1, mean->Button2, mean->Button4}}};
+  ForEachCase(kCases, [&](const ShownCase& c) {
+    const auto open = [&] {
+      c.window->ShowForm();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(c.window));
+      Settle();
+    };
+    const auto colours_are = [&](uint32_t field, uint32_t window) {
+      for (QWidget* w : c.fields) EXPECT_EQ(FieldColour(w), field) << w->objectName().toStdString();
+      EXPECT_EQ(WindowColour(c.window), window);
+      for (const auto& [w, colour] : c.own_colours)
+        EXPECT_EQ(FieldColour(w), colour) << w->objectName().toStdString();
+    };
+    SetFieldColour(main_->Edit1, kRed);
+    SetWindowColour(main_.get(), kGreen);
+    open();
+    colours_are(kRed, kGreen);
+    c.fill();
+    std::vector<std::string> kept;
+    for (QWidget* w : c.kept) kept.push_back(Shown(w));
+    desktop_.Clear();
+    c.window->close();
+    EXPECT_FALSE(c.window->isVisible());
+    for (QWidget* w : c.emptied) EXPECT_EQ(Shown(w), "") << w->objectName().toStdString();
+    for (size_t i = 0; i < c.kept.size(); ++i) EXPECT_EQ(Shown(c.kept[i]), kept[i]);
+    // A colour of the main window's own, not the one it had at the first showing.
+    SetFieldColour(main_->Edit1, kYellow);
+    SetWindowColour(main_.get(), kRed);
+    open();
+    colours_are(kYellow, kRed);
+    for (QWidget* w : c.disabled) EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_EQ(Focus(), c.fields.front());
+    EXPECT_TRUE(desktop_.events.empty());
+    c.window->hide();
+  });
 }
 
 }  // namespace
