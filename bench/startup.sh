@@ -4,7 +4,9 @@
 #   - instructions from start until start-up has settled, counted by callgrind: repeatable to a
 #     fraction of a percent, so they steer the work;
 #   - wall-clock time from launch to the first frame of the main window on the X server, and the
-#     resident memory once start-up has settled: several runs each, alternating, medians.
+#     resident memory once start-up has settled: several runs each, alternating, medians;
+#   - the text documents (Qt's text controls) the windows hold once settled: the hidden windows
+#     should hold none.
 # Each program ends itself once settled: TALLYMATE_STARTUP_PROBE names the file it writes its
 # figures to (bench/startup_probe.h, built only into these two programs).
 #
@@ -51,15 +53,15 @@ mkdir "$work/prog"
 cp "$program" "$work/prog/tallymate"
 program=$work/prog/tallymate
 
-# One run: "first-frame-milliseconds resident-KiB".
+# One run: "first-frame-milliseconds resident-KiB text-documents".
 measure() { # executable
   local start
   rm -f "$work/probe"
   start=$EPOCHREALTIME
   TALLYMATE_STARTUP_PROBE=$work/probe timeout 30 "$1" >/dev/null 2>&1 || true
   [ -s "$work/probe" ] || { echo "no figures from $1" >&2; exit 1; }
-  awk -v s="$start" '/^first_frame_us/ { f = $2 } /^rss_kib/ { r = $2 }
-    END { printf "%.1f %d\n", f / 1000 - s * 1000, r }' "$work/probe"
+  awk -v s="$start" '/^first_frame_us/ { f = $2 } /^rss_kib/ { r = $2 } /^text_documents/ { d = $2 }
+    END { printf "%.1f %d %d\n", f / 1000 - s * 1000, r, d }' "$work/probe"
 }
 
 # Instructions under callgrind ("summary" of its output file).
@@ -97,3 +99,6 @@ awk -v p="$pt" -v f="$ft" -v n="$runs" \
 pr=$(median_of program 2) fr=$(median_of floor 2)
 awk -v p="$pr" -v f="$fr" \
   'BEGIN { printf "%-26s %16d %16d %+10d\n", "resident (KiB, median)", p, f, p - f }'
+pd=$(median_of program 3) fd=$(median_of floor 3)
+awk -v p="$pd" -v f="$fd" \
+  'BEGIN { printf "%-26s %16d %16d %+10d\n", "text documents held", p, f, p - f }'

@@ -1,6 +1,7 @@
 // For bench/startup.sh only. With TALLYMATE_STARTUP_PROBE naming a file, the program notes the
-// moment the first frame of its main window reached the X server and its resident memory once
-// start-up has settled, writes both to that file and ends at once, without any closing work.
+// moment the first frame of its main window reached the X server, and its resident memory and the
+// text documents its windows hold once start-up has settled, writes them to that file and ends
+// at once, without any closing work.
 // Without the variable nothing is watched and nothing changes.
 #pragma once
 
