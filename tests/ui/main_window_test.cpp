@@ -37,6 +37,7 @@
 
 #include "app/qt_desktop.h"
 #include "core/number_text.h"
+#include "tests/support/cases.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/test_program.h"
@@ -81,23 +82,6 @@ const std::string kWideRange = "[Trackbar]\r\nmin=0\r\nmax=200\r\n";
 std::string S(const QString& text) {
   return text.toStdString();
 }
-
-// Prints a table's case as its name, which also names the test in ctest.
-template <typename T>
-requires requires(const T& t) {
-  t.name;
-}
-void PrintTo(const T& table_case, std::ostream* os) {
-  *os << table_case.name;
-}
-
-// Names the cases of a table after their `name`.
-struct ByName {
-  template <typename T>
-  std::string operator()(const ::testing::TestParamInfo<T>& case_info) const {
-    return case_info.param.name;
-  }
-};
 
 void SetTexts(TForm1& f, const char* first, const char* second, const char* answer) {
   f.Edit1->setText(QString::fromUtf8(first));
@@ -162,65 +146,48 @@ std::function<void(TForm1&)> Click(QPushButton* TForm1::*button) {
   return [button](TForm1& f) { (f.*button)->click(); };
 }
 
-class Commands : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(Commands, WriteTheirFieldsAndFocus) {
-  const CommandCase& c = GetParam();
-  Program p(kWideRange);
-  TForm1& f = p.f();
-  SetTexts(f, c.first, c.second, c.answer);
-  // The focus starts on a button, so that "unchanged" is visible.
-  f.Button11->setFocus(Qt::TabFocusReason);
-  c.press(f);
-  EXPECT_EQ(S(f.Edit1->text()), c.first_after);
-  EXPECT_EQ(S(f.Edit2->text()), c.second_after);
-  EXPECT_EQ(S(f.Edit3->text()), c.answer_after);
-  QWidget* expected = c.focus == Focus::kFirst    ? static_cast<QWidget*>(f.Edit1)
-                      : c.focus == Focus::kSecond ? static_cast<QWidget*>(f.Edit2)
-                                                  : static_cast<QWidget*>(f.Button11);
-  EXPECT_EQ(QApplication::focusWidget(), expected);
-  // A field focused by a command has its whole text selected.
-  if (auto* field = qobject_cast<QLineEdit*>(expected)) {
-    EXPECT_EQ(field->selectedText(), field->text());
-  }
-  EXPECT_TRUE(p.desktop.Texts(Event::Error).empty());
+TEST(MainWindowCommands, WriteTheirFieldsAndFocus) {
+  const CommandCase kCases[] = {
+      {"Add", Click(&TForm1::Button1), "1,5", "2", "", "1,5", "2", "3,5", Focus::kFirst},
+      {"Subtract", Click(&TForm1::Button2), "5", "7,5", "x", "5", "7,5", "-2,5", Focus::kFirst},
+      {"Multiply", Click(&TForm1::Button4), "123456789", "987654321", "", "123456789", "987654321",
+       "1,21932631112635E17", Focus::kFirst},
+      {"Divide", Click(&TForm1::Button5), "10", "4", "", "10", "4", "2,5", Focus::kFirst},
+      {"Percent", Click(&TForm1::Button12), "1", "2", "12,5", "1", "2", "0,125", Focus::kFirst},
+      {"Square", Click(&TForm1::Button13), "", "", "-3", "", "", "9", Focus::kFirst},
+      {"Round", Click(&TForm1::Button10), "", "", "2,5", "", "", "2", Focus::kFirst},
+      {"Pi", Click(&TForm1::Button7), "7", "8", "9", "3,14159265358979", "8", "9", Focus::kSecond},
+      {"FirstToSecond", Click(&TForm1::Button8), "7", "8", "9", "", "7", "9", Focus::kFirst},
+      {"SecondToFirst", Click(&TForm1::Button9), "7", "8", "9", "8", "", "9", Focus::kSecond},
+      {"AnswerToFirst", Click(&TForm1::Button3), "7", "8", "9", "9", "8", "", Focus::kSecond},
+      {"Swap", Click(&TForm1::Button11), "7", "-", "9", "-", "7", "9", Focus::kUnchanged},
+      {"ClearButton", Click(&TForm1::Button6), "7", "8", "9", "", "", "", Focus::kFirst},
+      {"ClearMenu", [](TForm1& f) { f.N18->trigger(); }, "7", "8", "9", "", "", "", Focus::kFirst},
+      {"ClearShortcut", [](TForm1& f) { QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier); }, "7",
+       "8", "9", "", "", "", Focus::kFirst},
+      {"EmptyOperandDoesNothing", Click(&TForm1::Button1), "", "2", "5", "", "2", "5",
+       Focus::kUnchanged}};
+  ForEachCase(kCases, [](const CommandCase& c) {
+    Program p(kWideRange);
+    TForm1& f = p.f();
+    SetTexts(f, c.first, c.second, c.answer);
+    // The focus starts on a button, so that "unchanged" is visible.
+    f.Button11->setFocus(Qt::TabFocusReason);
+    c.press(f);
+    EXPECT_EQ(S(f.Edit1->text()), c.first_after);
+    EXPECT_EQ(S(f.Edit2->text()), c.second_after);
+    EXPECT_EQ(S(f.Edit3->text()), c.answer_after);
+    QWidget* expected = c.focus == Focus::kFirst    ? static_cast<QWidget*>(f.Edit1)
+                        : c.focus == Focus::kSecond ? static_cast<QWidget*>(f.Edit2)
+                                                    : static_cast<QWidget*>(f.Button11);
+    EXPECT_EQ(QApplication::focusWidget(), expected);
+    // A field focused by a command has its whole text selected.
+    if (auto* field = qobject_cast<QLineEdit*>(expected)) {
+      EXPECT_EQ(field->selectedText(), field->text());
+    }
+    EXPECT_TRUE(p.desktop.Texts(Event::Error).empty());
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, Commands,
-    ::testing::Values(
-        CommandCase{"Add", Click(&TForm1::Button1), "1,5", "2", "", "1,5", "2", "3,5",
-                    Focus::kFirst},
-        CommandCase{"Subtract", Click(&TForm1::Button2), "5", "7,5", "x", "5", "7,5", "-2,5",
-                    Focus::kFirst},
-        CommandCase{"Multiply", Click(&TForm1::Button4), "123456789", "987654321", "", "123456789",
-                    "987654321", "1,21932631112635E17", Focus::kFirst},
-        CommandCase{"Divide", Click(&TForm1::Button5), "10", "4", "", "10", "4", "2,5",
-                    Focus::kFirst},
-        CommandCase{"Percent", Click(&TForm1::Button12), "1", "2", "12,5", "1", "2", "0,125",
-                    Focus::kFirst},
-        CommandCase{"Square", Click(&TForm1::Button13), "", "", "-3", "", "", "9", Focus::kFirst},
-        CommandCase{"Round", Click(&TForm1::Button10), "", "", "2,5", "", "", "2", Focus::kFirst},
-        CommandCase{"Pi", Click(&TForm1::Button7), "7", "8", "9", "3,14159265358979", "8", "9",
-                    Focus::kSecond},
-        CommandCase{"FirstToSecond", Click(&TForm1::Button8), "7", "8", "9", "", "7", "9",
-                    Focus::kFirst},
-        CommandCase{"SecondToFirst", Click(&TForm1::Button9), "7", "8", "9", "8", "", "9",
-                    Focus::kSecond},
-        CommandCase{"AnswerToFirst", Click(&TForm1::Button3), "7", "8", "9", "9", "8", "",
-                    Focus::kSecond},
-        CommandCase{"Swap", Click(&TForm1::Button11), "7", "-", "9", "-", "7", "9",
-                    Focus::kUnchanged},
-        CommandCase{"ClearButton", Click(&TForm1::Button6), "7", "8", "9", "", "", "",
-                    Focus::kFirst},
-        CommandCase{"ClearMenu", [](TForm1& f) { f.N18->trigger(); }, "7", "8", "9", "", "", "",
-                    Focus::kFirst},
-        CommandCase{"ClearShortcut",
-                    [](TForm1& f) { QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier); }, "7",
-                    "8", "9", "", "", "", Focus::kFirst},
-        CommandCase{"EmptyOperandDoesNothing", Click(&TForm1::Button1), "", "2", "5", "", "2", "5",
-                    Focus::kUnchanged}),
-    ByName());
 
 TEST(MainWindowCommands, DoubleClickEmptiesTheClickedFieldOnly) {
   Program p;
@@ -247,53 +214,48 @@ struct FailureCase {
   Event expected;
 };
 
-class CommandFailures : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(CommandFailures, ReachTheOneReporterAndChangeNothing) {
-  const FailureCase& c = GetParam();
-  Program p;
-  TForm1& f = p.f();
-  SetTexts(f, c.first, c.second, c.answer);
-  f.Button11->setFocus(Qt::TabFocusReason);
-  p.desktop.Clear();
-  (f.*c.button)->click();
-  EXPECT_EQ(p.desktop.events, std::vector<Event>{c.expected});
-  EXPECT_EQ(S(f.Edit1->text()), c.first);
-  EXPECT_EQ(S(f.Edit2->text()), c.second);
-  EXPECT_EQ(S(f.Edit3->text()), c.answer);
-  // A failure moves no focus; the divide-by-"0" message does (to the first field).
-  if (c.expected.kind == Event::Error) {
-    EXPECT_EQ(QApplication::focusWidget(), f.Button11);
-  }
+TEST(MainWindowCommands, ReachTheOneReporterAndChangeNothing) {
+  const FailureCase kCases[] = {{"LoneMinus",
+                                 &TForm1::Button1,
+                                 "-",
+                                 "1",
+                                 "old",
+                                 {Event::Error, "'-' is not a valid floating point value."}},
+                                {"DivideByZeroText",
+                                 &TForm1::Button5,
+                                 "1",
+                                 "0",
+                                 "old",
+                                 {Event::Information, "На ноль делить нельзя!"}},
+                                {"DivideByOtherZero",
+                                 &TForm1::Button5,
+                                 "1",
+                                 "0,0",
+                                 "old",
+                                 {Event::Error, "Floating point division by zero."}},
+                                {"RoundEmpty",
+                                 &TForm1::Button10,
+                                 "1",
+                                 "2",
+                                 "",
+                                 {Event::Information, "Невозможно округлить результат!"}}};
+  ForEachCase(kCases, [](const FailureCase& c) {
+    Program p;
+    TForm1& f = p.f();
+    SetTexts(f, c.first, c.second, c.answer);
+    f.Button11->setFocus(Qt::TabFocusReason);
+    p.desktop.Clear();
+    (f.*c.button)->click();
+    EXPECT_EQ(p.desktop.events, std::vector<Event>{c.expected});
+    EXPECT_EQ(S(f.Edit1->text()), c.first);
+    EXPECT_EQ(S(f.Edit2->text()), c.second);
+    EXPECT_EQ(S(f.Edit3->text()), c.answer);
+    // A failure moves no focus; the divide-by-"0" message does (to the first field).
+    if (c.expected.kind == Event::Error) {
+      EXPECT_EQ(QApplication::focusWidget(), f.Button11);
+    }
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, CommandFailures,
-    ::testing::Values(FailureCase{"LoneMinus",
-                                  &TForm1::Button1,
-                                  "-",
-                                  "1",
-                                  "old",
-                                  {Event::Error, "'-' is not a valid floating point value."}},
-                      FailureCase{"DivideByZeroText",
-                                  &TForm1::Button5,
-                                  "1",
-                                  "0",
-                                  "old",
-                                  {Event::Information, "На ноль делить нельзя!"}},
-                      FailureCase{"DivideByOtherZero",
-                                  &TForm1::Button5,
-                                  "1",
-                                  "0,0",
-                                  "old",
-                                  {Event::Error, "Floating point division by zero."}},
-                      FailureCase{"RoundEmpty",
-                                  &TForm1::Button10,
-                                  "1",
-                                  "2",
-                                  "",
-                                  {Event::Information, "Невозможно округлить результат!"}}),
-    ByName());
 
 // ---- key filters --------------------------------------------------------------------------
 
@@ -446,27 +408,21 @@ struct OpenCase {
   const char* target;
 };
 
-class OutsideTargets : public ::testing::TestWithParam<OpenCase> {};
-
-TEST_P(OutsideTargets, GoToTheShell) {
-  Program p;
-  p.desktop.Clear();
-  GetParam().act(p.f());
-  EXPECT_EQ(p.desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}));
+TEST(MainWindowMenu, GoToTheShell) {
+  const OpenCase kCases[] = {
+      {"HelpShortcut", [](TForm1& f) { QTest::keyClick(f.Edit1, Qt::Key_F1); }, "help.txt"},
+      {"HelpMenu", [](TForm1& f) { f.N14->trigger(); }, "help.txt"},
+      {"Licence", [](TForm1& f) { f.dsfg1->trigger(); }, "Licence.txt"},
+      {"WebsiteMenu", [](TForm1& f) { f.N16->trigger(); }, "http://www.tallymate.example"},
+      {"WebsiteLabel", [](TForm1& f) { QTest::mouseClick(f.Label3, Qt::LeftButton); },
+       "http://www.tallymate.example/"}};
+  ForEachCase(kCases, [](const OpenCase& c) {
+    Program p;
+    p.desktop.Clear();
+    c.act(p.f());
+    EXPECT_EQ(p.desktop.events, (std::vector<Event>{{Event::ShellOpen, c.target}}));
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, OutsideTargets,
-    ::testing::Values(OpenCase{"HelpShortcut",
-                               [](TForm1& f) { QTest::keyClick(f.Edit1, Qt::Key_F1); }, "help.txt"},
-                      OpenCase{"HelpMenu", [](TForm1& f) { f.N14->trigger(); }, "help.txt"},
-                      OpenCase{"Licence", [](TForm1& f) { f.dsfg1->trigger(); }, "Licence.txt"},
-                      OpenCase{"WebsiteMenu", [](TForm1& f) { f.N16->trigger(); },
-                               "http://www.tallymate.example"},
-                      OpenCase{"WebsiteLabel",
-                               [](TForm1& f) { QTest::mouseClick(f.Label3, Qt::LeftButton); },
-                               "http://www.tallymate.example/"}),
-    ByName());
 
 TEST(MainWindowMenu, ShortcutsShowTheModelessWindowsOnce) {
   Program p;
@@ -817,64 +773,58 @@ struct StartCase {
   bool tips;
 };
 
-class StartUp : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartUp, AppliesTheSettingsFile) {
-  const StartCase& c = GetParam();
-  Program p(c.ini);
-  TForm1& f = p.f();
-  EXPECT_EQ(f.Slider1().Minimum(), c.min1);
-  EXPECT_EQ(f.Slider1().Maximum(), c.max1);
-  EXPECT_EQ(f.Slider1().Position(), c.pos1);
-  EXPECT_EQ(f.Slider2().Minimum(), c.min2);
-  EXPECT_EQ(f.Slider2().Maximum(), c.max2);
-  EXPECT_EQ(f.TrackBar1->minimum(), c.min1);
-  EXPECT_EQ(f.TrackBar1->maximum(), c.max1);
-  EXPECT_EQ(f.TrackBar2->maximum(), c.max2);
-  EXPECT_EQ(S(f.Label12->text()), c.label12);
-  EXPECT_EQ(S(f.Label13->text()), c.label13);
-  EXPECT_EQ(WindowColour(&f), c.window);
-  EXPECT_EQ(FieldColour(f.Edit1), c.field);
-  EXPECT_EQ(FieldColour(f.Edit2), c.field);
-  EXPECT_EQ(FieldColour(f.Edit3), c.field);
-  EXPECT_EQ(f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground), c.calendar);
-  // The operand fields end empty whatever the sliders wrote into them.
-  EXPECT_TRUE(f.Edit1->text().isEmpty());
-  EXPECT_TRUE(f.Edit2->text().isEmpty());
-  // Tips off switches eight tool tips, the simple mode and the picture's tool tip.
-  for (QWidget* control : {static_cast<QWidget*>(f.Button8), static_cast<QWidget*>(f.Button11),
-                           static_cast<QWidget*>(f.Button9), static_cast<QWidget*>(f.Button3),
-                           static_cast<QWidget*>(f.Button13), static_cast<QWidget*>(f.Button10),
-                           static_cast<QWidget*>(f.TrackBar1), static_cast<QWidget*>(f.TrackBar2),
-                           static_cast<QWidget*>(f.Image1)})
-    EXPECT_EQ(TForm1::ToolTipOn(control), c.tips) << S(control->objectName());
-  EXPECT_EQ(f.SimpleMode(), c.tips);
-  // Start-up touches nothing on disk.
-  EXPECT_EQ(p.ReadFile(), c.ini.empty() ? "<missing>" : c.ini);
-}
-
 constexpr uint32_t k100 = 100;
 
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, StartUp,
-    ::testing::Values(
-        StartCase{"MissingFile", "", 100, 100, 100, 100, 100, "100", "100", k100, k100, k100,
-                  false},
-        StartCase{"TenToFifty", "[Trackbar]\r\nmin=10\r\nmax=50\r\n", 10, 50, 10, 10, 50, "10",
-                  "50", k100, k100, k100, false},
-        StartCase{"AboveTheDefaultMaximum", "[Trackbar]\r\nmin=300\r\nmax=500\r\n", 0, 500, 0, 0,
-                  500, "0", "500", k100, k100, k100, false},
-        StartCase{"Negative", "[Trackbar]\r\nmin=-50\r\nmax=-10\r\n", -50, -10, -10, -50, -10,
-                  "-50", "-10", k100, k100, k100, false},
-        StartCase{"NamesInAnyCase", "[COLOR]\r\nformcolor=255\r\n[var]\r\nc=2\r\n", 100, 100, 100,
-                  100, 100, "100", "100", 255, k100, k100, true},
-        StartCase{"Hexadecimal",
-                  "[Color]\r\nFormColor=0xFF000010\r\nEdit=16777215\r\n[Trackbar]\r\nmin=0\r\n"
-                  "max=0x1F\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
-                  0, 31, 0, 0, 31, "0", "31", kButtonShadow, kWhite, kTeal, true},
-        StartCase{"Malformed", "[Trackbar]\r\nmin=abc\r\nmax=\r\n[var]\r\nc=\r\n", 100, 100, 100,
-                  100, 100, "100", "100", k100, k100, k100, false}),
-    ByName());
+TEST(MainWindowStartUp, AppliesTheSettingsFile) {
+  const StartCase kCases[] = {
+      {"MissingFile", "", 100, 100, 100, 100, 100, "100", "100", k100, k100, k100, false},
+      {"TenToFifty", "[Trackbar]\r\nmin=10\r\nmax=50\r\n", 10, 50, 10, 10, 50, "10", "50", k100,
+       k100, k100, false},
+      {"AboveTheDefaultMaximum", "[Trackbar]\r\nmin=300\r\nmax=500\r\n", 0, 500, 0, 0, 500, "0",
+       "500", k100, k100, k100, false},
+      {"Negative", "[Trackbar]\r\nmin=-50\r\nmax=-10\r\n", -50, -10, -10, -50, -10, "-50", "-10",
+       k100, k100, k100, false},
+      {"NamesInAnyCase", "[COLOR]\r\nformcolor=255\r\n[var]\r\nc=2\r\n", 100, 100, 100, 100, 100,
+       "100", "100", 255, k100, k100, true},
+      {"Hexadecimal",
+       "[Color]\r\nFormColor=0xFF000010\r\nEdit=16777215\r\n[Trackbar]\r\nmin=0\r\n"
+       "max=0x1F\r\n[Calendar]\r\ncolor=8421376\r\n[var]\r\nc=1\r\n",
+       0, 31, 0, 0, 31, "0", "31", kButtonShadow, kWhite, kTeal, true},
+      {"Malformed", "[Trackbar]\r\nmin=abc\r\nmax=\r\n[var]\r\nc=\r\n", 100, 100, 100, 100, 100,
+       "100", "100", k100, k100, k100, false}};
+  ForEachCase(kCases, [](const StartCase& c) {
+    Program p(c.ini);
+    TForm1& f = p.f();
+    EXPECT_EQ(f.Slider1().Minimum(), c.min1);
+    EXPECT_EQ(f.Slider1().Maximum(), c.max1);
+    EXPECT_EQ(f.Slider1().Position(), c.pos1);
+    EXPECT_EQ(f.Slider2().Minimum(), c.min2);
+    EXPECT_EQ(f.Slider2().Maximum(), c.max2);
+    EXPECT_EQ(f.TrackBar1->minimum(), c.min1);
+    EXPECT_EQ(f.TrackBar1->maximum(), c.max1);
+    EXPECT_EQ(f.TrackBar2->maximum(), c.max2);
+    EXPECT_EQ(S(f.Label12->text()), c.label12);
+    EXPECT_EQ(S(f.Label13->text()), c.label13);
+    EXPECT_EQ(WindowColour(&f), c.window);
+    EXPECT_EQ(FieldColour(f.Edit1), c.field);
+    EXPECT_EQ(FieldColour(f.Edit2), c.field);
+    EXPECT_EQ(FieldColour(f.Edit3), c.field);
+    EXPECT_EQ(f.MonthCalendar1->Colour(MonthCalendar::kMonthBackground), c.calendar);
+    // The operand fields end empty whatever the sliders wrote into them.
+    EXPECT_TRUE(f.Edit1->text().isEmpty());
+    EXPECT_TRUE(f.Edit2->text().isEmpty());
+    // Tips off switches eight tool tips, the simple mode and the picture's tool tip.
+    for (QWidget* control : {static_cast<QWidget*>(f.Button8), static_cast<QWidget*>(f.Button11),
+                             static_cast<QWidget*>(f.Button9), static_cast<QWidget*>(f.Button3),
+                             static_cast<QWidget*>(f.Button13), static_cast<QWidget*>(f.Button10),
+                             static_cast<QWidget*>(f.TrackBar1), static_cast<QWidget*>(f.TrackBar2),
+                             static_cast<QWidget*>(f.Image1)})
+      EXPECT_EQ(TForm1::ToolTipOn(control), c.tips) << S(control->objectName());
+    EXPECT_EQ(f.SimpleMode(), c.tips);
+    // Start-up touches nothing on disk.
+    EXPECT_EQ(p.ReadFile(), c.ini.empty() ? "<missing>" : c.ini);
+  });
+}
 
 TEST(MainWindowStartUp, WelcomeTipFocusAndToday) {
   Program p("[var]\r\nc=1\r\n");
@@ -1001,52 +951,44 @@ struct TipCase {
   const char* tip;
 };
 
-class Tips : public ::testing::TestWithParam<TipCase> {};
-
-TEST_P(Tips, EachSourceSetsItsTextAndArmsTheTimer) {
-  Program p;
-  TForm1& f = p.f();
-  FireTipTimer(f);
-  ASSERT_TRUE(f.TipText().isEmpty());
-  ASSERT_FALSE(f.Timer1->isActive());
-  GetParam().act(f);
-  EXPECT_EQ(S(f.TipText()), GetParam().tip);
-  EXPECT_TRUE(f.Timer1->isActive());
-  EXPECT_EQ(f.Timer1->interval(), 1500);
-  EXPECT_TRUE(f.Timer1->isSingleShot());
-  // Arming an armed timer does nothing: the tip still goes 1500 ms after the first one. (Qt
-  // may move a timer of this length by up to 5 %, 75 ms, either way.)
-  QTest::qWait(250);
-  GetParam().act(f);
-  EXPECT_TRUE(f.Timer1->isActive());
-  EXPECT_LT(f.Timer1->remainingTime(), 1500 - 125);
-}
-
 void OpenMenu(QMenu* menu) {
   menu->popup(QPoint(10, 10));
   menu->hide();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MainWindow, Tips,
-    ::testing::Values(TipCase{"Image1", [](TForm1& f) { MoveMouseOver(f.Image1); },
-                              "Щёлкните, чтобы изменить картинку "},
-                      TipCase{"Edit1", [](TForm1& f) { MoveMouseOver(f.Edit1); },
-                              "Двойной щелчок по данному полю позволяет ввести новые значения"},
-                      TipCase{"Edit2", [](TForm1& f) { MoveMouseOver(f.Edit2); },
-                              "Двойной щелчок по данному полю позволяет ввести новые значения"},
-                      TipCase{"Button10", [](TForm1& f) { MoveMouseOver(f.Button10); },
-                              "Округляет полученный результат"},
-                      TipCase{"Label3", [](TForm1& f) { MoveMouseOver(f.Label3); },
-                              "Посетите сайт автора программы"},
-                      TipCase{"StatusBar1", [](TForm1& f) { MoveMouseOver(f.StatusBar1); },
-                              "Для получения справки о программе нужно нажимать \"F1\""},
-                      TipCase{"N9", [](TForm1& f) { OpenMenu(f.N9); }, "Позволяет выбрать цвет!"},
-                      TipCase{"N4", [](TForm1& f) { OpenMenu(f.N4); },
-                              "Здесь можно произвести дополнительные расчёты"},
-                      TipCase{"N5", [](TForm1& f) { OpenMenu(f.N5); },
-                              "Справочная информация об этой программе"}),
-    ByName());
+TEST(MainWindowTips, EachSourceSetsItsTextAndArmsTheTimer) {
+  const TipCase kCases[] = {
+      {"Image1", [](TForm1& f) { MoveMouseOver(f.Image1); }, "Щёлкните, чтобы изменить картинку "},
+      {"Edit1", [](TForm1& f) { MoveMouseOver(f.Edit1); },
+       "Двойной щелчок по данному полю позволяет ввести новые значения"},
+      {"Edit2", [](TForm1& f) { MoveMouseOver(f.Edit2); },
+       "Двойной щелчок по данному полю позволяет ввести новые значения"},
+      {"Button10", [](TForm1& f) { MoveMouseOver(f.Button10); }, "Округляет полученный результат"},
+      {"Label3", [](TForm1& f) { MoveMouseOver(f.Label3); }, "Посетите сайт автора программы"},
+      {"StatusBar1", [](TForm1& f) { MoveMouseOver(f.StatusBar1); },
+       "Для получения справки о программе нужно нажимать \"F1\""},
+      {"N9", [](TForm1& f) { OpenMenu(f.N9); }, "Позволяет выбрать цвет!"},
+      {"N4", [](TForm1& f) { OpenMenu(f.N4); }, "Здесь можно произвести дополнительные расчёты"},
+      {"N5", [](TForm1& f) { OpenMenu(f.N5); }, "Справочная информация об этой программе"}};
+  ForEachCase(kCases, [](const TipCase& c) {
+    Program p;
+    TForm1& f = p.f();
+    FireTipTimer(f);
+    ASSERT_TRUE(f.TipText().isEmpty());
+    ASSERT_FALSE(f.Timer1->isActive());
+    c.act(f);
+    EXPECT_EQ(S(f.TipText()), c.tip);
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 1500);
+    EXPECT_TRUE(f.Timer1->isSingleShot());
+    // Arming an armed timer does nothing: the tip still goes 1500 ms after the first one. (Qt
+    // may move a timer of this length by up to 5 %, 75 ms, either way.)
+    QTest::qWait(250);
+    c.act(f);
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_LT(f.Timer1->remainingTime(), 1500 - 125);
+  });
+}
 
 TEST(MainWindowTips, OneExpiryWipesTheLastTipOfASeries) {
   Program p;
