@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "tests/settings/temp_dir.h"
+#include "tests/support/cases.h"
 #include "tests/support/held_key.h"
 #include "tests/support/recording_desktop.h"
-#include "tests/support/test_names.h"
 #include "tests/support/test_program.h"
 #include "ui/base/colors.h"
 #include "ui/controls/link_label.h"
@@ -46,10 +46,7 @@ QString Q(const char* utf8) {
 
 // The program started with the settings file in a private folder (none there: first start,
 // slider 100 to 100, tips off).
-class InfoWindows : public ::testing::Test, protected TestProgram {
- protected:
-  void SetUp() override { desktop.Clear(); }
-
+struct InfoProgram : TestProgram {
   std::string SettingsFile() const { return path.toStdString(); }
   TForm2& about() { return *windows().Form2; }
   TForm6& settings() { return *windows().Form6; }
@@ -101,6 +98,14 @@ class InfoWindows : public ::testing::Test, protected TestProgram {
   }
 };
 
+using MainState = InfoProgram::MainState;
+using Tips = InfoProgram::Tips;
+
+class InfoWindows : public ::testing::Test, protected InfoProgram {
+ protected:
+  void SetUp() override { desktop.Clear(); }
+};
+
 // ---------------------------------------------------------------------------------------------
 // Settings window: OK with a valid range
 
@@ -112,45 +117,35 @@ struct RangeCase {
   const char *label12, *label13;
 };
 
-void PrintTo(const RangeCase& c, std::ostream* os) {
-  *os << c.name << ": Min " << test_names::Quoted(c.min) << ", Max " << test_names::Quoted(c.max)
-      << " over " << c.start_min << ".." << c.start_max << " give " << c.min_after << ".."
-      << c.max_after << " at " << c.pos_after;
+// equal: over the default range, maximum first, so 5..5 is reached. below start: maximum 50 is
+// below the old minimum 100 and is refused; the labels still say 0..50. above: taken in full, the
+// position clamped up to 300. negative: numbers pass; maximum -10 is below the old minimum 0 and
+// refused.
+TEST(SettingsWindow, OkSetsFirstSliderLabelsAndEmptiesFields) {
+  const RangeCase kCases[] = {{"equal", 0, 200, "5", "5", 5, 5, 5, "5", "5"},
+                              {"below start", 100, 100, "0", "50", 0, 100, 100, "0", "50"},
+                              {"above", 0, 200, "300", "500", 300, 500, 300, "300", "500"},
+                              {"negative", 0, 200, "-20", "-10", -20, 200, 100, "-20", "-10"},
+                              {"hexadecimal", 0, 200, "$10", "0x20", 16, 32, 32, "16", "32"},
+                              {"wide", 0, 200, "-2147483648", "2147483647", -2147483647 - 1,
+                               2147483647, 100, "-2147483648", "2147483647"}};
+  ForEachCase(kCases, [](const RangeCase& c) {
+    InfoProgram p;
+    p.SetRange(c.start_min, c.start_max);
+    p.main().Slider2().SetMinimum(0);
+    p.main().Slider2().SetMaximum(200);
+    p.main().Edit1->setText(Q("12"));
+    p.main().Edit2->setText(Q("34"));
+    p.desktop.Clear();
+
+    p.Ok(Q(c.min), Q(c.max), false);
+
+    EXPECT_EQ(p.State(), (MainState{c.min_after, c.max_after, c.pos_after, 0, 200, Q(c.label12),
+                                    Q(c.label13), QString(), QString()}));
+    EXPECT_FALSE(p.settings().isVisible());
+    EXPECT_TRUE(p.desktop.events.empty());
+  });
 }
-
-class SettingsOk : public InfoWindows, public ::testing::WithParamInterface<RangeCase> {};
-
-TEST_P(SettingsOk, SetsFirstSliderLabelsAndEmptiesFields) {
-  const RangeCase& c = GetParam();
-  SetRange(c.start_min, c.start_max);
-  main().Slider2().SetMinimum(0);
-  main().Slider2().SetMaximum(200);
-  main().Edit1->setText(Q("12"));
-  main().Edit2->setText(Q("34"));
-
-  Ok(Q(c.min), Q(c.max), false);
-
-  EXPECT_EQ(State(), (MainState{c.min_after, c.max_after, c.pos_after, 0, 200, Q(c.label12),
-                                Q(c.label13), QString(), QString()}));
-  EXPECT_FALSE(settings().isVisible());
-  EXPECT_TRUE(desktop.events.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, SettingsOk,
-    ::testing::Values(
-        // The default range: maximum first, so 5..5 is reached.
-        RangeCase{"equal", 0, 200, "5", "5", 5, 5, 5, "5", "5"},
-        // Maximum 50 is below the old minimum 100 and is refused; the labels still say 0..50.
-        RangeCase{"below_start", 100, 100, "0", "50", 0, 100, 100, "0", "50"},
-        // Above the old maximum: taken in full, the position clamped up to 300.
-        RangeCase{"above", 0, 200, "300", "500", 300, 500, 300, "300", "500"},
-        // Negative numbers pass; maximum -10 is below the old minimum 0 and refused.
-        RangeCase{"negative", 0, 200, "-20", "-10", -20, 200, 100, "-20", "-10"},
-        RangeCase{"hexadecimal", 0, 200, "$10", "0x20", 16, 32, 32, "16", "32"},
-        RangeCase{"wide", 0, 200, "-2147483648", "2147483647", -2147483647 - 1, 2147483647, 100,
-                  "-2147483648", "2147483647"}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(InfoWindows, SecondSliderGetsTickAtEnteredMaximumOnly) {
   // With a wide range the added tick marks show; the second slider keeps its range.
@@ -191,42 +186,33 @@ TEST_F(InfoWindows, MaximumBelowMinimumSaysSoAndZeroesMin) {
 }
 
 struct BadText {
-  const char *min, *max, *message;
+  const char *name, *min, *max, *message;
 };
 
-void PrintTo(const BadText& c, std::ostream* os) {
-  *os << "Min " << test_names::Quoted(c.min) << ", Max " << test_names::Quoted(c.max) << " show "
-      << test_names::Quoted(c.message);
+// With both bad, the first field is read first.
+TEST(SettingsWindow, BadTextShowsConversionErrorAndChangesNothing) {
+  const BadText kCases[] = {
+      {"empty minimum", "", "5", "'' is not a valid integer value."},
+      {"lone minus maximum", "5", "-", "'-' is not a valid integer value."},
+      {"both bad", "1-", "", "'1-' is not a valid integer value."},
+      {"maximum past 32 bits", "0", "2147483648", "'2147483648' is not a valid integer value."}};
+  ForEachCase(kCases, [](const BadText& c) {
+    InfoProgram p;
+    p.SetRange(0, 200);
+    p.main().Edit1->setText(Q("7"));
+    const MainState before = p.State();
+    p.desktop.Clear();
+
+    p.Ok(Q(c.min), Q(c.max), true);
+
+    EXPECT_EQ(p.desktop.events, (std::vector<Event>{{Event::Error, c.message}}));
+    EXPECT_TRUE(p.settings().isVisible());
+    EXPECT_EQ(p.State(), before);
+    EXPECT_EQ(p.settings().Edit1->text(), Q(c.min));
+    EXPECT_FALSE(std::filesystem::exists(p.SettingsFile()));
+    EXPECT_FALSE(TForm1::ToolTipOn(p.main().TrackBar1));
+  });
 }
-
-class SettingsBadText : public InfoWindows, public ::testing::WithParamInterface<BadText> {};
-
-TEST_P(SettingsBadText, ShowsConversionErrorAndChangesNothing) {
-  SetRange(0, 200);
-  main().Edit1->setText(Q("7"));
-  const MainState before = State();
-
-  Ok(Q(GetParam().min), Q(GetParam().max), true);
-
-  EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::Error, GetParam().message}}));
-  EXPECT_TRUE(settings().isVisible());
-  EXPECT_EQ(State(), before);
-  EXPECT_EQ(settings().Edit1->text(), Q(GetParam().min));
-  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
-  EXPECT_FALSE(TForm1::ToolTipOn(main().TrackBar1));
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, SettingsBadText,
-                         ::testing::Values(BadText{"", "5", "'' is not a valid integer value."},
-                                           BadText{"5", "-", "'-' is not a valid integer value."},
-                                           // Both bad: the first field is read first.
-                                           BadText{"1-", "", "'1-' is not a valid integer value."},
-                                           BadText{"0", "2147483648",
-                                                   "'2147483648' is not a valid integer value."}),
-                         [](const auto& p) {
-                           return "Min_" + test_names::Spelled(p.param.min) + "_Max_" +
-                                  test_names::Spelled(p.param.max);
-                         });
 
 TEST_F(InfoWindows, EnterInAFieldDoesNotPressOk) {
   settings().ShowForm();
@@ -412,52 +398,46 @@ struct LabelClick {
   const char* target;
 };
 
-void PrintTo(const LabelClick& c, std::ostream* os) {
-  *os << c.name << " opens " << test_names::Quoted(c.target);
-}
+const LabelClick kLinks[] = {{"website", &TForm2::Label3, "http://www.tallymate.example/"},
+                             {"mail", &TForm2::Label4, "mailto:"}};
 
-class AboutLinks : public InfoWindows, public ::testing::WithParamInterface<LabelClick> {};
-
-TEST_P(AboutLinks, ClickAsksTheShellAndIgnoresItsAnswer) {
-  for (bool answer : {true, false}) {
+TEST_F(InfoWindows, AboutLinkClickAsksTheShellAndIgnoresItsAnswer) {
+  ForEachCase(kLinks, [&](const LabelClick& c) {
+    QLabel* label = about().*c.label;
+    for (bool answer : {true, false}) {
+      desktop.Clear();
+      desktop.shell_result = answer;
+      QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+      EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, c.target}}));
+    }
+    // A press that ends outside the label, or another button, is no click.
     desktop.Clear();
-    desktop.shell_result = answer;
-    QLabel* label = about().*GetParam().label;
-    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}));
-  }
-  // A press that ends outside the label, or another button, is no click.
-  desktop.Clear();
-  QLabel* label = about().*GetParam().label;
-  QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
-  QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, -5));
-  QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
-  EXPECT_TRUE(desktop.events.empty());
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, -5));
+    QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
+    EXPECT_TRUE(desktop.events.empty());
+  });
 }
 
 // Enter, keypad Enter and Space open the link as a click does; a held key opens it once.
-TEST_P(AboutLinks, KeysOpenItOnceAsAClickDoes) {
-  QLabel* label = about().*GetParam().label;
-  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-      {Qt::Key_Return, Qt::NoModifier},
-      {Qt::Key_Enter, Qt::KeypadModifier},
-      {Qt::Key_Space, Qt::NoModifier},
-  };
-  for (const auto& [key, modifiers] : keys) {
-    for (int repeats : {0, 4}) {
-      desktop.Clear();
-      HoldKey(label, key, modifiers, repeats);
-      EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, GetParam().target}}))
-          << QKeySequence(key).toString().toStdString() << ", " << repeats << " repeats";
+TEST_F(InfoWindows, AboutLinkKeysOpenItOnceAsAClickDoes) {
+  ForEachCase(kLinks, [&](const LabelClick& c) {
+    QLabel* label = about().*c.label;
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Return, Qt::NoModifier},
+        {Qt::Key_Enter, Qt::KeypadModifier},
+        {Qt::Key_Space, Qt::NoModifier},
+    };
+    for (const auto& [key, modifiers] : keys) {
+      for (int repeats : {0, 4}) {
+        desktop.Clear();
+        HoldKey(label, key, modifiers, repeats);
+        EXPECT_EQ(desktop.events, (std::vector<Event>{{Event::ShellOpen, c.target}}))
+            << QKeySequence(key).toString().toStdString() << ", " << repeats << " repeats";
+      }
     }
-  }
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(Labels, AboutLinks,
-                         ::testing::Values(LabelClick{"website", &TForm2::Label3,
-                                                      "http://www.tallymate.example/"},
-                                           LabelClick{"mail", &TForm2::Label4, "mailto:"}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 // A main-window shortcut, and what shows that it ran.
 struct ShortcutCase {
@@ -466,55 +446,46 @@ struct ShortcutCase {
   Qt::KeyboardModifiers modifiers;
 };
 
-void PrintTo(const ShortcutCase& c, std::ostream* os) {
-  *os << c.name << " ("
-      << QKeySequence(c.key | c.modifiers).toString(QKeySequence::PortableText).toStdString()
-      << ")";
-}
+TEST(AboutWindow, MainWindowShortcutsWaitWhileAboutIsOpen) {
+  const ShortcutCase kCases[] = {{"settings", Qt::Key_E, Qt::ControlModifier},
+                                 {"help", Qt::Key_F1, Qt::NoModifier},
+                                 {"close", Qt::Key_Q, Qt::ControlModifier}};
+  ForEachCase(kCases, [](const ShortcutCase& c) {
+    InfoProgram p;
+    p.desktop.Clear();
+    const auto press = [&](QWidget* window) {
+      QTest::keyClick(window->windowHandle(), c.key, c.modifiers);
+    };
+    // Something the shortcut does: a window shown, a document asked for, the program closed.
+    const auto acted = [&] {
+      return p.settings().isVisible() || !p.main().isVisible() || !p.desktop.events.empty() ||
+             std::filesystem::exists(p.SettingsFile());
+    };
+    p.main().activateWindow();
+    QApplication::processEvents();
 
-class AboutModality : public InfoWindows, public ::testing::WithParamInterface<ShortcutCase> {
- protected:
-  void Press(QWidget* window) {
-    QTest::keyClick(window->windowHandle(), GetParam().key, GetParam().modifiers);
-  }
-  // Something the shortcut does: a window shown, a document asked for, the program closed.
-  bool Acted() {
-    return settings().isVisible() || !main().isVisible() || !desktop.events.empty() ||
-           std::filesystem::exists(SettingsFile());
-  }
-};
+    bool ran_inside = false;
+    QTimer::singleShot(0, &p.about(), [&] {
+      ran_inside = true;
+      EXPECT_TRUE(p.about().isVisible());
+      EXPECT_TRUE(p.about().isModal());
+      press(&p.about());
+      press(&p.main());
+      EXPECT_FALSE(acted());
+      p.about().close();
+    });
+    p.about().ShowModalForm();
+    EXPECT_TRUE(ran_inside);
+    EXPECT_FALSE(p.about().isVisible());
+    EXPECT_FALSE(acted());
 
-TEST_P(AboutModality, MainWindowShortcutsWaitWhileAboutIsOpen) {
-  main().activateWindow();
-  QApplication::processEvents();
-
-  bool ran_inside = false;
-  QTimer::singleShot(0, &about(), [&] {
-    ran_inside = true;
-    EXPECT_TRUE(about().isVisible());
-    EXPECT_TRUE(about().isModal());
-    Press(&about());
-    Press(&main());
-    EXPECT_FALSE(Acted());
-    about().close();
+    // Once it is closed, the same key acts: the check above can fail.
+    p.main().activateWindow();
+    QApplication::processEvents();
+    press(&p.main());
+    EXPECT_TRUE(acted());
   });
-  about().ShowModalForm();
-  EXPECT_TRUE(ran_inside);
-  EXPECT_FALSE(about().isVisible());
-  EXPECT_FALSE(Acted());
-
-  // Once it is closed, the same key acts: the check above can fail.
-  main().activateWindow();
-  QApplication::processEvents();
-  Press(&main());
-  EXPECT_TRUE(Acted());
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, AboutModality,
-                         ::testing::Values(ShortcutCase{"settings", Qt::Key_E, Qt::ControlModifier},
-                                           ShortcutCase{"help", Qt::Key_F1, Qt::NoModifier},
-                                           ShortcutCase{"close", Qt::Key_Q, Qt::ControlModifier}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(InfoWindows, ShowModalFormOnAnOpenWindowReturnsAtOnce) {
   int depth = 0;
