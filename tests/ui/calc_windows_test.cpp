@@ -163,24 +163,24 @@ TEST_F(CalcWindowsUi, MousePressOnAButtonRunsItsCommandOnce) {
 }
 
 TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
+  // The number is 2: 500 leaves as 100, 2 to the power 100.
   struct Row {
-    QString typed, after_leaving, answer;
+    const char *text, *after_leaving, *answer;
   };
-  const std::vector<Row> rows = {
-      {"500", "100", "1,26765060022823E30"},  // 2 to the power 100
-      {"0", "1", "2"},
-      {"-3", "1", "2"},
-      {"", "", "2"},
-      {"2,5", "2,5", "2"},
-      {"7", "7", "128"},
-  };
+  const Row kCases[] = {{"500", "100", "1,26765060022823E30"},
+                        {"0", "1", "2"},
+                        {"-3", "1", "2"},
+                        {"", "", "2"},
+                        {"2,5", "2,5", "2"},
+                        {"7", "7", "128"}};
   TForm3* f = Open(form3_);
-  for (const Row& row : rows) {
+  ForEachCase(kCases, [&](const Row& c) {
+    const QString typed = QString::fromUtf8(c.text);
     f->Edit1->setText("2");
     f->SpinEdit1->setFocus(Qt::TabFocusReason);
-    f->SpinEdit1->SetText(row.typed);
+    f->SpinEdit1->SetText(typed);
     Reactivate(f);  // switching windows does not leave the field
-    EXPECT_EQ(f->SpinEdit1->Text(), row.typed);
+    EXPECT_EQ(f->SpinEdit1->Text(), typed);
     // Nor does its context menu, opened and closed again.
     QTimer::singleShot(0, [] {
       if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
@@ -188,11 +188,11 @@ TEST_F(CalcWindowsUi, SpinFieldClampsOnlyWhenTheFocusLeaves) {
     QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                f->SpinEdit1->Editor()->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(f->SpinEdit1->Editor(), &menu_key);
-    EXPECT_EQ(f->SpinEdit1->Text(), row.typed);
+    EXPECT_EQ(f->SpinEdit1->Text(), typed);
     Tab();  // onto the power button
-    EXPECT_EQ(f->SpinEdit1->Text(), row.after_leaving) << row.typed.toStdString();
-    EXPECT_EQ(f->Edit2->text(), row.answer) << row.typed.toStdString();
-  }
+    EXPECT_EQ(f->SpinEdit1->Text(), c.after_leaving);
+    EXPECT_EQ(f->Edit2->text(), c.answer);
+  });
 }
 
 TEST_F(CalcWindowsUi, SpinFieldClampsWhenTheWindowReopensOnTheNumber) {
@@ -207,21 +207,23 @@ TEST_F(CalcWindowsUi, SpinFieldClampsWhenTheWindowReopensOnTheNumber) {
 
 TEST_F(CalcWindowsUi, SpinArrowKeysStepAndClamp) {
   struct Row {
-    QString text;
+    const char* name;
+    const char* text;
     int key;
-    QString result;
+    const char* result;
   };
-  const std::vector<Row> rows = {{"5", Qt::Key_Up, "6"},      {"5", Qt::Key_Down, "4"},
-                                 {"100", Qt::Key_Up, "100"},  {"1", Qt::Key_Down, "1"},
-                                 {"", Qt::Key_Up, "2"},       {"abc", Qt::Key_Down, "1"},
-                                 {"500", Qt::Key_Down, "100"}};
+  const Row kCases[] = {
+      {"5 Up", "5", Qt::Key_Up, "6"},          {"5 Down", "5", Qt::Key_Down, "4"},
+      {"100 Up", "100", Qt::Key_Up, "100"},    {"1 Down", "1", Qt::Key_Down, "1"},
+      {"empty Up", "", Qt::Key_Up, "2"},       {"abc Down", "abc", Qt::Key_Down, "1"},
+      {"500 Down", "500", Qt::Key_Down, "100"}};
   TForm3* f = Open(form3_);
   f->SpinEdit1->setFocus(Qt::TabFocusReason);
-  for (const Row& row : rows) {
-    f->SpinEdit1->SetText(row.text);
-    Press(row.key);
-    EXPECT_EQ(f->SpinEdit1->Text(), row.result) << row.text.toStdString();
-  }
+  ForEachCase(kCases, [&](const Row& c) {
+    f->SpinEdit1->SetText(QString::fromUtf8(c.text));
+    Press(c.key);
+    EXPECT_EQ(f->SpinEdit1->Text(), c.result);
+  });
 }
 
 TEST_F(CalcWindowsUi, SpinKeyFilterBeepsForOtherKeysAndAllowsPaste) {
