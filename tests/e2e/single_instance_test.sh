@@ -76,20 +76,26 @@ if expect_runs "first copy"; then
   e2e_quit "first copy" "$main_id"
 fi
 
-# A copy holds the session's lock from its first moment, before it has any window: a start beside
-# it ends all the same. Here a stand-in process holds the lock of this display.
-lock_holder_out="$E2E_TMP/lock-holder.out"
-python3 -c 'import fcntl, sys, time
+# A stand-in copy holding the session's lock of DISPLAY: sets lock_holder once it holds it. Each
+# writes a file of its own, so that one holder's word is never taken for the next one's.
+hold_lock() { # display
+  local out="$E2E_TMP/lock-holder$1.out"
+  python3 -c 'import fcntl, sys, time
 f = open(sys.argv[1], "w")
 fcntl.flock(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
 print("locked", flush=True)
-time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $DISPLAY.lock" >"$lock_holder_out" 2>&1 &
-lock_holder=$!
-e2e_track "$lock_holder"
-if wait_for 10 grep -q locked "$lock_holder_out"; then
+time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $1.lock" >"$out" 2>&1 &
+  lock_holder=$!
+  e2e_track "$lock_holder"
+  wait_for 10 grep -q locked "$out" && return 0
+  fail "the stand-in copy did not take the lock of $1: $(cat "$out")"
+  return 1
+}
+
+# A copy holds the session's lock from its first moment, before it has any window: a start beside
+# it ends all the same.
+if hold_lock "$DISPLAY"; then
   expect_refused "the session's lock held by another copy"
-else
-  fail "the stand-in copy did not take the lock: $(cat "$lock_holder_out")"
 fi
 e2e_stop "$lock_holder"
 
@@ -97,25 +103,13 @@ e2e_stop "$lock_holder"
 # with code 0 rather than with Qt's abort.
 lost=$((${DISPLAY#:} + 5000))
 while [ -e "/tmp/.X11-unix/X$lost" ] || [ -e "/tmp/.X$lost-lock" ]; do lost=$((lost + 1)); done
-lost_display=":$lost"
-# A file of its own: the first holder's "locked" must not be taken for this one's.
-lost_holder_out="$E2E_TMP/lost-holder.out"
-python3 -c 'import fcntl, sys, time
-f = open(sys.argv[1], "w")
-fcntl.flock(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
-print("locked", flush=True)
-time.sleep(600)' "$XDG_RUNTIME_DIR/Tallymate 3.1 $lost_display.lock" >"$lost_holder_out" 2>&1 &
-lock_holder=$!
-e2e_track "$lock_holder"
-if wait_for 10 grep -q locked "$lost_holder_out"; then
-  DISPLAY=$lost_display "$E2E_PROG" >/dev/null 2>&1 &
+if hold_lock ":$lost"; then
+  DISPLAY=":$lost" "$E2E_PROG" >/dev/null 2>&1 &
   lost_pid=$!
   e2e_track "$lost_pid"
   wait_exit "$lost_pid" 5
   check "the lock held on a display that cannot be opened: the copy ends with code 0 (got $E2E_EXIT_CODE)" \
     [ "$E2E_EXIT_CODE" = 0 ]
-else
-  fail "the stand-in copy did not take the lock of $lost_display: $(cat "$lost_holder_out")"
 fi
 e2e_stop "$lock_holder"
 

@@ -87,7 +87,7 @@ std::string TempPath(const std::string& name) {
 void WriteFile(const std::string& path, const Bytes& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);  // an empty one has no data
   ASSERT_EQ(std::fclose(file), 0);
 }
 
