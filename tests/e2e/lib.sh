@@ -74,6 +74,7 @@ E2E_PID=""
 E2E_XVFB_PID=""
 E2E_EXIT_CODE=""
 E2E_FAILURES=0
+E2E_PASSED=0
 _e2e_pids=()
 
 e2e_log() { if [ "$E2E_WM" = 1 ]; then echo "[e2e, openbox] $*" >&2; else echo "[e2e] $*" >&2; fi; }
@@ -88,6 +89,7 @@ check() { # description command...
   shift
   if "$@"; then
     e2e_log "ok: $what"
+    E2E_PASSED=$((E2E_PASSED + 1))
   else
     fail "$what"
   fi
@@ -416,6 +418,8 @@ url_file() { # url
 }
 
 e2e_finish() {
+  # The closing line a test runner reads.
+  echo "$E2E_PASSED passed, $E2E_FAILURES failed"
   if [ "$E2E_FAILURES" -gt 0 ]; then
     e2e_log "$E2E_FAILURES check(s) failed"
     [ -s "$E2E_TMP/program.log" ] && { e2e_log "program output:"; cat "$E2E_TMP/program.log" >&2; }
