@@ -28,7 +28,9 @@ for page in man1 ru/man1; do
   check "manual page $page/tallymate.1.gz" test -s "$root/usr/share/man/$page/tallymate.1.gz"
 done
 check "the menu entry validates" entry_validates "$entry"
-check "the menu entry starts the program by its name" grep -qx 'Exec=tallymate' "$entry"
+check "the menu entry starts the launcher" grep -qx 'Exec=/usr/libexec/tallymate/tallymate' "$entry"
+check "which finds the program from its own folder" \
+  [ "$root/usr/libexec/tallymate/../../bin/tallymate" -ef "$exe" ]
 
 # The users: nobody when this runs as root (root writes everywhere), else the user running it.
 # Either way nobody writes the unpacked tree: a system install's folders are root's.
