@@ -11,9 +11,13 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
+
+#include "app/launcher_held_back.h"
 
 namespace {
 
@@ -94,19 +98,31 @@ class Listener : public QObject {
 
 }  // namespace
 
-void HoldBackEndSignals() {
+void HoldBackEndSignals(char** environment) {
   sigset_t all, before;
   sigemptyset(&all);
   for (int signal : kSignals) sigaddset(&all, signal);
   if (::pthread_sigmask(SIG_BLOCK, &all, &before) != 0) return;
   sigemptyset(&g_held_back);
+  // The launcher (app/launcher.cpp) blocked them before this program's loader ran and says which.
+  // Read from the environment given, since the C library's own copy is not set up yet this early.
+  unsigned long launcher_held = 0;
+  const std::string_view name = kLauncherHeldBack;
+  for (char** entry = environment; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string_view text = *entry;
+    if (text.size() > name.size() && text.starts_with(name) && text[name.size()] == '=')
+      launcher_held = std::strtoul(*entry + name.size() + 1, nullptr, 10);
+  }
   for (int signal : kSignals)
-    if (sigismember(&before, signal) == 0) sigaddset(&g_held_back, signal);
+    if (sigismember(&before, signal) == 0 || (launcher_held >> signal & 1) != 0)
+      sigaddset(&g_held_back, signal);
   g_holding_back = true;
 }
 
 EndRequests::EndRequests() {
   if (g_pipe[0] >= 0) throw std::logic_error("EndRequests: one at a time");
+  // Programs this one starts are not started by the launcher.
+  ::unsetenv(kLauncherHeldBack);
   if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     // Without the pipe the signals keep their usual meaning.
     g_pipe[0] = g_pipe[1] = -1;

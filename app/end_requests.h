@@ -9,10 +9,11 @@
 class QObject;
 
 // Holds SIGTERM and SIGHUP back until an EndRequests takes them (one that came meanwhile then
-// ends the process with code 0, as before Hold()), unless they were blocked already. The
+// ends the process with code 0, as before Hold()), unless they were blocked already by another
+// than the launcher, which names those it held back in ENVIRONMENT (main's third argument). The
 // program's main runs it before the libraries' own start-up code, which takes milliseconds: a
 // logout then does not kill a program that is starting.
-void HoldBackEndSignals();
+void HoldBackEndSignals(char** environment = nullptr);
 
 class EndRequests {
  public:

@@ -6,8 +6,8 @@ namespace {
 
 // Runs before the libraries' own start-up code, which is the longest part of the first
 // milliseconds.
-void HoldBackAtStart(int, char**, char**) {
-  HoldBackEndSignals();
+void HoldBackAtStart(int, char**, char** environment) {
+  HoldBackEndSignals(environment);
 }
 
 }  // namespace

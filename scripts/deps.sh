@@ -7,7 +7,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-fantasque-sans fonts-comic-neue
-  xvfb xdotool openbox x11-utils x11-apps imagemagick valgrind
+  xvfb xdotool openbox x11-utils x11-apps imagemagick valgrind strace
   locales qt6-translations-l10n
   python3-pyatspi gir1.2-atspi-2.0 at-spi2-core dbus dbus-x11
   appstream desktop-file-utils libglib2.0-0 dex

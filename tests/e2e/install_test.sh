@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The per-user install: cmake --install --strip into a fresh prefix gives the stripped program in
-# lib/tallymate, a launcher link in bin, its documents in share/tallymate, the menu entry, the
+# lib/tallymate, the static launcher in libexec/tallymate and a link to it in bin, its documents in share/tallymate, the menu entry, the
 # icons, the AppStream description and the manual pages; started through the link, the program
-# writes its settings file beside the real executable. The install manifest removes every file
-# again.
+# writes its settings file beside the real executable; a SIGTERM while it starts ends it with 0.
+# The install manifest removes every file again.
 #   install_test.sh --build BUILD_DIR --cmake CMAKE [--wm]
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
@@ -18,9 +18,12 @@ fi
 
 lib="$prefix/lib/tallymate"
 check "the program is in lib/tallymate" test -x "$lib/tallymate" -a ! -L "$lib/tallymate"
-check "bin/tallymate is a link to ../lib/tallymate/tallymate" \
-  [ "$(readlink "$prefix/bin/tallymate")" = ../lib/tallymate/tallymate ]
-check "the link reaches the program" [ "$prefix/bin/tallymate" -ef "$lib/tallymate" ]
+launcher="$prefix/libexec/tallymate/tallymate"
+check "bin/tallymate is a link to ../libexec/tallymate/tallymate" \
+  [ "$(readlink "$prefix/bin/tallymate")" = ../libexec/tallymate/tallymate ]
+check "the link reaches the launcher" [ "$prefix/bin/tallymate" -ef "$launcher" ]
+check "the launcher needs no dynamic loader" \
+  [ -z "$(readelf -l "$launcher" | grep -F 'program interpreter')" ]
 for document in help.txt Licence.txt; do
   if [ -f "$source_dir/$document" ]; then
     check "$document in share/tallymate" cmp -s "$source_dir/$document" "$prefix/share/tallymate/$document"
@@ -62,9 +65,23 @@ else
   fail "the installed program shows no main window"
 fi
 
+# A logout while it starts: strace delivers SIGTERM as the launcher's execve of the program
+# returns, before the dynamic loader has run any of the program's code. Held back from the
+# launcher's first instruction, the signal waits for the program, which ends with 0 writing nothing
+# (its settings are not read yet).
+rm -f "$lib/Tallymate.ini"
+for run in 1 2 3; do
+  (cd "$E2E_TMP/elsewhere" && timeout -s KILL 20 strace -o /dev/null -e trace=execve \
+    -e inject=execve:signal=TERM:when=1 "$prefix/bin/tallymate")
+  code=$?
+  check "SIGTERM at the hand-over, start $run: the program ends with code 0 (got $code)" [ "$code" = 0 ]
+done
+check "and writes no settings file" [ ! -e "$lib/Tallymate.ini" ]
+
 # Uninstalling, as the README says: every installed file listed in the manifest goes.
 manifest="$build/install_manifest.txt"
 check "the install manifest lists the program" grep -qxF "$lib/tallymate" "$manifest"
+check "and the launcher" grep -qxF "$launcher" "$manifest"
 tr '\n' '\0' <"$manifest" | xargs -0 rm -f
 check "nothing installed is left: $(find "$prefix" ! -type d ! -name Tallymate.ini)" \
   [ -z "$(find "$prefix" ! -type d ! -name Tallymate.ini)" ]
