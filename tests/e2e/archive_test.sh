@@ -39,7 +39,7 @@ top=$(cd "${folders[0]}" && pwd -P)
 lib="$top/lib/tallymate"
 
 check "the program is in lib/tallymate" test -x "$lib/tallymate" -a ! -L "$lib/tallymate"
-check "bin/tallymate reaches it" [ "$top/bin/tallymate" -ef "$lib/tallymate" ]
+check "bin/tallymate reaches the launcher" [ "$top/bin/tallymate" -ef "$top/libexec/tallymate/tallymate" ]
 check "help.txt in share/tallymate" cmp -s "$source_dir/help.txt" "$top/share/tallymate/help.txt"
 check "Licence.txt in share/tallymate" cmp -s "$source_dir/Licence.txt" "$top/share/tallymate/Licence.txt"
 check "the program is stripped" [ -z "$(nm "$lib/tallymate" 2>&1 | grep -v 'no symbols')" ]
