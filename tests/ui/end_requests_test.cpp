@@ -3,6 +3,7 @@
 #include "app/end_requests.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <QApplication>
 #include <QDir>
@@ -93,6 +94,18 @@ const Way kWays[] = {
     {"the session manager's end", SendQuitAsTheSessionManagerDoes},
 };
 
+// As the program starts from the launcher: the signal blocked, and named in the environment as
+// bit n of a number for signal n.
+void HoldBackAfterTheLauncher(int signal) {
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, signal);
+  ::pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+  std::string variable = "TALLYMATE_HELD_BACK=" + std::to_string(1ul << signal);
+  char* environment[] = {variable.data(), nullptr};
+  HoldBackEndSignals(environment);
+}
+
 }  // namespace
 
 TEST(EndRequests, BeforeTheSettingsAreReadASignalEndsTheProcessAtOnceWithZero) {
@@ -116,6 +129,16 @@ TEST(EndRequests, BeforeTheSettingsAreReadASignalEndsTheProcessAtOnceWithZero) {
         },
         ::testing::ExitedWithCode(0), "")
         << "held back from the start";
+    // Blocked already by the launcher, which names it.
+    EXPECT_EXIT(
+        {
+          HoldBackAfterTheLauncher(signal.number);
+          std::raise(signal.number);
+          const EndRequests requests;
+          std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "held back by the launcher";
   });
 }
 
